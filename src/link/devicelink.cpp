@@ -1,0 +1,246 @@
+#include "devicelink.h"
+
+#include "rxbuffer.h"
+#include "platform/clock.h"
+#include "platform/msgbox.h"
+
+#include <QMetaObject>
+#include <QObject>
+#include <QThread>
+
+#include <vector>
+
+unsigned char g_RxBuf[kRxBufSize];
+std::int16_t g_RxLen = 0;
+
+namespace {
+
+constexpr int kMaxRead = kRxBufSize - 1; // room for the terminating zero
+constexpr int kPollStepMs = 5;
+
+int High(int value) { return (value >> 8) & 0xFF; }
+int Low(int value) { return value & 0xFF; }
+
+bool EndsWithTrailer(int n) { return n >= 2 && g_RxBuf[n - 2] == 0xFD && g_RxBuf[n - 1] == 0xFA; }
+
+// 0..9 for digits, 10..35 for upper-case Latin letters, -1 for anything else.
+int IdentityCode(char32_t c)
+{
+    if (c >= '0' && c <= '9')
+        return static_cast<int>(c - 0x30);
+    if (c >= 'A' && c <= 'Z')
+        return static_cast<int>(c - 0x37);
+    return -1;
+}
+
+} // namespace
+
+CDeviceLink::CDeviceLink(CReplyTarget* target, QObject* context)
+    : m_pNotifyWnd(target), m_pContext(context)
+{
+}
+
+CDeviceLink::~CDeviceLink() { Close(); }
+
+int CDeviceLink::Open(int port, int baud)
+{
+    if (IsPortOpen())
+        return 1;
+    return CComPort::Open(port, baud);
+}
+
+unsigned char CDeviceLink::TestKindCode(int kind)
+{
+    static const unsigned char kCodes[9] = {0x1A, 0x2A, 0x3A, 0x4A, 0x1F, 0x2F, 0x3F, 0x4F, 0x6A};
+    return (kind >= 0 && kind <= 8) ? kCodes[kind] : 0x01;
+}
+
+int CDeviceLink::StartWaitMs(int kind)
+{
+    static const int kWaits[9] = {10000, 15000, 20000, 15000, 35000, 15000, 15000, 15000, 15000};
+    return (kind >= 0 && kind <= 8) ? kWaits[kind] : 10000;
+}
+
+void CDeviceLink::Send(unsigned char command, std::initializer_list<int> payload)
+{
+    std::vector<unsigned char> frame{0xAA, 0x55, command};
+    for (int byte : payload)
+        frame.push_back(static_cast<unsigned char>(byte & 0xFF));
+    frame.push_back(0x0D);
+    frame.push_back(0x0A);
+    if (command == 0xF2 || command == 0xF3)
+        frame.push_back(0x00); // the instrument expects this filler after the burden commands
+    SendFrame(frame.data(), static_cast<int>(frame.size()));
+}
+
+void CDeviceLink::SendAndRead(unsigned char command, std::initializer_list<int> payload,
+                              int waitMs)
+{
+    Send(command, payload);
+    Sleep(waitMs);
+    ReadReply();
+}
+
+void CDeviceLink::Connect() { SendAndRead(0xD0, {}, 100); }
+
+void CDeviceLink::Disconnect()
+{
+    if (m_bConnected)
+        Send(0xD1);
+    ClosePort();
+}
+
+void CDeviceLink::RequestDeviceInfo()
+{
+    if (m_bConnected)
+        SendAndRead(0xE0, {}, 300);
+}
+
+void CDeviceLink::SendIdentity(const QString& text1, const QString& text2, const QString& text3)
+{
+    if (!m_bConnected)
+        return;
+    unsigned char frame[35];
+    std::fill(std::begin(frame), std::end(frame), 0x41);
+    frame[0] = 0xAA;
+    frame[1] = 0x55;
+    frame[2] = 0xE3;
+    frame[33] = 0x0D;
+    frame[34] = 0x0A;
+    const QString* texts[3] = {&text1, &text2, &text3};
+    for (int t = 0; t < 3; ++t) {
+        const std::u32string chars = texts[t]->toUpper().toStdU32String();
+        for (size_t p = 0; p < 10 && p < chars.size(); ++p) {
+            const int code = IdentityCode(chars[p]);
+            if (code < 0) {
+                const QString shown = QString::fromUcs4(&chars[p], 1);
+                MessageBox(nullptr, QString("系统不支持字符'%1'").arg(shown), "系统提示",
+                           MB_OK | MB_ICONINFORMATION);
+                return;
+            }
+            frame[3 + 10 * t + p] = static_cast<unsigned char>(code);
+        }
+    }
+    SendFrame(frame, sizeof frame);
+}
+
+void CDeviceLink::RequestHistoryList(int kind)
+{
+    if (m_bConnected)
+        SendAndRead(kind == 1 ? 0xE6 : 0xE4, {}, 2000);
+}
+
+void CDeviceLink::RequestHistoryRecord(int kind, unsigned short number)
+{
+    if (m_bConnected)
+        SendAndRead(kind == 1 ? 0xE7 : 0xE5, {High(number), Low(number)}, 3000);
+}
+
+void CDeviceLink::StartTest()
+{
+    if (m_bConnected)
+        SendAndRead(0xEB, {}, StartWaitMs(m_nTestKind));
+}
+
+void CDeviceLink::SetTestKind(int kind)
+{
+    if (!m_bConnected)
+        return;
+    m_nTestKind = kind;
+    Send(0xEC, {TestKindCode(kind)});
+}
+
+void CDeviceLink::SendExcitationParams(int a, int b, int c, int d, int e)
+{
+    if (m_bConnected)
+        Send(0xED, {High(a), Low(a), b, c, d, e});
+}
+
+void CDeviceLink::SendCTRatioParams(int a, int b)
+{
+    if (m_bConnected)
+        Send(0xEE, {High(a), Low(a), b});
+}
+
+void CDeviceLink::SendPTRatioParams(int a, int b)
+{
+    if (m_bConnected)
+        Send(0xEF, {High(a), Low(a), b});
+}
+
+void CDeviceLink::SendCTErrorParams(int a, int b, int c, int d)
+{
+    if (m_bConnected)
+        Send(0xF0, {High(a), Low(a), b, c, d});
+}
+
+void CDeviceLink::SendPTErrorParams(int a, int b, int c, int d)
+{
+    if (m_bConnected)
+        Send(0xF1, {High(a), Low(a), b, c, d});
+}
+
+void CDeviceLink::SendCTBurdenParams(int a)
+{
+    if (m_bConnected)
+        Send(0xF2, {a});
+}
+
+void CDeviceLink::SendPTBurdenParams(int a)
+{
+    if (m_bConnected)
+        Send(0xF3, {a});
+}
+
+void CDeviceLink::RequestResult() { SendAndRead(0xF6, {}, 500); }
+
+int CDeviceLink::ReadReply()
+{
+    const int waiting = PendingIn();
+    g_RxLen = static_cast<std::int16_t>(std::min(waiting, kMaxRead));
+    if (waiting <= 0)
+        return 0;
+    int held = Read(g_RxBuf, std::min(waiting, kMaxRead));
+    held = ReadRestOfBlock(held);
+    g_RxBuf[held] = 0;
+    g_RxLen = static_cast<std::int16_t>(held);
+    if (held < 5)
+        return 0;
+    if (EndsWithTrailer(held))
+        NotifyReply();
+    return 1;
+}
+
+// A long block (a 255-point curve takes over a second at 9600 baud) may still be arriving
+// when the command's wait ends: keep reading while bytes come without a long gap, until the
+// block ends with FD FA or the buffer is full.
+int CDeviceLink::ReadRestOfBlock(int held)
+{
+    const int baud = ActualBaud() > 0 ? ActualBaud() : 9600;
+    const int gapLimitMs = 50 + (2 * 10 * 1000 + baud - 1) / baud;
+    int quietMs = 0;
+    while (held < kMaxRead && !EndsWithTrailer(held) && quietMs <= gapLimitMs && IsPortOpen()) {
+        Sleep(kPollStepMs);
+        const int more = PendingIn();
+        if (more > 0) {
+            held += Read(g_RxBuf + held, std::min(more, kMaxRead - held));
+            quietMs = 0;
+        } else {
+            quietMs += kPollStepMs;
+        }
+    }
+    return held;
+}
+
+void CDeviceLink::NotifyReply()
+{
+    if (!m_pNotifyWnd)
+        return;
+    if (m_pContext && QThread::currentThread() != m_pContext->thread()) {
+        CReplyTarget* target = m_pNotifyWnd;
+        QMetaObject::invokeMethod(
+            m_pContext, [target] { target->OnDeviceReply(); }, Qt::BlockingQueuedConnection);
+        return;
+    }
+    m_pNotifyWnd->OnDeviceReply();
+}
