@@ -1,3 +1,6 @@
+#include "platform/fonts.h"
+#include "res/tarvexres.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,6 +11,9 @@ int main(int argc, char** argv)
     // Test discovery runs the binary without CTest's environment, so set the platform here.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QApplication::setApplicationName("Tarvex");
+    tarvex::InstallFontSubstitutions();
+    tarvex::InitResources();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -63,7 +64,8 @@ TermiosDevice::~TermiosDevice()
 
 bool TermiosDevice::Configure(int baud)
 {
-    if (::ioctl(m_fd, TIOCEXCL) != 0)
+    // TIOCEXCL keeps other programs out; root passes it, so a lock keeps a second Tarvex out too.
+    if (::ioctl(m_fd, TIOCEXCL) != 0 || ::flock(m_fd, LOCK_EX | LOCK_NB) != 0)
         return false;
     termios tio;
     if (::tcgetattr(m_fd, &tio) != 0)

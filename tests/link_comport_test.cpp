@@ -1,0 +1,180 @@
+#include "comname.h"
+#include "comport.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// A pseudo-terminal linked as COM1 in a private port folder.
+class PtyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+        char name[256];
+        ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+        termios raw;
+        ::tcgetattr(master, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(master, TCSANOW, &raw);
+        std::filesystem::create_directories(tarvex::PortFolder());
+        std::filesystem::create_symlink(name, tarvex::PortFolder() + "/COM1");
+    }
+    void TearDown() override
+    {
+        if (master >= 0)
+            ::close(master);
+        if (slave >= 0)
+            ::close(slave);
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    // Waits until the port has `count` bytes (the tty hands them over shortly after a write).
+    void WaitPending(CComPort& port, int count)
+    {
+        for (int i = 0; i < 200 && port.PendingIn() < count; ++i)
+            ::usleep(1000);
+    }
+    std::vector<unsigned char> ReadMaster(size_t count)
+    {
+        std::vector<unsigned char> got;
+        while (got.size() < count) {
+            pollfd p{master, POLLIN, 0};
+            if (::poll(&p, 1, 1000) != 1)
+                break;
+            unsigned char b[64];
+            const ssize_t n = ::read(master, b, sizeof b);
+            if (n <= 0)
+                break;
+            got.insert(got.end(), b, b + n);
+        }
+        return got;
+    }
+
+    QTemporaryDir dir;
+    int master = -1;
+    int slave = -1;
+};
+
+} // namespace
+
+TEST(ComName, PortsUpToNineUseThePlainNameAndLaterOnesTheDeviceNamespace)
+{
+    EXPECT_EQ(tarvex::ComDeviceName(1), "COM1");
+    EXPECT_EQ(tarvex::ComDeviceName(9), "COM9");
+    EXPECT_EQ(tarvex::ComDeviceName(10), "\\\\.\\COM10");
+    EXPECT_EQ(tarvex::ComDeviceName(10).size(), 9u); // \\.\COM10: two backslashes, dot, backslash
+}
+
+TEST(ComName, UnknownNamesResolveToNothing)
+{
+    for (const char* name : {"", "COM", "COM0", "LPT1", "COMX", "\\\\.\\", "COM1a"})
+        EXPECT_EQ(tarvex::ResolveComDevice(name), "") << name;
+}
+
+TEST_F(PtyTest, TheLinkInThePortFolderComesFirst)
+{
+    EXPECT_EQ(tarvex::ResolveComDevice("COM1"), tarvex::PortFolder() + "/COM1");
+    std::filesystem::create_symlink(tarvex::PortFolder() + "/COM1", tarvex::PortFolder() + "/COM10");
+    EXPECT_EQ(tarvex::ResolveComDevice("\\\\.\\COM10"), tarvex::PortFolder() + "/COM10");
+}
+
+TEST_F(PtyTest, EveryBaudRateOfThePortDialogIsSetOnTheDevice)
+{
+    for (int baud : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 43000, 56000, 57600, 115200,
+                     256000}) {
+        CComPort port;
+        ASSERT_EQ(port.Open(1, baud), 1) << baud;
+        EXPECT_EQ(port.ActualBaud(), baud);
+    }
+}
+
+TEST_F(PtyTest, OpenOnAnOpenPortKeepsTheOldBaudRate)
+{
+    CComPort port;
+    ASSERT_EQ(port.Open(1, 9600), 1);
+    EXPECT_EQ(port.Open(1, 115200), 1);
+    EXPECT_EQ(port.ActualBaud(), 9600);
+}
+
+TEST_F(PtyTest, ThePortIsExclusive)
+{
+    CComPort first, second;
+    ASSERT_EQ(first.Open(1, 9600), 1);
+    EXPECT_EQ(second.Open(1, 9600), 0);
+    first.Close();
+    EXPECT_EQ(second.Open(1, 9600), 1);
+}
+
+TEST_F(PtyTest, AMissingPortFailsAndASecondOpenTriesAgain)
+{
+    CComPort port;
+    EXPECT_EQ(port.Open(7, 9600), 0);
+    EXPECT_FALSE(port.IsPortOpen());
+    std::filesystem::create_symlink(tarvex::PortFolder() + "/COM1", tarvex::PortFolder() + "/COM7");
+    EXPECT_EQ(port.Open(7, 9600), 1);
+}
+
+TEST_F(PtyTest, BinaryBytesPassUntouchedBothWays)
+{
+    CComPort port;
+    ASSERT_EQ(port.Open(1, 9600), 1);
+    // XON, XOFF, CR, LF, NUL and 0xFF must survive: no flow control, no line discipline.
+    const std::vector<unsigned char> bytes{0x13, 0x41, 0x11, 0x42, 0x0D, 0x0A, 0x00, 0xFF, 0x03};
+    ASSERT_EQ(::write(master, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    WaitPending(port, int(bytes.size()));
+    std::vector<unsigned char> got(bytes.size());
+    EXPECT_EQ(port.Read(got.data(), int(got.size())), int(bytes.size()));
+    EXPECT_EQ(got, bytes);
+
+    EXPECT_EQ(port.Write(bytes.data(), int(bytes.size())), int(bytes.size()));
+    EXPECT_EQ(ReadMaster(bytes.size()), bytes);
+}
+
+TEST_F(PtyTest, ReadWithALimitLeavesTheRest)
+{
+    CComPort port;
+    ASSERT_EQ(port.Open(1, 9600), 1);
+    const unsigned char ten[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    ASSERT_EQ(::write(master, ten, 10), 10);
+    WaitPending(port, 10);
+    unsigned char got[10];
+    EXPECT_EQ(port.Read(got, 3), 3);
+    EXPECT_EQ(port.PendingIn(), 7);
+}
+
+TEST_F(PtyTest, AClosedPortTransfersNothing)
+{
+    CComPort port;
+    const unsigned char b[2] = {1, 2};
+    unsigned char got[2];
+    EXPECT_EQ(port.Write(b, 2), 0);
+    EXPECT_EQ(port.PendingIn(), 0);
+    EXPECT_EQ(port.Read(got, 2), 0);
+    EXPECT_EQ(port.Close(), 1);
+    EXPECT_EQ(port.Close(), 1);
+}
+
+TEST_F(PtyTest, AVanishedDeviceLeavesThePortClosed)
+{
+    CComPort port;
+    ASSERT_EQ(port.Open(1, 9600), 1);
+    ::close(master);
+    master = -1;
+    ::close(slave); // only the port's own descriptor keeps the slave now
+    slave = -1;
+    EXPECT_EQ(port.PendingIn(), 0);
+    EXPECT_FALSE(port.IsPortOpen());
+    const unsigned char b[1] = {7};
+    EXPECT_EQ(port.Write(b, 1), 0);
+}
