@@ -1,0 +1,6 @@
+#include "dialogpage.h"
+
+CDialogPage::CDialogPage(QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), CDlgBase(this)
+{
+}

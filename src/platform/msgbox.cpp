@@ -1,0 +1,96 @@
+#include "msgbox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <utility>
+
+namespace {
+
+tarvex::MessageBoxHook& Hook()
+{
+    static tarvex::MessageBoxHook hook;
+    return hook;
+}
+
+QMessageBox::Icon IconOf(unsigned style)
+{
+    switch (style & MB_ICONMASK) {
+    case MB_ICONERROR:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONWARNING:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+// The buttons carry the texts of a Chinese Windows, whatever translations Qt has loaded.
+int ShowBox(QWidget* owner, const QString& text, const QString& caption, unsigned style)
+{
+    QMessageBox box(IconOf(style), caption, text, QMessageBox::NoButton, owner);
+    switch (style & MB_TYPEMASK) {
+    case MB_YESNO:
+        box.addButton(QMessageBox::Yes)->setText("是(&Y)");
+        box.addButton(QMessageBox::No)->setText("否(&N)");
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        break;
+    case MB_OKCANCEL:
+        box.addButton(QMessageBox::Ok)->setText("确定");
+        box.addButton(QMessageBox::Cancel)->setText("取消");
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    default:
+        box.addButton(QMessageBox::Ok)->setText("确定");
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
+        break;
+    }
+    box.exec();
+    const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
+    switch (style & MB_TYPEMASK) {
+    case MB_YESNO:
+        return pressed == QMessageBox::Yes ? IDYES : IDNO;
+    case MB_OKCANCEL:
+        return pressed == QMessageBox::Ok ? IDOK : IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
+// The hook answers if one is set; otherwise the box is shown over shownOwner.
+int Ask(const tarvex::MessageBoxCall& call, QWidget* shownOwner)
+{
+    if (const tarvex::MessageBoxHook hook = Hook()) // a copy: the hook may replace itself
+        return hook(call);
+    return ShowBox(shownOwner, call.text, call.caption, call.style);
+}
+
+} // namespace
+
+int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned style)
+{
+    return Ask({text, caption, style, owner}, owner);
+}
+
+int AfxMessageBox(const QString& text, unsigned style)
+{
+    return Ask({text, "Tarvex", style, nullptr}, QApplication::activeWindow());
+}
+
+namespace tarvex {
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
+{
+    return std::exchange(Hook(), std::move(hook));
+}
+
+} // namespace tarvex
