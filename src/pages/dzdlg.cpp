@@ -1,0 +1,55 @@
+#include "dzdlg.h"
+
+#include "replyfields.h"
+
+#include "app/tarvexapp.h"
+#include "res/tarvexres.h"
+
+namespace {
+constexpr tarvex::ScaledWord kResistance[] = {{0, 10.0, "%0.1f", 1004}};
+constexpr int kUnit = 2;
+constexpr int kPayload = 3;
+} // namespace
+
+CDZDlg::CDZDlg(QWidget* parent) : CTestPage(parent)
+{
+    ui.setupUi(this);
+    connect(ui.id1013, &QPushButton::clicked, this, &CDZDlg::OnStart);
+    InitDialog();
+}
+
+bool CDZDlg::OnInitDialog()
+{
+    CTestPage::OnInitDialog();
+    theApp().m_pDZDlg = this;
+    m_hIconMilliOhm = QPixmap(tarvex::IconPath(169));
+    m_hIconOhm = QPixmap(tarvex::IconPath(168));
+    ShowUnit(true);
+    return true;
+}
+
+void CDZDlg::OnStart()
+{
+    ClearResults();
+    RunTest({}, 0);
+}
+
+void CDZDlg::ShowUnit(bool milliOhm)
+{
+    ui.id1034->setPixmap(milliOhm ? m_hIconMilliOhm : m_hIconOhm);
+    ui.id1034->setAccessibleName(milliOhm ? "mΩ" : "Ω");
+}
+
+void CDZDlg::ShowResistanceResult(const unsigned char* payload, int length)
+{
+    if (length < kPayload)
+        return;
+    ShowUnit(payload[kUnit] != 0);
+    tarvex::ShowScaledWords(*this, payload, length, kResistance);
+}
+
+void CDZDlg::ClearResults()
+{
+    SetDlgItemText(1004, QString());
+    UpdateData(false);
+}

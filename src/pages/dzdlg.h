@@ -1,0 +1,36 @@
+#pragma once
+#include "testpage.h"
+
+#include "ui_dlg142_dz.h"
+
+#include <QPixmap>
+
+// DC winding resistance (test kind 8): no parameters; the result comes with its unit, shown as
+// a picture beside the number.
+class CDZDlg : public CTestPage {
+    Q_OBJECT
+public:
+    explicit CDZDlg(QWidget* parent = nullptr);
+
+    // Click of 1013: runs the test at once (there is no parameter command).
+    void OnStart();
+
+    // Reply 0x6A, 3 bytes: the resistance in tenths and the unit byte (0 ohm, any other
+    // milliohm). Shows nothing unless all three arrived: a number without its unit would
+    // mislead by a factor of 1000.
+    void ShowResistanceResult(const unsigned char* payload, int length);
+
+    // Empties the number only; the unit picture keeps the last unit.
+    void ClearResults() override;
+
+    QPixmap m_hIconMilliOhm;
+    QPixmap m_hIconOhm;
+
+protected:
+    bool OnInitDialog() override;
+
+private:
+    void ShowUnit(bool milliOhm);
+
+    Ui::Dlg142 ui;
+};

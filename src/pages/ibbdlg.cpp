@@ -1,0 +1,171 @@
+#include "ibbdlg.h"
+
+#include "replyfields.h"
+
+#include "app/tarvexapp.h"
+#include "devicelink.h"
+#include "platform/fonts.h"
+#include "platform/msgbox.h"
+
+#include <QHeaderView>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr tarvex::ScaledWord kRatioLayout[] = {
+    {0, 10.0, "%0.1f", 1005},   // primary current, A
+    {2, 1000.0, "%0.3f", 1006}, // secondary current, A
+    {4, 10.0, "%0.1f", 1007},   // ratio, primary value
+};
+constexpr int kRatioSecondary = 6;
+constexpr int kRatioPolarity = 7;
+
+constexpr tarvex::ScaledWord kTapCurrents[] = {
+    {1, 10.0, "%0.1f", 1005},
+    {3, 1000.0, "%0.3f", 1006},
+};
+constexpr int kTaps = 6;
+constexpr int kTapRatios = 5;     // six words
+constexpr int kTapPolarities = 17; // six bytes
+constexpr int kTapSecondary = 23;
+constexpr int kTapPayload = 24;
+
+constexpr int kSingleResultIds[] = {1007, 1008, 1009, 1035, 1036, 1037, 1038};
+constexpr int kResultIds[] = {1005, 1006, 1007, 1008, 1009};
+
+} // namespace
+
+CIBBDlg::CIBBDlg(QWidget* parent) : CTestPage(parent)
+{
+    ui.setupUi(this);
+    connect(ui.id1013, &QPushButton::clicked, this, &CIBBDlg::OnStart);
+    InitDialog();
+}
+
+void CIBBDlg::DoDataExchange(CDataExchange& dx)
+{
+    DDX_Control(dx, 1011, m_btn1A);
+    DDX_Control(dx, 1012, m_btn5A);
+    DDX_Control(dx, 1003, m_list);
+    DDX_Text(dx, 1004, m_nTestCurrent);
+    DDV_MinMaxInt(dx, m_nTestCurrent, 5, 1000);
+}
+
+bool CIBBDlg::OnInitDialog()
+{
+    CTestPage::OnInitDialog();
+    theApp().m_pIBBDlg = this;
+    CheckRadio(1011, false);
+    CheckRadio(1012, true);
+    PrepareList();
+    ShowSingleResult(m_nSingleMode);
+    return true;
+}
+
+void CIBBDlg::PrepareList()
+{
+    m_list->setFont(tarvex::SongFont(16));
+    // The report list of the original: grid lines, movable columns, whole-row selection.
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->header()->setSectionsMovable(true);
+    m_list->setStyleSheet("QTreeView::item { border-right: 1px solid #d0d0d0;"
+                          " border-bottom: 1px solid #d0d0d0; }");
+    m_list->setHeaderLabels({"组号", "变比", "极性"});
+    for (int column = 0; column < 3; ++column) {
+        m_list->setColumnWidth(column, 80);
+        m_list->headerItem()->setTextAlignment(column, Qt::AlignCenter);
+    }
+}
+
+void CIBBDlg::OnStart()
+{
+    if (!UpdateData(true))
+        return;
+    const int ratedSecondary = IsChecked(1012) ? 5 : 1;
+    const int limit = theApp().m_nMaxTestCurrent;
+    if (m_nTestCurrent > limit) {
+        MessageBox(this, QString::asprintf("一次侧测试电流不能超过%dA，请重新设置", limit),
+                   "系统提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    ClearResults();
+    RunTest([this, ratedSecondary](CDeviceLink& link) {
+        link.SendCTRatioParams(m_nTestCurrent, ratedSecondary);
+    }, 500);
+}
+
+void CIBBDlg::SetDeviceType(unsigned char type)
+{
+    if (type == 0xA1)
+        m_nSingleMode = 1;
+    else if (type == 0xA2)
+        m_nSingleMode = 0;
+    ShowSingleResult(m_nSingleMode);
+}
+
+void CIBBDlg::ShowSingleResult(int show)
+{
+    for (const int id : kSingleResultIds)
+        ShowItem(id, show != 0);
+    ShowItem(1003, show == 0);
+}
+
+void CIBBDlg::ShowRatioResult(const unsigned char* payload, int length)
+{
+    tarvex::ShowScaledWords(*this, payload, length, kRatioLayout);
+    if (kRatioSecondary < length)
+        SetDlgItemText(1008, QString::number(payload[kRatioSecondary]));
+    if (kRatioPolarity < length)
+        SetDlgItemText(1009, tarvex::PolarityText(payload[kRatioPolarity]));
+}
+
+void CIBBDlg::ShowTapResults(const unsigned char* payload, int length)
+{
+    tarvex::ShowScaledWords(*this, payload, length, kTapCurrents);
+    if (length < kTapPayload)
+        return;
+    const int secondary = payload[kTapSecondary];
+    for (int i = 0; i < kTaps; ++i) {
+        const double primary = tarvex::SignedWord(payload + kTapRatios + 2 * i) / 10.0;
+        auto* row = new QTreeWidgetItem(QStringList{
+            QString::asprintf("L%d-K%d", i + 1, i + 1),
+            QString::asprintf("%0.1f/%d", primary, secondary),
+            tarvex::PolarityText(payload[kTapPolarities + i]),
+        });
+        for (int column = 0; column < 3; ++column)
+            row->setTextAlignment(column, Qt::AlignCenter);
+        m_list->insertTopLevelItem(i, row);
+    }
+}
+
+QString CIBBDlg::ListCell(int row, int column) const
+{
+    const QTreeWidgetItem* item = m_list->topLevelItem(row);
+    return item ? item->text(column) : QString();
+}
+
+void CIBBDlg::BuildResultText()
+{
+    const QString primary = GetDlgItemText(1005);
+    const QString secondary = GetDlgItemText(1006);
+    QString text;
+    if (m_nSingleMode != 0) {
+        text = QString("一次：%1A\r\n二次：%2A\r\n变比：%3A/%4A\r\n极性：%5")
+                   .arg(primary, secondary, GetDlgItemText(1007), GetDlgItemText(1008),
+                        GetDlgItemText(1009));
+    } else {
+        text = QString("一次：%1A\r\n二次：%2A\r\n组号\t变比\t极性\r\n").arg(primary, secondary);
+        for (int row = 0; row < kTaps; ++row)
+            text += ListCell(row, 0) + '\t' + ListCell(row, 1) + '\t' + ListCell(row, 2) + "\r\n";
+    }
+    theApp().m_strReport = text;
+}
+
+void CIBBDlg::ClearResults()
+{
+    for (const int id : kResultIds)
+        SetDlgItemText(id, QString());
+    m_list->clear();
+    UpdateData(false);
+}

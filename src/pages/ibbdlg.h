@@ -1,0 +1,52 @@
+#pragma once
+#include "testpage.h"
+
+#include "ui_dlg134_ibb.h"
+
+class QRadioButton;
+class QTreeWidget;
+
+// CT ratio and polarity (test kind 1). Depending on the instrument model the result is one
+// ratio with its polarity (single mode) or six tap groups in a list; the measured currents
+// are shown in both.
+class CIBBDlg : public CTestPage {
+    Q_OBJECT
+public:
+    explicit CIBBDlg(QWidget* parent = nullptr);
+
+    // Click of 1013: checks the entries and the instrument's current limit, then runs the test.
+    void OnStart();
+
+    // Byte 1 of the device-information reply: 0xA1 single mode, 0xA2 six-tap list, anything
+    // else keeps the mode; the fields or the list are shown accordingly.
+    void SetDeviceType(unsigned char type);
+    // Shows the single-result fields (show != 0) or the six-tap list.
+    void ShowSingleResult(int show);
+
+    // Reply 0x2A, 8 bytes: currents, ratio and polarity; each field needs all its bytes.
+    void ShowRatioResult(const unsigned char* payload, int length);
+    // Reply 0x7A, 24 bytes: the currents are shown when their bytes arrived; the six rows need
+    // the whole payload, since the ratio's secondary value comes last.
+    void ShowTapResults(const unsigned char* payload, int length);
+
+    // The result on show as text, into theApp().m_strReport.
+    void BuildResultText();
+
+    void ClearResults() override;
+
+    int m_nTestCurrent = 100; // A
+    int m_nSingleMode = 1;
+    QRadioButton* m_btn1A = nullptr;
+    QRadioButton* m_btn5A = nullptr;
+    QTreeWidget* m_list = nullptr;
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+
+private:
+    void PrepareList();
+    QString ListCell(int row, int column) const;
+
+    Ui::Dlg134 ui;
+};

@@ -1,0 +1,91 @@
+#include "ubbdlg.h"
+
+#include "replyfields.h"
+
+#include "app/tarvexapp.h"
+#include "devicelink.h"
+#include "platform/msgbox.h"
+
+#include <QComboBox>
+
+#include <algorithm>
+
+namespace {
+
+constexpr tarvex::ScaledWord kRatioLayout[] = {
+    {0, 10.0, "%0.1f", 1005},   // primary voltage, V
+    {2, 1000.0, "%0.2f", 1006}, // secondary voltage, V
+    {4, 100.0, "%0.2f", 1007},  // ratio, primary value in kV
+};
+constexpr int kRatedSecondary = 6;
+constexpr int kPolarity = 7;
+
+constexpr int kResultIds[] = {1005, 1006, 1007, 1008, 1009};
+
+} // namespace
+
+CUBBDlg::CUBBDlg(QWidget* parent) : CTestPage(parent)
+{
+    ui.setupUi(this);
+    connect(ui.id1013, &QPushButton::clicked, this, &CUBBDlg::OnStart);
+    InitDialog();
+}
+
+void CUBBDlg::DoDataExchange(CDataExchange& dx)
+{
+    DDX_Control(dx, 1014, m_cbRatedSecondary);
+    DDX_Text(dx, 1004, m_nTestVoltage);
+    DDV_MinMaxInt(dx, m_nTestVoltage, 10, 2500);
+}
+
+bool CUBBDlg::OnInitDialog()
+{
+    CTestPage::OnInitDialog();
+    theApp().m_pUBBDlg = this;
+    // Typed text picks no item (it is not added to the list), as in the original's combo.
+    m_cbRatedSecondary->setInsertPolicy(QComboBox::NoInsert);
+    SetSelectedIndex(1014, -1);
+    SetDlgItemText(1014, "100");
+    return true;
+}
+
+void CUBBDlg::OnStart()
+{
+    if (!UpdateData(true))
+        return;
+    const int ratedSecondary = std::max(GetSelectedIndex(1014), 0);
+    const int limit = theApp().m_nMaxTestVoltage;
+    if (m_nTestVoltage > limit) {
+        MessageBox(this, QString::asprintf("一次侧测试电压不能超过%dV，请重新设置", limit),
+                   "系统提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    ClearResults();
+    RunTest([this, ratedSecondary](CDeviceLink& link) {
+        link.SendPTRatioParams(m_nTestVoltage, ratedSecondary);
+    }, 500);
+}
+
+void CUBBDlg::ShowRatioResult(const unsigned char* payload, int length)
+{
+    tarvex::ShowScaledWords(*this, payload, length, kRatioLayout);
+    if (kRatedSecondary < length)
+        SetDlgItemText(1008, tarvex::RatedSecondaryText(payload[kRatedSecondary]));
+    if (kPolarity < length)
+        SetDlgItemText(1009, tarvex::PolarityText(payload[kPolarity]));
+}
+
+void CUBBDlg::BuildResultText()
+{
+    theApp().m_strReport = QString("一次：%1V\r\n二次：%2V\r\n变比：%3kV/%4V\r\n极性：%5")
+                               .arg(GetDlgItemText(1005), GetDlgItemText(1006),
+                                    GetDlgItemText(1007), GetDlgItemText(1008),
+                                    GetDlgItemText(1009));
+}
+
+void CUBBDlg::ClearResults()
+{
+    for (const int id : kResultIds)
+        SetDlgItemText(id, QString());
+    UpdateData(false);
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include "testpage.h"
+
+#include "ui_dlg137_ubb.h"
+
+class QComboBox;
+
+// PT ratio and polarity (test kind 5): the voltage twin of the CT ratio page, without taps.
+class CUBBDlg : public CTestPage {
+    Q_OBJECT
+public:
+    explicit CUBBDlg(QWidget* parent = nullptr);
+
+    // Click of 1013: checks the entries and the instrument's voltage limit, then runs the test.
+    void OnStart();
+
+    // Reply 0x2F, 8 bytes: voltages, ratio (kV / rated secondary text) and polarity; each field
+    // needs all its bytes.
+    void ShowRatioResult(const unsigned char* payload, int length);
+
+    // The result on show as text, into theApp().m_strReport.
+    void BuildResultText();
+
+    void ClearResults() override;
+
+    int m_nTestVoltage = 1000; // V
+    QComboBox* m_cbRatedSecondary = nullptr;
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+
+private:
+    Ui::Dlg137 ui;
+};
