@@ -1,0 +1,89 @@
+// tarvex-sim: the instrument simulator on a pseudo-terminal (see ProgramHelp()).
+#include "engine.h"
+#include "link/comname.h"
+#include "ptyport.h"
+#include "simoptions.h"
+#include "simrunner.h"
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int)
+{
+    g_stop = 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    sim::ProgramOptions options;
+    std::string error;
+    if (!sim::ParseProgramOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "tarvex-sim: %s\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(sim::ProgramHelp().c_str(), stdout);
+        return 0;
+    }
+    if (options.fixedBaud > 0)
+        options.engine.baud = options.fixedBaud;
+
+    // SIGINT and SIGTERM are blocked except while the loop waits, so a stop is never missed.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigset_t waitMask;
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    struct sigaction action{};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    sim::PtyPort port;
+    if (!port.Open(&error)) {
+        std::fprintf(stderr, "tarvex-sim: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string linkPath = tarvex::PortFolder() + "/" + options.port;
+    if (!port.Link(linkPath, &error)) {
+        std::fprintf(stderr, "tarvex-sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("device %s linked as %s\n", port.SlavePath().c_str(), linkPath.c_str());
+    std::fflush(stdout);
+
+    sim::Engine engine(options.engine);
+    const sim::EngineOptions& o = options.engine;
+    std::printf("instrument: model %02X, type %02X, range %02X, test %d ms, CT %g/%g A class %g, "
+                "PT %g kV, %s\n",
+                o.model, o.deviceType, o.range, o.testDurationMs, o.ct.ratedPrimary,
+                o.ct.ratedSecondary, o.ct.accuracyClass, o.pt.ratedPrimaryKv,
+                options.fixedBaud > 0 ? ("paced at " + std::to_string(options.fixedBaud) + " baud").c_str()
+                                      : "paced at the line's baud rate");
+    for (const sim::FaultRule& rule : o.faults)
+        std::printf("fault: %s%s\n", sim::FaultName(rule.fault), rule.codes.empty() ? " on every reply" : "");
+    std::fflush(stdout);
+
+    sim::SimRunner runner(engine, port, options.fixedBaud, options.verbose, stdout);
+    engine.SetLogSink([](const sim::LogEntry& entry) {
+        std::printf("%s\n", sim::FormatLogEntry(entry).c_str());
+        std::fflush(stdout);
+    });
+    const int status = runner.Run(&g_stop, &waitMask);
+    port.Unlink();
+    std::printf("stopped\n");
+    std::fflush(stdout);
+    return status;
+}
