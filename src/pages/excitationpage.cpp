@@ -1,0 +1,411 @@
+#include "pages/excitationpage.h"
+
+#include "app/mainfrm.h"
+#include "app/tarvexapp.h"
+#include "devicelink.h"
+#include "history/reportfile.h"
+#include "pages/gbktext.h"
+#include "pages/iwcdlg.h"
+#include "platform/filedialog.h"
+#include "platform/fonts.h"
+#include "platform/msgbox.h"
+
+#include <QAbstractButton>
+#include <QDateTime>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QTreeWidget>
+
+#include <climits>
+
+namespace {
+
+constexpr qint64 kMaxDataFileBytes = 1 << 20;
+
+const char* const kCRLF = "\r\n";
+
+// The list font is shared by every excitation page (and made once).
+const QFont& ListFont()
+{
+    static const QFont font = tarvex::SongFont(16);
+    return font;
+}
+
+QString Gbk(const QByteArray& bytes) { return tarvex::FromGbk(bytes); }
+
+// The file's text between a label and the end marker, without trailing white space.
+QByteArray FileField(const QByteArray& text, const char* label, const char* end)
+{
+    return tarvex::TrimRight(CTarvexApp::ExtractBetween(text, tarvex::ToGbk(label), end));
+}
+
+int Trunc(double v) { return tarvex::TruncSaturated(v, INT_MAX); }
+
+// Reads the whole file (at most kMaxDataFileBytes), up to its first NUL; nothing when it
+// cannot be opened.
+std::optional<QByteArray> ReadDataFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray text = file.read(kMaxDataFileBytes);
+    if (const qsizetype nul = text.indexOf('\0'); nul >= 0)
+        text.truncate(nul);
+    return text;
+}
+
+// The current and voltage of the last point from the last 20 bytes of the file.
+std::pair<float, float> LastPoint(const QByteArray& text)
+{
+    QByteArray tail = text.right(20);
+    const qsizetype lineEnd = tail.indexOf(kCRLF);
+    tail = tarvex::TrimLeft(lineEnd < 0 ? tail.mid(1) : tail.mid(lineEnd + 2));
+    const qsizetype tab = tail.indexOf('\t');
+    const QByteArray current = tab < 0 ? QByteArray() : tail.left(tab);
+    QByteArray rest = tarvex::TrimLeft(tab < 0 ? tail : tail.mid(tab));
+    const qsizetype voltageEnd = rest.indexOf(kCRLF);
+    const QByteArray voltage = voltageEnd < 0 ? QByteArray() : rest.left(voltageEnd);
+    return {static_cast<float>(tarvex::CAtof(current)), static_cast<float>(tarvex::CAtof(voltage))};
+}
+
+} // namespace
+
+CExcitationPage::CExcitationPage(QWidget* parent, const Kind& kind)
+    : CTestPage(parent), m_kind(kind)
+{
+}
+
+CExcitationPage::~CExcitationPage() = default;
+
+void CExcitationPage::DoDataExchange(CDataExchange& dx)
+{
+    DDX_Control(dx, 1003, m_list);
+    DDX_Text(dx, 1004, m_nTestVoltage);
+    DDV_MinMaxInt(dx, m_nTestVoltage, 10, 2500);
+    DDX_Text(dx, 1005, m_nTestCurrent);
+    DDV_MinMaxInt(dx, m_nTestCurrent, 1, 5);
+    DDX_Text(dx, 1006, m_nLineNo);
+    DDV_MinMaxInt(dx, m_nLineNo, 1, 99);
+    DDX_Text(dx, 1007, m_nGroupNo);
+    DDV_MinMaxInt(dx, m_nGroupNo, 1, 9);
+}
+
+bool CExcitationPage::OnInitDialog()
+{
+    CTestPage::OnInitDialog();
+
+    m_kneeVoltageLabel = qobject_cast<QLabel*>(GetDlgItem(1033));
+    m_kneeCurrentLabel = qobject_cast<QLabel*>(GetDlgItem(1034));
+    const QFont kneeFont = tarvex::SongFont(14, 600);
+    for (QLabel* label : {m_kneeVoltageLabel, m_kneeCurrentLabel}) {
+        if (label)
+            label->setFont(kneeFont);
+    }
+
+    if (m_list) {
+        m_list->setFont(ListFont());
+        m_list->setColumnCount(3);
+        m_list->setHeaderLabels({"序号", "电流(A)", "电压(V)"});
+        for (int column = 0; column < 3; ++column) {
+            m_list->setColumnWidth(column, 100);
+            m_list->headerItem()->setTextAlignment(column, Qt::AlignCenter);
+        }
+        m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+        m_list->header()->setSectionsMovable(true);
+        // Grid lines between the cells, as the list control's grid style draws them.
+        m_list->setStyleSheet("QTreeView::item { border-right: 1px solid #c0c0c0;"
+                              " border-bottom: 1px solid #c0c0c0; }");
+    }
+
+    auto onClick = [this](int id, void (CExcitationPage::*handler)()) {
+        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
+            connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    onClick(1009, &CExcitationPage::OnStart);
+    onClick(1010, &CExcitationPage::OnOpenData);
+    onClick(1016, &CExcitationPage::OnErrorCurve);
+
+    SetDlgItemText(1014, "A");
+    SetHistoryMode(false);
+    return true;
+}
+
+void CExcitationPage::SetHistoryMode(bool mode)
+{
+    m_bHistoryMode = mode ? 1 : 0;
+    for (int id : {1009, 1010, 1016})
+        ShowItem(id, !mode);
+    ShowItem(3, false);
+    for (int id : {1004, 1005, 1006, 1007, 1014})
+        EnableItem(id, !mode);
+    for (int id : {1024, 1025, 1027, 1029, 1030, 1031, 1032, 1011, 1012, 1013, 1015})
+        ShowItem(id, mode);
+}
+
+void CExcitationPage::ClearCurve()
+{
+    m_Points.clear();
+    if (m_list)
+        m_list->clear();
+    theApp().m_CurveCurrents.clear();
+    theApp().m_CurveVoltages.clear();
+}
+
+void CExcitationPage::ClearResults()
+{
+    ClearCurve();
+    m_fKneeVoltage = 0;
+    m_fKneeCurrent = 0;
+    SetDlgItemText(1033, QString());
+    SetDlgItemText(1034, QString());
+    update();
+}
+
+void CExcitationPage::AddListRow(const QString& number, const QString& current,
+                                 const QString& voltage)
+{
+    if (!m_list)
+        return;
+    auto* row = new QTreeWidgetItem(m_list, {number, current, voltage});
+    for (int column = 0; column < 3; ++column)
+        row->setTextAlignment(column, Qt::AlignCenter);
+}
+
+void CExcitationPage::AppendPoint(int number, float current, float voltage)
+{
+    if (auto position = TryMapPoint(current, voltage, m_nTestCurrent, m_nTestVoltage))
+        m_Points.push_back(*position);
+    theApp().m_CurveCurrents.append(current);
+    theApp().m_CurveVoltages.append(voltage);
+    AddListRow(QString::asprintf("%d", number), QString::asprintf("%.3f", double(current)),
+               QString::asprintf("%.1f", double(voltage)));
+}
+
+// The origin opens every curve from the instrument or a record: a list row and the arrays,
+// but no drawn point.
+void CExcitationPage::AppendOrigin()
+{
+    theApp().m_CurveCurrents.append(0);
+    theApp().m_CurveVoltages.append(0);
+    AddListRow("1", "0.000", "0.0");
+}
+
+void CExcitationPage::ShowKneeLabels()
+{
+    SetDlgItemText(1033, QString::asprintf("U = %.1f V", double(m_fKneeVoltage)));
+    SetDlgItemText(1034, QString::asprintf("I = %.3f A", double(m_fKneeCurrent)));
+}
+
+int CExcitationPage::PhaseCode() const
+{
+    const QString phase = GetDlgItemText(1014);
+    if (phase == "A")
+        return 0;
+    if (phase == "B")
+        return 1;
+    return 2;
+}
+
+void CExcitationPage::OnStart()
+{
+    // A failed range check has shown its message and focused the field: nothing is sent.
+    if (!UpdateData(true))
+        return;
+    const int phase = PhaseCode();
+    const CTarvexApp& app = theApp();
+    if (m_nTestVoltage > app.m_nMaxTestVoltage) {
+        MessageBox(this, QString::asprintf("测试电压不能超过%dV，请重新设置", app.m_nMaxTestVoltage),
+                   "系统提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (m_nTestCurrent > app.m_nMaxTestCurrent) {
+        MessageBox(this, QString::asprintf("测试电流不能超过%dA，请重新设置", app.m_nMaxTestCurrent),
+                   "系统提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    // Only a start that goes ahead replaces the result on show.
+    ClearResults();
+    RunTest(
+        [this, phase](CDeviceLink& link) {
+            link.SendExcitationParams(m_nTestVoltage, m_nTestCurrent, m_nLineNo, m_nGroupNo, phase);
+        },
+        m_kind.startPauseMs);
+}
+
+void CExcitationPage::ShowExcitationResult(const unsigned char* payload, int length)
+{
+    if (!payload || length < 5)
+        return;
+    auto word = [payload](int offset) {
+        return static_cast<std::int16_t>((payload[offset] << 8) | payload[offset + 1]);
+    };
+    const int n = std::min<int>(payload[0], (length - 5) / 4);
+
+    m_strTestTime = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss");
+    m_fKneeVoltage = static_cast<float>(word(1) / 10.0);
+    m_fKneeCurrent = static_cast<float>(word(3) / 1000.0);
+    ClearCurve();
+    ShowKneeLabels();
+    AppendOrigin();
+    for (int i = 0; i < n; ++i) {
+        const int current = word(5 + 2 * i);
+        const int voltage = word(5 + 2 * n + 2 * i);
+        // Down to a multiple of 5 toward zero: every voltage is a multiple of 0.5 V.
+        const int rounded = voltage - voltage % 5;
+        AppendPoint(i + 2, static_cast<float>(current / 1000.0), static_cast<float>(rounded / 10.0));
+    }
+    update();
+}
+
+void CExcitationPage::ShowHistoryRecord(int index)
+{
+    const CRecordArray& records = theApp().*m_kind.records;
+    if (index < 0 || index >= records.size())
+        return;
+    const tagTESTRECORD& rec = records[index];
+
+    ClearCurve();
+    m_fKneeCurrent = rec.fKneeCurrent;
+    m_fKneeVoltage = rec.fKneeVoltage;
+    ShowKneeLabels();
+    SetDlgItemText(1032, QString::asprintf("%d", index + 1));
+    SetDlgItemText(1011, rec.strDate);
+    SetDlgItemText(1012, QString::asprintf("%d", rec.byLineNo));
+    SetDlgItemText(1013, QString::asprintf("%d", rec.byGroupNo));
+    SetDlgItemText(1015, QString::asprintf("%X", rec.byPhase));
+    m_nTestCurrent = rec.nTestCurrent;
+    m_nTestVoltage = rec.nTestVoltage;
+    m_strTestTime = rec.strTestTime;
+    UpdateData(false);
+
+    AppendOrigin();
+    const qsizetype count = std::min(rec.arrCurrent.size(), rec.arrVoltage.size());
+    for (qsizetype i = 0; i < count; ++i)
+        AppendPoint(static_cast<int>(i) + 2, rec.arrCurrent[i], rec.arrVoltage[i]);
+    update();
+}
+
+void CExcitationPage::OnErrorCurve()
+{
+    CMainFrame* frame = theApp().m_pMainWnd;
+    if (!frame || !frame->m_pErrorCurveDlg)
+        return;
+    CIWCDlg* window = frame->m_pErrorCurveDlg;
+    window->show();
+    window->raise();
+    window->update();
+}
+
+void CExcitationPage::ReadReportTexts(QString& line, QString& group, QString& phase) const
+{
+    const bool history = m_bHistoryMode != 0;
+    line = GetDlgItemText(history ? 1012 : 1006);
+    group = GetDlgItemText(history ? 1013 : 1007);
+    phase = GetDlgItemText(history ? 1015 : 1014);
+}
+
+void CExcitationPage::BuildResultText()
+{
+    QString line, group, phase;
+    ReadReportTexts(line, group, phase);
+    // The PT page reports the entries as they stand; a range message does not stop the text.
+    if (m_kind.rereadEntriesForReport)
+        UpdateData(true);
+
+    QString text;
+    text += "测试时间：" + m_strTestTime + kCRLF;
+    text += QString::asprintf("测试电压：%dV\r\n", m_nTestVoltage);
+    text += QString::asprintf("测试电流：%dA\r\n", m_nTestCurrent);
+    text += QString::asprintf("拐点电压：%.1fV\r\n", double(m_fKneeVoltage));
+    text += QString::asprintf("拐点电流：%.3fA\r\n", double(m_fKneeCurrent));
+    text += "编号：" + line + kCRLF;
+    text += "组号：" + group + kCRLF;
+    text += "相序：" + phase + kCRLF;
+    text += "I(A)\tU(V)\r\n";
+    const CTarvexApp& app = theApp();
+    for (qsizetype i = 0; i < app.m_CurveCurrents.size(); ++i) {
+        const float voltage = i < app.m_CurveVoltages.size() ? app.m_CurveVoltages[i] : 0.0f;
+        text += QString::asprintf("%0.3f\t%0.1f\r\n", double(app.m_CurveCurrents[i]), double(voltage));
+    }
+    theApp().m_strReport = text;
+}
+
+void CExcitationPage::OnOpenData()
+{
+    QString path = GetOpenFilePath(nullptr, "数据文件(*.txt)|*.txt|");
+    if (path.isEmpty())
+        return;
+    const std::optional<QByteArray> text = ReadDataFile(WithTxtExtension(path));
+    if (!text)
+        return;
+    // Only a file that was read replaces the result on show.
+    ClearResults();
+    ApplyFileHead(*text);
+    ApplyFileRows(*text);
+    update();
+}
+
+// Test voltage and current (with their fall-backs from the last point), knee point, line,
+// group and phase.
+void CExcitationPage::ApplyFileHead(const QByteArray& text)
+{
+    const QByteArray voltage = FileField(text, "测试电压：", "V\r\n");
+    m_nTestVoltage = voltage.isEmpty() ? 0 : tarvex::CAtoi(voltage);
+    const QByteArray current = FileField(text, "测试电流：", "A\r\n");
+    m_nTestCurrent = current.isEmpty() ? 0 : tarvex::CAtoi(current);
+
+    const auto [lastCurrent, lastVoltage] = LastPoint(text);
+    if (m_nTestCurrent == 0)
+        m_nTestCurrent = std::min(Trunc(lastCurrent + 1.0), 5);
+    if (m_nTestVoltage == 0)
+        m_nTestVoltage = Trunc(lastVoltage + 21.0);
+
+    const QByteArray kneeVoltage = FileField(text, "拐点电压：", "V\r\n");
+    m_fKneeVoltage = static_cast<float>(tarvex::CAtof(kneeVoltage));
+    SetDlgItemText(1033, "U = " + Gbk(kneeVoltage) + " V");
+    const QByteArray kneeCurrent = FileField(text, "拐点电流：", "A\r\n");
+    m_fKneeCurrent = static_cast<float>(tarvex::CAtof(kneeCurrent));
+    SetDlgItemText(1034, "I = " + Gbk(kneeCurrent) + " A");
+
+    UpdateData(false);
+    SetDlgItemText(1006, Gbk(FileField(text, "编号：", kCRLF)));
+    SetDlgItemText(1007, Gbk(FileField(text, "组号：", kCRLF)));
+    SetDlgItemText(1014, Gbk(FileField(text, "相序：", kCRLF)));
+}
+
+// Every line after the "I(A)" header is a point, numbered from 1, the origin line included.
+void CExcitationPage::ApplyFileRows(const QByteArray& text)
+{
+    QByteArray rest = text;
+    if (const qsizetype header = rest.indexOf("(A)"); header >= 0)
+        rest = rest.mid(header);
+    ClearCurve();
+    for (int n = 0;; ++n) {
+        const qsizetype lineEnd = rest.indexOf(kCRLF);
+        if (lineEnd < 0)
+            break;
+        rest = tarvex::TrimLeft(rest.mid(lineEnd + 2));
+        if (rest.isEmpty())
+            break;
+        const qsizetype tab = rest.indexOf('\t');
+        const QByteArray current = tab < 0 ? QByteArray() : rest.left(tab);
+        rest = tarvex::TrimLeft(tab < 0 ? rest : rest.mid(tab));
+        const qsizetype voltageEnd = rest.indexOf(kCRLF);
+        const QByteArray voltage = voltageEnd < 0 ? QByteArray() : rest.left(voltageEnd);
+        if (voltageEnd >= 0)
+            rest = rest.mid(voltageEnd);
+        AppendPoint(n + 1, static_cast<float>(tarvex::CAtof(current)),
+                    static_cast<float>(tarvex::CAtof(voltage)));
+    }
+}
+
+void CExcitationPage::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    tarvex::PaintChart(painter, tarvex::ExcitationChartAxes(m_nTestCurrent, m_nTestVoltage),
+                       m_Points,
+                       tarvex::KneeCross(m_fKneeCurrent, m_fKneeVoltage, m_nTestCurrent,
+                                         m_nTestVoltage));
+}

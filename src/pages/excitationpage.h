@@ -1,0 +1,87 @@
+#pragma once
+#include "app/testrecord.h"
+#include "pages/chart.h"
+#include "pages/testpage.h"
+
+#include <QString>
+
+#include <vector>
+
+class CTarvexApp;
+class QLabel;
+class QTreeWidget;
+
+// The excitation (volt-ampere) test page, shared by the CT page (CIVADlg) and the PT page
+// (CUVADlg): parameters, the test sequence, the point list, the chart with its knee cross, the
+// history view of an uploaded record, the data file and the report text. GUI thread only.
+class CExcitationPage : public CTestPage {
+public:
+    // What tells the CT and the PT page apart.
+    struct Kind {
+        unsigned char replyCode;           // reply code of the result: 0x1A CT, 0x1F PT
+        int startPauseMs;                  // pause between the parameters and the start
+        CRecordArray CTarvexApp::*records; // the uploaded records shown in history mode
+        bool rereadEntriesForReport;       // the report reads the entries back first (PT)
+    };
+
+    CExcitationPage(QWidget* parent, const Kind& kind);
+    ~CExcitationPage() override;
+
+    unsigned char ReplyCode() const { return m_kind.replyCode; }
+
+    // Live mode (false): start, open and error-curve buttons, entries enabled. History mode
+    // (true): the "测量数据" group instead. The result on show stays.
+    void SetHistoryMode(bool mode);
+    // Shows uploaded record index (zero-based) of the page's record list; an index outside the
+    // list changes nothing.
+    void ShowHistoryRecord(int index);
+    // The payload after the reply code: N, knee voltage and current, N currents, N voltages.
+    // length is the number of bytes that arrived from payload on; a count past them is cut to
+    // the points that arrived, and a payload shorter than its 5-byte head is ignored.
+    void ShowExcitationResult(const unsigned char* payload, int length);
+    // The report of the result on show into theApp().m_strReport (replaced).
+    void BuildResultText();
+    void ClearResults() override;
+
+    // Button handlers: "开始测试" (1009), "打开数据" (1010), "误差曲线" (1016).
+    void OnStart();
+    void OnOpenData();
+    void OnErrorCurve();
+
+    std::vector<tagFWPOINT> m_Points; // measured points of the shown curve, in pixels
+    float m_fKneeVoltage = 0;         // V
+    float m_fKneeCurrent = 0;         // A
+    QTreeWidget* m_list = nullptr;    // 1003
+    int m_nTestVoltage = 200;         // V, 1004, 10 to 2500
+    int m_nTestCurrent = 1;           // A, 1005, 1 to 5
+    int m_nLineNo = 1;                // 1006, 1 to 99
+    int m_nGroupNo = 1;               // 1007, 1 to 9
+    QString m_strTestTime;
+    int m_bHistoryMode = 0;
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // Empties the points, the list and the application's curve arrays.
+    void ClearCurve();
+    // Appends one point: its position (while the scales can be mapped), the curve arrays and
+    // the list row numbered `number`.
+    void AppendPoint(int number, float current, float voltage);
+    void AppendOrigin();
+    void AddListRow(const QString& number, const QString& current, const QString& voltage);
+    void ShowKneeLabels();
+    // Phase box text to the code the instrument takes: "A" 0, "B" 1, anything else 2.
+    int PhaseCode() const;
+    // The report lines of the entries that the text reads as they stand.
+    void ReadReportTexts(QString& line, QString& group, QString& phase) const;
+    // Steps of the file reader over the file's GBK bytes.
+    void ApplyFileHead(const QByteArray& text);
+    void ApplyFileRows(const QByteArray& text);
+
+    const Kind m_kind;
+    QLabel* m_kneeVoltageLabel = nullptr; // 1033
+    QLabel* m_kneeCurrentLabel = nullptr; // 1034
+};

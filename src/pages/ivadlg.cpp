@@ -1,0 +1,25 @@
+#include "pages/ivadlg.h"
+
+#include "app/tarvexapp.h"
+
+namespace {
+const CExcitationPage::Kind kCTExcitation{0x1A, 500, &CTarvexApp::m_CTRecords, false};
+}
+
+CIVADlg::CIVADlg(QWidget* parent) : CExcitationPage(parent, kCTExcitation)
+{
+    ui.setupUi(this);
+    InitDialog();
+}
+
+CIVADlg::~CIVADlg()
+{
+    if (theApp().m_pIVADlg == this)
+        theApp().m_pIVADlg = nullptr;
+}
+
+bool CIVADlg::OnInitDialog()
+{
+    theApp().m_pIVADlg = this;
+    return CExcitationPage::OnInitDialog();
+}

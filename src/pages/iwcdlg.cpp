@@ -1,0 +1,153 @@
+#include "pages/iwcdlg.h"
+
+#include "app/tarvexapp.h"
+#include "controls/fwnumedt.h"
+#include "pages/errorcurve.h"
+#include "pages/gbktext.h"
+#include "platform/fonts.h"
+
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QPainter>
+#include <QTreeWidget>
+
+namespace {
+
+const QFont& ListFont()
+{
+    static const QFont font = tarvex::SongFont(16);
+    return font;
+}
+
+// The template's plain entry takes the place of a numeric entry field of the same name, place
+// and accessible name.
+CFwNumEdt* ReplaceWithNumEdit(QLineEdit* plain)
+{
+    if (!plain)
+        return nullptr;
+    auto* numeric = new CFwNumEdt(plain->parentWidget());
+    numeric->setObjectName(plain->objectName());
+    numeric->setGeometry(plain->geometry());
+    numeric->setAccessibleName(plain->accessibleName());
+    delete plain;
+    return numeric;
+}
+
+} // namespace
+
+CIWCDlg::CIWCDlg(QWidget* owner) : CDialogPage(owner, Qt::Tool)
+{
+    ui.setupUi(this);
+    m_edtZ2 = ReplaceWithNumEdit(ui.id1004);
+    ui.id1004 = nullptr;
+    InitDialog();
+}
+
+CIWCDlg::~CIWCDlg() = default;
+
+bool CIWCDlg::OnInitDialog()
+{
+    CDialogPage::OnInitDialog();
+    m_list = ui.id1003;
+    SetupList();
+    CheckRadio(m_bRated5A ? 1012 : 1011);
+    CheckRadio(1016);
+    if (m_edtZ2) {
+        m_edtZ2->setText("1");
+        m_edtZ2->SetMaxDecDigits(3);
+        m_edtZ2->SetMaxIntDigits(1);
+    }
+    ConnectHandlers();
+    return true;
+}
+
+void CIWCDlg::SetupList()
+{
+    m_list->setFont(ListFont());
+    m_list->setColumnCount(3);
+    m_list->setHeaderLabels({"组号", "M10", "ZII"});
+    for (int column = 0; column < 3; ++column) {
+        m_list->setColumnWidth(column, 100);
+        m_list->headerItem()->setTextAlignment(column, Qt::AlignCenter);
+    }
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->header()->setSectionsMovable(true);
+    m_list->setStyleSheet("QTreeView::item { border-right: 1px solid #c0c0c0;"
+                          " border-bottom: 1px solid #c0c0c0; }");
+}
+
+void CIWCDlg::ConnectHandlers()
+{
+    auto onClick = [this](QAbstractButton* button, void (CIWCDlg::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    onClick(ui.id1011, &CIWCDlg::OnRated1A);
+    onClick(ui.id1012, &CIWCDlg::OnRated5A);
+    onClick(ui.id1015, &CIWCDlg::OnCurve5);
+    onClick(ui.id1016, &CIWCDlg::OnCurve10);
+    onClick(ui.id1013, &CIWCDlg::OnCalcErrorCurve);
+}
+
+void CIWCDlg::OnRated1A()
+{
+    m_bRated5A = 0;
+    CheckRadio(1011, true);
+    CheckRadio(1012, false);
+}
+
+void CIWCDlg::OnRated5A()
+{
+    m_bRated5A = 1;
+    CheckRadio(1011, false);
+    CheckRadio(1012, true);
+}
+
+void CIWCDlg::OnCurve5()
+{
+    CheckRadio(1015, true);
+    CheckRadio(1016, false);
+    m_nCurrentFactor = 20;
+    m_nSecondaryFactor = 19;
+}
+
+void CIWCDlg::OnCurve10()
+{
+    CheckRadio(1015, false);
+    CheckRadio(1016, true);
+    m_nCurrentFactor = 10;
+    m_nSecondaryFactor = 9;
+}
+
+void CIWCDlg::OnCalcErrorCurve()
+{
+    const CTarvexApp& app = theApp();
+    tarvex::ErrorCurveParams params;
+    params.rated5A = m_bRated5A != 0;
+    params.currentFactor = m_nCurrentFactor;
+    params.secondaryFactor = m_nSecondaryFactor;
+    if (m_edtZ2)
+        params.secondaryImpedance = static_cast<float>(tarvex::CAtof(m_edtZ2->text().toLatin1()));
+    const std::optional<tarvex::ErrorCurveResult> result =
+        tarvex::CalcErrorCurve({app.m_CurveCurrents.constData(), size_t(app.m_CurveCurrents.size())},
+                               {app.m_CurveVoltages.constData(), size_t(app.m_CurveVoltages.size())},
+                               params);
+    if (!result)
+        return;
+    m_ErrorPoints = result->points;
+    m_nMaxMultiple = result->maxMultiple;
+    m_nMaxImpedance = result->maxImpedance;
+    m_list->clear();
+    for (const tarvex::ErrorCurveRow& row : result->rows) {
+        auto* item = new QTreeWidgetItem(m_list, {row.number, row.multiple, row.impedance});
+        for (int column = 0; column < 3; ++column)
+            item->setTextAlignment(column, Qt::AlignCenter);
+    }
+    update();
+}
+
+void CIWCDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    tarvex::PaintChart(painter, tarvex::ErrorCurveChartAxes(m_nMaxMultiple, m_nMaxImpedance),
+                       m_ErrorPoints, std::nullopt);
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include "pages/chart.h"
+#include "platform/dialogpage.h"
+#include "ui_dlg143_iwc.h"
+
+#include <vector>
+
+class CFwNumEdt;
+class QTreeWidget;
+
+// The error-curve window "误差曲线" (template 143): the 5 % or 10 % error curve of a CT computed
+// from the excitation curve on show (theApp().m_CurveCurrents / m_CurveVoltages), listed and
+// drawn. A tool window of the main frame, created once and hidden; closing it only hides it.
+// GUI thread only.
+class CIWCDlg : public CDialogPage {
+public:
+    explicit CIWCDlg(QWidget* owner);
+    ~CIWCDlg() override;
+
+    // Radio handlers: rated current 1 A (1011) or 5 A (1012), 5 % (1015) or 10 % (1016) curve.
+    // They only set the choice; the next computation uses it.
+    void OnRated1A();
+    void OnRated5A();
+    void OnCurve5();
+    void OnCurve10();
+    // "计算误差曲线" (1013): computes from the curve on show with the entered Z2; with no curve
+    // the previous result stays.
+    void OnCalcErrorCurve();
+
+    int m_bRated5A = 1;
+    std::vector<tagFWPOINT> m_ErrorPoints;
+    QTreeWidget* m_list = nullptr; // 1003
+    int m_nMaxMultiple = 100;
+    int m_nMaxImpedance = 1000;
+    int m_nCurrentFactor = 10;
+    int m_nSecondaryFactor = 9;
+    CFwNumEdt* m_edtZ2 = nullptr; // 1004, "CT二次阻抗"
+
+protected:
+    bool OnInitDialog() override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void SetupList();
+    void ConnectHandlers();
+
+    Ui::Dlg143 ui;
+};
