@@ -5,13 +5,11 @@
 
 namespace sim {
 
-std::vector<std::uint8_t> EncodeCtBurdenReply(double ohm)
-{
+std::vector<std::uint8_t> EncodeCtBurdenReply(double ohm) {
     return ReplyFrame(code::kCtBurden).Scaled(ohm, 10).Finish();
 }
 
-std::vector<std::uint8_t> EncodePtBurdenReply(double voltAmpere)
-{
+std::vector<std::uint8_t> EncodePtBurdenReply(double voltAmpere) {
     return ReplyFrame(code::kPtBurden).Scaled(voltAmpere, 10).Finish();
 }
 

@@ -30,52 +30,67 @@ constexpr std::array<CommandInfo, 18> kCommands{{
 
 } // namespace
 
-const CommandInfo* FindCommand(std::uint8_t command)
-{
+const CommandInfo* FindCommand(std::uint8_t command) {
     for (const CommandInfo& info : kCommands)
         if (info.code == command)
             return &info;
     return nullptr;
 }
 
-std::string ReplyName(std::uint8_t replyCode)
-{
+std::string ReplyName(std::uint8_t replyCode) {
     switch (replyCode) {
-    case 0xD0: return "handshake";
-    case 0xD1: return "disconnect";
-    case 0xE0: return "device info";
-    case 0xE4: return "CT record list";
-    case 0xE5: return "CT record";
-    case 0xE6: return "PT record list";
-    case 0xE7: return "PT record";
-    case 0xEB: return "test finished";
-    case code::kCtExcitation: return "CT excitation result";
-    case code::kCtRatio: return "CT ratio result";
-    case code::kCtError: return "CT error result";
-    case code::kCtBurden: return "CT burden result";
-    case code::kPtExcitation: return "PT excitation result";
-    case code::kPtRatio: return "PT ratio result";
-    case code::kPtError: return "PT error result";
-    case code::kPtBurden: return "PT burden result";
-    case code::kResistance: return "DC resistance result";
-    case code::kCtTaps: return "CT six-tap ratio result";
-    default: break;
+    case 0xD0:
+        return "handshake";
+    case 0xD1:
+        return "disconnect";
+    case 0xE0:
+        return "device info";
+    case 0xE4:
+        return "CT record list";
+    case 0xE5:
+        return "CT record";
+    case 0xE6:
+        return "PT record list";
+    case 0xE7:
+        return "PT record";
+    case 0xEB:
+        return "test finished";
+    case code::kCtExcitation:
+        return "CT excitation result";
+    case code::kCtRatio:
+        return "CT ratio result";
+    case code::kCtError:
+        return "CT error result";
+    case code::kCtBurden:
+        return "CT burden result";
+    case code::kPtExcitation:
+        return "PT excitation result";
+    case code::kPtRatio:
+        return "PT ratio result";
+    case code::kPtError:
+        return "PT error result";
+    case code::kPtBurden:
+        return "PT burden result";
+    case code::kResistance:
+        return "DC resistance result";
+    case code::kCtTaps:
+        return "CT six-tap ratio result";
+    default:
+        break;
     }
     char text[16];
     std::snprintf(text, sizeof text, "reply %02X", replyCode);
     return text;
 }
 
-std::string TestName(std::uint8_t kindCode)
-{
+std::string TestName(std::uint8_t kindCode) {
     if (!IsTestKind(kindCode))
         return "no test";
     const std::string name = ReplyName(kindCode);
     return name.substr(0, name.size() - std::string(" result").size());
 }
 
-bool IsTestKind(std::uint8_t kindCode)
-{
+bool IsTestKind(std::uint8_t kindCode) {
     switch (kindCode) {
     case code::kCtExcitation:
     case code::kCtRatio:
@@ -92,29 +107,38 @@ bool IsTestKind(std::uint8_t kindCode)
     }
 }
 
-int ProgramWaitMs(std::uint8_t command, std::uint8_t testKindCode)
-{
+int ProgramWaitMs(std::uint8_t command, std::uint8_t testKindCode) {
     switch (command) {
-    case 0xD0: return 100;
-    case 0xE0: return 300;
+    case 0xD0:
+        return 100;
+    case 0xE0:
+        return 300;
     case 0xE4:
-    case 0xE6: return 2000;
+    case 0xE6:
+        return 2000;
     case 0xE5:
-    case 0xE7: return 3000;
-    case 0xF6: return 500;
+    case 0xE7:
+        return 3000;
+    case 0xF6:
+        return 500;
     case 0xEB:
         switch (testKindCode) {
-        case code::kCtError: return 20000;
-        case code::kPtExcitation: return 35000;
+        case code::kCtError:
+            return 20000;
+        case code::kPtExcitation:
+            return 35000;
         case code::kCtRatio:
         case code::kCtBurden:
         case code::kPtRatio:
         case code::kPtError:
         case code::kPtBurden:
-        case code::kResistance: return 15000;
-        default: return 10000; // CT excitation and any other kind
+        case code::kResistance:
+            return 15000;
+        default:
+            return 10000; // CT excitation and any other kind
         }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 

@@ -23,9 +23,9 @@ constexpr std::uint8_t kNoTest = 0x01; // what the program sends for a kind outs
 // One command of the instrument's command table.
 struct CommandInfo {
     std::uint8_t code;
-    const char* name;   // the link's operation ("Connect", "SendExcitationParams", ...)
-    int payloadLength;  // bytes between the command byte and 0D 0A
-    bool trailingZero;  // 0xF2 and 0xF3 send one 00 after 0D 0A
+    const char* name;  // the link's operation ("Connect", "SendExcitationParams", ...)
+    int payloadLength; // bytes between the command byte and 0D 0A
+    bool trailingZero; // 0xF2 and 0xF3 send one 00 after 0D 0A
 };
 
 // The command with this code byte; nullptr for a byte that is no command.
@@ -41,8 +41,8 @@ std::string TestName(std::uint8_t kindCode);
 bool IsTestKind(std::uint8_t kindCode);
 
 // The fixed time the program sleeps after writing a command before it reads the reply
-// (the link's fixed waits); for 0xEB it depends on the test kind code last sent with 0xEC. 0 for the commands
-// after which the program reads nothing.
+// (the link's fixed waits); for 0xEB it depends on the test kind code last sent with 0xEC. 0 for
+// the commands after which the program reads nothing.
 int ProgramWaitMs(std::uint8_t command, std::uint8_t testKindCode);
 
 } // namespace sim

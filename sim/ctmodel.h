@@ -7,15 +7,15 @@ namespace sim {
 
 // The nameplate and the circuit of the current transformer under test.
 struct CtConfig {
-    double ratedPrimary = 600;      // A
-    double ratedSecondary = 5;      // A
-    double accuracyClass = 0.5;     // 0.2 or 0.5 (0.1 and 1 work too)
-    double ratedBurden = 10;        // VA, the burden the core is designed for
+    double ratedPrimary = 600;        // A
+    double ratedSecondary = 5;        // A
+    double accuracyClass = 0.5;       // 0.2 or 0.5 (0.1 and 1 work too)
+    double ratedBurden = 10;          // VA, the burden the core is designed for
     double windingResistance = 0.235; // Ω, secondary winding (also the DC resistance result)
-    double connectedBurden = 0.8;   // Ω, the secondary circuit the burden test measures
+    double connectedBurden = 0.8;     // Ω, the secondary circuit the burden test measures
     bool polarityPositive = true;
-    double kneeVoltage = 120;       // V, of the excitation curve
-    double kneeCurrent = 0.05;      // A
+    double kneeVoltage = 120;  // V, of the excitation curve
+    double kneeCurrent = 0.05; // A
 };
 
 // A CT of the configured ratio and class. Its errors come from the exciting current of the core,
@@ -25,7 +25,7 @@ struct CtConfig {
 // burden they are 40 % of the class limits of IEC 61869-2 at 100 %, and within the limits at every
 // load point.
 class CtModel {
-public:
+  public:
     explicit CtModel(CtConfig config = {});
 
     const CtConfig& Config() const { return m_config; }
@@ -49,7 +49,7 @@ public:
     // The burden test (0x4A): the impedance of the secondary circuit, Ω.
     double Burden() const { return m_config.connectedBurden; }
 
-private:
+  private:
     double ErrorScale(double burdenOhm) const;
     double Secondary(int sent) const;
 

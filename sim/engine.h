@@ -29,9 +29,9 @@ struct EngineOptions {
     std::uint8_t range = 0xA1;      // 0xA1 2500 V / 1000 A, 0xA2 1000 V / 600 A
     // How long a test runs; below the program's shortest wait after 0xEB (10 s).
     int testDurationMs = 3000;
-    int replyDelayMs = 20;          // from the end of a command to the start of its reply
-    int baud = 9600;                // pacing of the reply bytes
-    int excitationPoints = 30;      // points of an excitation result (1..255)
+    int replyDelayMs = 20;     // from the end of a command to the start of its reply
+    int baud = 9600;           // pacing of the reply bytes
+    int excitationPoints = 30; // points of an excitation result (1..255)
     CtConfig ct;
     PtConfig pt;
     std::vector<FaultRule> faults;
@@ -53,7 +53,7 @@ struct EngineOptions {
 // Times are milliseconds of any clock that does not go backwards. Thread-safe; the log sink is
 // called without the engine's lock held, on the thread that made the call.
 class Engine {
-public:
+  public:
     enum class TestState { Idle, Running, Finished };
 
     explicit Engine(EngineOptions options = {});
@@ -100,7 +100,7 @@ public:
     // Whether a model code offers a test (the program's model table; other codes: all).
     static bool ModelOffers(std::uint8_t model, std::uint8_t kindCode);
 
-private:
+  private:
     struct Result {
         std::uint8_t code = 0;
         std::function<std::vector<std::uint8_t>(int extraCount)> encode;

@@ -4,8 +4,7 @@
 
 namespace sim {
 
-std::string HexBytes(const std::vector<std::uint8_t>& bytes)
-{
+std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
     std::string text;
     text.reserve(bytes.size() * 3);
     char hex[4];
@@ -16,8 +15,7 @@ std::string HexBytes(const std::vector<std::uint8_t>& bytes)
     return text;
 }
 
-std::string FormatLogEntry(const LogEntry& entry)
-{
+std::string FormatLogEntry(const LogEntry& entry) {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "[%10.3f] ", static_cast<double>(entry.timeMs) / 1000.0);
     char codeText[8];

@@ -11,8 +11,8 @@ struct LogEntry {
     enum class Kind { Received, Sent, Discarded, Note };
     std::int64_t timeMs = 0; // received: when it arrived; sent: when its first byte started
     Kind kind = Kind::Note;
-    std::uint8_t code = 0;   // command or reply code
-    std::string name;        // the command's operation or the reply's name
+    std::uint8_t code = 0; // command or reply code
+    std::string name;      // the command's operation or the reply's name
     std::vector<std::uint8_t> bytes;
     std::string note;
 };

@@ -5,8 +5,7 @@
 
 namespace sim {
 
-std::vector<std::uint8_t> EncodeCtErrorReply(const CtErrorReading& reading)
-{
+std::vector<std::uint8_t> EncodeCtErrorReply(const CtErrorReading& reading) {
     ReplyFrame frame(code::kCtError);
     for (double phase : reading.phaseMinutes)
         frame.SignMagnitude(phase, 1000);
@@ -15,8 +14,7 @@ std::vector<std::uint8_t> EncodeCtErrorReply(const CtErrorReading& reading)
     return frame.Finish();
 }
 
-std::vector<std::uint8_t> EncodePtErrorReply(const PtErrorReading& reading)
-{
+std::vector<std::uint8_t> EncodePtErrorReply(const PtErrorReading& reading) {
     ReplyFrame frame(code::kPtError);
     for (double phase : reading.phaseMinutes)
         frame.SignMagnitude(phase, 1000);

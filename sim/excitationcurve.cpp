@@ -7,25 +7,21 @@ namespace sim {
 
 ExcitationCurve::ExcitationCurve(double kneeVoltage, double kneeCurrent, double exponent)
     : m_kneeVoltage(kneeVoltage > 0 ? kneeVoltage : 1.0),
-      m_kneeCurrent(kneeCurrent > 0 ? kneeCurrent : 0.001),
-      m_exponent(std::max(exponent, 5.0))
-{
+      m_kneeCurrent(kneeCurrent > 0 ? kneeCurrent : 0.001), m_exponent(std::max(exponent, 5.0)) {
     // I(1.1 Uk) = 1.5 I(Uk)  <=>  1.1a + 1.1^p b = 1.5 (a + b)  <=>  b = 0.4 a / (1.1^p - 1.5)
     const double step = std::pow(1.1, m_exponent);
     m_linear = m_kneeCurrent / (1.0 + 0.4 / (step - 1.5));
     m_saturated = m_kneeCurrent - m_linear;
 }
 
-double ExcitationCurve::Current(double voltage) const
-{
+double ExcitationCurve::Current(double voltage) const {
     if (voltage <= 0)
         return 0;
     const double x = voltage / m_kneeVoltage;
     return m_linear * x + m_saturated * std::pow(x, m_exponent);
 }
 
-double ExcitationCurve::VoltageFor(double current) const
-{
+double ExcitationCurve::VoltageFor(double current) const {
     if (current <= 0)
         return 0;
     double low = 0;
@@ -39,8 +35,8 @@ double ExcitationCurve::VoltageFor(double current) const
     return 0.5 * (low + high);
 }
 
-ExcitationResult ExcitationCurve::Measure(double testVoltage, double testCurrent, int points) const
-{
+ExcitationResult ExcitationCurve::Measure(double testVoltage, double testCurrent,
+                                          int points) const {
     ExcitationResult result;
     if (testVoltage <= 0 || testCurrent <= 0)
         return result;

@@ -11,7 +11,7 @@ namespace sim {
 // (Uk, Ik): I(1.1·Uk) = 1.5·I(Uk) and I(Uk) = Ik. I(1.1·U)/I(U) rises monotonically with U, so
 // the knee is unique.
 class ExcitationCurve {
-public:
+  public:
     // exponent p must make 1.1^p exceed 1.5 (p > 4.26); 12 is a typical silicon-steel core.
     ExcitationCurve(double kneeVoltage, double kneeCurrent, double exponent = 12.0);
 
@@ -31,7 +31,7 @@ public:
     // or current ≤ 0.
     ExcitationResult Measure(double testVoltage, double testCurrent, int points) const;
 
-private:
+  private:
     double m_kneeVoltage;
     double m_kneeCurrent;
     double m_exponent;

@@ -7,8 +7,7 @@
 namespace sim {
 
 std::vector<std::uint8_t> EncodeExcitationReply(std::uint8_t code, const ExcitationResult& result,
-                                                int extraCount)
-{
+                                                int extraCount) {
     int sent = std::min<int>(static_cast<int>(result.points.size()), 255);
     extraCount = std::max(extraCount, 0);
     const int claimed = std::min(sent + extraCount, 255);

@@ -20,16 +20,14 @@ constexpr std::array<std::pair<Fault, const char*>, 8> kNames{{
 
 } // namespace
 
-const char* FaultName(Fault fault)
-{
+const char* FaultName(Fault fault) {
     for (const auto& [f, name] : kNames)
         if (f == fault)
             return name;
     return "none";
 }
 
-std::optional<Fault> FaultFromName(std::string_view name)
-{
+std::optional<Fault> FaultFromName(std::string_view name) {
     for (const auto& [f, n] : kNames)
         if (name == n)
             return f;

@@ -38,7 +38,7 @@ struct FaultSettings {
     int lateMarginMs = 1000; // a late reply starts this long after the program's wait ends
     int splitGapMs = 200;    // the gap of a split reply (longer than the program's 50 ms rule)
     std::vector<std::uint8_t> noise{0x00, 0x11, 0x13, 0xFF, 0x55}; // ends in 55 to tempt a scanner
-    int countOverrun = 10;   // how many points or records a count claims in excess
+    int countOverrun = 10; // how many points or records a count claims in excess
 };
 
 } // namespace sim

@@ -7,8 +7,7 @@
 namespace sim {
 
 std::vector<CommandFrame> FrameParser::Feed(const std::uint8_t* data, std::size_t n,
-                                            std::int64_t nowMs)
-{
+                                            std::int64_t nowMs) {
     std::vector<CommandFrame> frames;
     if (n == 0)
         return frames;
@@ -55,7 +54,8 @@ std::vector<CommandFrame> FrameParser::Feed(const std::uint8_t* data, std::size_
         }
         CommandFrame frame;
         frame.command = info->code;
-        frame.bytes.assign(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(length));
+        frame.bytes.assign(m_buffer.begin(),
+                           m_buffer.begin() + static_cast<std::ptrdiff_t>(length));
         frame.payload.assign(frame.bytes.begin() + 3, frame.bytes.end() - 2);
         m_buffer.erase(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(length));
         m_swallowZero = info->trailingZero;
@@ -64,22 +64,19 @@ std::vector<CommandFrame> FrameParser::Feed(const std::uint8_t* data, std::size_
     return frames;
 }
 
-std::vector<std::uint8_t> FrameParser::TakeDiscarded()
-{
+std::vector<std::uint8_t> FrameParser::TakeDiscarded() {
     std::vector<std::uint8_t> discarded;
     discarded.swap(m_discarded);
     return discarded;
 }
 
-void FrameParser::Reset()
-{
+void FrameParser::Reset() {
     Drop(m_buffer.size());
     m_swallowZero = false;
     m_lastByteMs = -1;
 }
 
-void FrameParser::Drop(std::size_t count)
-{
+void FrameParser::Drop(std::size_t count) {
     count = std::min(count, m_buffer.size());
     m_discarded.insert(m_discarded.end(), m_buffer.begin(),
                        m_buffer.begin() + static_cast<std::ptrdiff_t>(count));

@@ -18,14 +18,15 @@ struct CommandFrame {
 // start a frame (no AA 55, an unknown command byte, a wrong 0D 0A) are dropped one at a time so
 // that the parser finds the next frame in whatever follows.
 class FrameParser {
-public:
+  public:
     // A frame whose bytes stop coming for this long is given up (the program writes a frame in
     // one go), so that a torn frame cannot hold back the next one forever.
     static constexpr std::int64_t kStaleMs = 200;
 
     // Takes the n bytes at data, which arrived at nowMs (a negative time switches the staleness
     // rule off), and returns the frames they complete, in order. Reads exactly data[0..n).
-    std::vector<CommandFrame> Feed(const std::uint8_t* data, std::size_t n, std::int64_t nowMs = -1);
+    std::vector<CommandFrame> Feed(const std::uint8_t* data, std::size_t n,
+                                   std::int64_t nowMs = -1);
 
     // Bytes dropped while resynchronising since the last call, in order (for the log).
     std::vector<std::uint8_t> TakeDiscarded();
@@ -36,7 +37,7 @@ public:
     // Forgets a partial frame (the line was reopened).
     void Reset();
 
-private:
+  private:
     void Drop(std::size_t count);
 
     std::vector<std::uint8_t> m_buffer;

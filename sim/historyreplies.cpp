@@ -6,10 +6,10 @@
 
 namespace sim {
 
-std::vector<std::uint8_t> EncodeHistoryList(std::uint8_t code, const std::vector<HistoryRecord>& records,
-                                            int extraCount)
-{
-    const int sent = std::min<int>(static_cast<int>(records.size()), 32767 - std::max(extraCount, 0));
+std::vector<std::uint8_t>
+EncodeHistoryList(std::uint8_t code, const std::vector<HistoryRecord>& records, int extraCount) {
+    const int sent =
+        std::min<int>(static_cast<int>(records.size()), 32767 - std::max(extraCount, 0));
     ReplyFrame frame(code);
     frame.U16(static_cast<unsigned>(sent + std::max(extraCount, 0)));
     for (int i = 0; i < sent; ++i) {
@@ -20,8 +20,7 @@ std::vector<std::uint8_t> EncodeHistoryList(std::uint8_t code, const std::vector
 }
 
 std::vector<std::uint8_t> EncodeHistoryRecord(std::uint8_t code, const HistoryRecord& record,
-                                              int extraCount)
-{
+                                              int extraCount) {
     const std::size_t pairs = std::min(record.currents.size(), record.voltages.size());
     int sent = std::min<int>(static_cast<int>(pairs), 255);
     extraCount = std::max(extraCount, 0);

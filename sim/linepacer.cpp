@@ -4,20 +4,17 @@
 
 namespace sim {
 
-void LinePacer::SetBaud(int baud)
-{
+void LinePacer::SetBaud(int baud) {
     if (baud > 0)
         m_baud = baud;
 }
 
-void LinePacer::Queue(Transmission transmission)
-{
+void LinePacer::Queue(Transmission transmission) {
     if (!transmission.bytes.empty())
         m_waiting.push_back(std::move(transmission));
 }
 
-std::size_t LinePacer::Earliest() const
-{
+std::size_t LinePacer::Earliest() const {
     std::size_t best = 0;
     for (std::size_t i = 1; i < m_waiting.size(); ++i)
         if (m_waiting[i].readyUs < m_waiting[best].readyUs)
@@ -25,8 +22,7 @@ std::size_t LinePacer::Earliest() const
     return best;
 }
 
-void LinePacer::Start(std::int64_t nowUs, std::vector<Transmission>* started)
-{
+void LinePacer::Start(std::int64_t nowUs, std::vector<Transmission>* started) {
     // A transmission is fixed on the line only once its start time has come: a command that
     // arrives later has a later ready time, so it can never have to go before.
     while (!m_waiting.empty()) {
@@ -50,8 +46,8 @@ void LinePacer::Start(std::int64_t nowUs, std::vector<Transmission>* started)
     }
 }
 
-std::vector<std::uint8_t> LinePacer::TakeDue(std::int64_t nowUs, std::vector<Transmission>* started)
-{
+std::vector<std::uint8_t> LinePacer::TakeDue(std::int64_t nowUs,
+                                             std::vector<Transmission>* started) {
     Start(nowUs, started);
     std::vector<std::uint8_t> due;
     while (!m_scheduled.empty() && m_scheduled.front().dueUs <= nowUs) {
@@ -61,8 +57,7 @@ std::vector<std::uint8_t> LinePacer::TakeDue(std::int64_t nowUs, std::vector<Tra
     return due;
 }
 
-std::int64_t LinePacer::NextDueUs() const
-{
+std::int64_t LinePacer::NextDueUs() const {
     if (!m_scheduled.empty())
         return m_scheduled.front().dueUs;
     if (m_waiting.empty())
@@ -71,8 +66,7 @@ std::int64_t LinePacer::NextDueUs() const
     return std::max(t.readyUs, m_lineFreeUs) + 10'000'000 / m_baud;
 }
 
-void LinePacer::Clear()
-{
+void LinePacer::Clear() {
     m_waiting.clear();
     m_scheduled.clear();
 }

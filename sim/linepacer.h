@@ -12,9 +12,9 @@ struct Transmission {
     std::vector<std::uint8_t> bytes; // what goes on the line
     std::size_t splitAt = 0;         // > 0: a gap follows bytes[0..splitAt)
     std::int64_t gapUs = 0;
-    std::uint8_t code = 0;           // reply code (for the log)
-    std::string note;                // fault applied (for the log)
-    std::int64_t startUs = 0;        // set when it starts
+    std::uint8_t code = 0;    // reply code (for the log)
+    std::string note;         // fault applied (for the log)
+    std::int64_t startUs = 0; // set when it starts
 };
 
 // The serial line from the instrument to the program: replies leave one after the other, byte
@@ -22,7 +22,7 @@ struct Transmission {
 // as arrived when its last bit has. A reply waits until its ready time and until the line is free.
 // Times in microseconds; they must not go backwards. Not thread-safe (the engine locks).
 class LinePacer {
-public:
+  public:
     void SetBaud(int baud);
     int Baud() const { return m_baud; }
     // Microseconds one byte takes on the line.
@@ -32,7 +32,8 @@ public:
 
     // The bytes that have fully arrived by nowUs, in order. Transmissions that started on the
     // way are appended to *started (when given).
-    std::vector<std::uint8_t> TakeDue(std::int64_t nowUs, std::vector<Transmission>* started = nullptr);
+    std::vector<std::uint8_t> TakeDue(std::int64_t nowUs,
+                                      std::vector<Transmission>* started = nullptr);
 
     // When the next byte will have arrived; -1 when nothing is on its way.
     std::int64_t NextDueUs() const;
@@ -40,7 +41,7 @@ public:
     bool Idle() const { return m_waiting.empty() && m_scheduled.empty(); }
     void Clear();
 
-private:
+  private:
     struct TimedByte {
         std::int64_t dueUs;
         std::uint8_t byte;

@@ -13,15 +13,13 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void OnSignal(int)
-{
+void OnSignal(int) {
     g_stop = 1;
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     sim::ProgramOptions options;
     std::string error;
     if (!sim::ParseProgramOptions(argc, argv, &options, &error)) {
@@ -44,7 +42,7 @@ int main(int argc, char** argv)
     sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
     sigdelset(&waitMask, SIGINT);
     sigdelset(&waitMask, SIGTERM);
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
@@ -70,10 +68,12 @@ int main(int argc, char** argv)
                 "PT %g kV, %s\n",
                 o.model, o.deviceType, o.range, o.testDurationMs, o.ct.ratedPrimary,
                 o.ct.ratedSecondary, o.ct.accuracyClass, o.pt.ratedPrimaryKv,
-                options.fixedBaud > 0 ? ("paced at " + std::to_string(options.fixedBaud) + " baud").c_str()
-                                      : "paced at the line's baud rate");
+                options.fixedBaud > 0
+                    ? ("paced at " + std::to_string(options.fixedBaud) + " baud").c_str()
+                    : "paced at the line's baud rate");
     for (const sim::FaultRule& rule : o.faults)
-        std::printf("fault: %s%s\n", sim::FaultName(rule.fault), rule.codes.empty() ? " on every reply" : "");
+        std::printf("fault: %s%s\n", sim::FaultName(rule.fault),
+                    rule.codes.empty() ? " on every reply" : "");
     std::fflush(stdout);
 
     sim::SimRunner runner(engine, port, options.fixedBaud, options.verbose, stdout);

@@ -5,34 +5,33 @@
 
 namespace sim {
 
-double PtSecondaryVoltage(int index)
-{
+double PtSecondaryVoltage(int index) {
     switch (index) {
-    case 1: return 100.0 / 3.0;
-    case 2: return 100.0 / std::sqrt(3.0);
-    case 3: return 220.0;
-    default: return 100.0;
+    case 1:
+        return 100.0 / 3.0;
+    case 2:
+        return 100.0 / std::sqrt(3.0);
+    case 3:
+        return 220.0;
+    default:
+        return 100.0;
     }
 }
 
-double PtPhaseLimit(double accuracyClass)
-{
+double PtPhaseLimit(double accuracyClass) {
     return accuracyClass <= 0.2 ? 50.0 * accuracyClass : 40.0 * accuracyClass;
 }
 
-PtModel::PtModel(PtConfig config) : m_config(config)
-{
+PtModel::PtModel(PtConfig config) : m_config(config) {
     if (m_config.ratedPrimaryKv <= 0)
         m_config.ratedPrimaryKv = 10;
 }
 
-ExcitationCurve PtModel::Excitation() const
-{
+ExcitationCurve PtModel::Excitation() const {
     return ExcitationCurve(m_config.kneeVoltage, m_config.kneeCurrent);
 }
 
-double PtModel::NameplateRatio() const
-{
+double PtModel::NameplateRatio() const {
     return m_config.ratedPrimaryKv * 1000.0 / PtSecondaryVoltage(m_config.secondaryIndex);
 }
 
@@ -40,8 +39,7 @@ namespace {
 
 // Share of the class limit: no-load part (0.2, slightly rising with voltage) plus load part
 // (0.4 at rated burden).
-double ErrorShare(double fraction, double burdenVA, double ratedBurden)
-{
+double ErrorShare(double fraction, double burdenVA, double ratedBurden) {
     const double noLoad = 0.2 * (0.8 + 0.25 * std::clamp(fraction, 0.0, 2.0));
     const double load = ratedBurden > 0 ? 0.4 * std::max(burdenVA, 0.0) / ratedBurden : 0.0;
     return noLoad + load;
@@ -49,32 +47,30 @@ double ErrorShare(double fraction, double burdenVA, double ratedBurden)
 
 } // namespace
 
-double PtModel::RatioError(double fraction, double burdenVA) const
-{
+double PtModel::RatioError(double fraction, double burdenVA) const {
     return -m_config.accuracyClass * ErrorShare(fraction, burdenVA, m_config.ratedBurden);
 }
 
-double PtModel::PhaseError(double fraction, double burdenVA) const
-{
-    return PtPhaseLimit(m_config.accuracyClass) * ErrorShare(fraction, burdenVA, m_config.ratedBurden);
+double PtModel::PhaseError(double fraction, double burdenVA) const {
+    return PtPhaseLimit(m_config.accuracyClass) *
+           ErrorShare(fraction, burdenVA, m_config.ratedBurden);
 }
 
-PtRatioReading PtModel::Ratio(double testVoltage, int secondaryIndexSent) const
-{
+PtRatioReading PtModel::Ratio(double testVoltage, int secondaryIndexSent) const {
     const double error = RatioError(testVoltage / (m_config.ratedPrimaryKv * 1000.0), 0.0);
     PtRatioReading reading;
     reading.primaryVoltage = testVoltage;
     reading.secondaryVoltage = testVoltage / NameplateRatio() * (1 + error / 100);
-    const double measured = reading.secondaryVoltage > 0 ? testVoltage / reading.secondaryVoltage : 0;
+    const double measured =
+        reading.secondaryVoltage > 0 ? testVoltage / reading.secondaryVoltage : 0;
     reading.secondaryIndex = static_cast<std::uint8_t>(secondaryIndexSent);
     reading.ratioPrimaryKv = measured * PtSecondaryVoltage(secondaryIndexSent) / 1000.0;
     reading.polarityPositive = m_config.polarityPositive;
     return reading;
 }
 
-PtErrorReading PtModel::Errors(double ratedPrimaryKvSent, int secondaryIndexSent, int ratedBurdenSent,
-                               bool fullLoad) const
-{
+PtErrorReading PtModel::Errors(double ratedPrimaryKvSent, int secondaryIndexSent,
+                               int ratedBurdenSent, bool fullLoad) const {
     const double primaryKv = ratedPrimaryKvSent > 0 ? ratedPrimaryKvSent : m_config.ratedPrimaryKv;
     const double burden = std::max(ratedBurdenSent, 0) * (fullLoad ? 1.0 : 0.25);
     const double ratioFactor =
@@ -90,8 +86,7 @@ PtErrorReading PtModel::Errors(double ratedPrimaryKvSent, int secondaryIndexSent
     return reading;
 }
 
-double PtModel::Burden(int secondaryIndexSent) const
-{
+double PtModel::Burden(int secondaryIndexSent) const {
     if (m_config.connectedBurden <= 0)
         return 0;
     const double voltage = PtSecondaryVoltage(secondaryIndexSent);

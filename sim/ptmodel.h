@@ -17,8 +17,8 @@ struct PtConfig {
     double ratedBurden = 30;      // VA, the burden the PT is designed for
     double connectedBurden = 400; // Ω, the secondary circuit (25 VA at 100 V)
     bool polarityPositive = true;
-    double kneeVoltage = 130;     // V, of the excitation curve (excited from the secondary)
-    double kneeCurrent = 0.3;     // A
+    double kneeVoltage = 130; // V, of the excitation curve (excited from the secondary)
+    double kneeCurrent = 0.3; // A
 };
 
 // A PT of the configured ratio and class. Its errors are a no-load part (magnetising current,
@@ -26,7 +26,7 @@ struct PtConfig {
 // negative, phase error positive; at rated burden within the class limits of IEC 61869-3 from 80
 // to 120 % of rated voltage.
 class PtModel {
-public:
+  public:
     explicit PtModel(PtConfig config = {});
 
     const PtConfig& Config() const { return m_config; }
@@ -47,7 +47,7 @@ public:
     // of the index sent.
     double Burden(int secondaryIndexSent) const;
 
-private:
+  private:
     double NameplateRatio() const;
 
     PtConfig m_config;

@@ -16,22 +16,19 @@ namespace sim {
 
 namespace {
 
-std::string Errno(const std::string& what)
-{
+std::string Errno(const std::string& what) {
     return what + ": " + std::strerror(errno);
 }
 
 } // namespace
 
-PtyPort::~PtyPort()
-{
+PtyPort::~PtyPort() {
     Unlink();
     if (m_master >= 0)
         ::close(m_master);
 }
 
-bool PtyPort::Open(std::string* error)
-{
+bool PtyPort::Open(std::string* error) {
     int master = -1;
     int slave = -1;
     char name[256] = {};
@@ -57,14 +54,13 @@ bool PtyPort::Open(std::string* error)
     return true;
 }
 
-bool PtyPort::Link(const std::string& linkPath, std::string* error)
-{
+bool PtyPort::Link(const std::string& linkPath, std::string* error) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path path(linkPath);
     if (path.has_parent_path())
         fs::create_directories(path.parent_path(), ec);
-    struct stat st{};
+    struct stat st {};
     if (::lstat(linkPath.c_str(), &st) == 0) {
         if (!S_ISLNK(st.st_mode)) {
             *error = linkPath + " exists and is not a symbolic link; not replacing it";
@@ -83,8 +79,7 @@ bool PtyPort::Link(const std::string& linkPath, std::string* error)
     return true;
 }
 
-void PtyPort::Unlink()
-{
+void PtyPort::Unlink() {
     if (m_linkPath.empty())
         return;
     char target[512];
@@ -94,16 +89,14 @@ void PtyPort::Unlink()
     m_linkPath.clear();
 }
 
-bool PtyPort::PeerOpen() const
-{
+bool PtyPort::PeerOpen() const {
     pollfd p{m_master, POLLIN, 0};
     if (::poll(&p, 1, 0) < 0)
         return true;
     return (p.revents & (POLLHUP | POLLERR)) == 0;
 }
 
-int PtyPort::LineBaud() const
-{
+int PtyPort::LineBaud() const {
     return m_master >= 0 ? tarvex_sim_line_baud(m_master) : 0;
 }
 

@@ -10,7 +10,7 @@ namespace sim {
 // caller drops replies instead (bytes on a line nobody listens to are lost). The master stays
 // usable across any number of closes and reopens of the slave.
 class PtyPort {
-public:
+  public:
     PtyPort() = default;
     ~PtyPort(); // removes the link (if still ours) and closes the master
     PtyPort(const PtyPort&) = delete;
@@ -34,7 +34,7 @@ public:
     // The baud rate the program set on the slave (0 when unknown).
     int LineBaud() const;
 
-private:
+  private:
     int m_master = -1;
     std::string m_slavePath;
     std::string m_linkPath;

@@ -5,8 +5,7 @@
 
 namespace sim {
 
-std::vector<std::uint8_t> EncodeCtRatioReply(const CtRatioReading& reading)
-{
+std::vector<std::uint8_t> EncodeCtRatioReply(const CtRatioReading& reading) {
     return ReplyFrame(code::kCtRatio)
         .Scaled(reading.primaryCurrent, 10)
         .Scaled(reading.secondaryCurrent, 1000)
@@ -16,8 +15,7 @@ std::vector<std::uint8_t> EncodeCtRatioReply(const CtRatioReading& reading)
         .Finish();
 }
 
-std::vector<std::uint8_t> EncodeCtTapReply(const CtTapReading& reading)
-{
+std::vector<std::uint8_t> EncodeCtTapReply(const CtTapReading& reading) {
     ReplyFrame frame(code::kCtTaps);
     frame.U8(6).Scaled(reading.primaryCurrent, 10).Scaled(reading.secondaryCurrent, 1000);
     for (double ratio : reading.ratioPrimary)
@@ -28,8 +26,7 @@ std::vector<std::uint8_t> EncodeCtTapReply(const CtTapReading& reading)
     return frame.Finish();
 }
 
-std::vector<std::uint8_t> EncodePtRatioReply(const PtRatioReading& reading)
-{
+std::vector<std::uint8_t> EncodePtRatioReply(const PtRatioReading& reading) {
     return ReplyFrame(code::kPtRatio)
         .Scaled(reading.primaryVoltage, 10)
         .Scaled(reading.secondaryVoltage, 1000)

@@ -10,9 +10,9 @@ namespace sim {
 
 // A single CT ratio: measured currents, the ratio as "ratioPrimary A / ratioSecondary A", polarity.
 struct CtRatioReading {
-    double primaryCurrent = 0;     // A
-    double secondaryCurrent = 0;   // A
-    double ratioPrimary = 0;       // A
+    double primaryCurrent = 0;       // A
+    double secondaryCurrent = 0;     // A
+    double ratioPrimary = 0;         // A
     std::uint8_t ratioSecondary = 5; // A
     bool polarityPositive = true;
 };
@@ -23,8 +23,8 @@ std::vector<std::uint8_t> EncodeCtRatioReply(const CtRatioReading& reading);
 
 // Six taps of a multi-ratio CT (instrument type 0xA2).
 struct CtTapReading {
-    double primaryCurrent = 0;   // A
-    double secondaryCurrent = 0; // A
+    double primaryCurrent = 0;            // A
+    double secondaryCurrent = 0;          // A
     std::array<double, 6> ratioPrimary{}; // A, taps L1-K1 .. L6-K6
     std::array<bool, 6> polarityPositive{true, true, true, true, true, true};
     std::uint8_t ratioSecondary = 5; // A, common to the taps
@@ -36,9 +36,9 @@ std::vector<std::uint8_t> EncodeCtTapReply(const CtTapReading& reading);
 
 // A PT ratio: measured voltages, the ratio as "ratioPrimaryKv kV / text of secondaryIndex V".
 struct PtRatioReading {
-    double primaryVoltage = 0;   // V
-    double secondaryVoltage = 0; // V
-    double ratioPrimaryKv = 0;   // kV
+    double primaryVoltage = 0;       // V
+    double secondaryVoltage = 0;     // V
+    double ratioPrimaryKv = 0;       // kV
     std::uint8_t secondaryIndex = 0; // 0 "100", 1 "100/3", 2 "100/sqrt(3)", 3 "220"
     bool polarityPositive = true;
 };

@@ -10,13 +10,11 @@ namespace sim {
 
 namespace {
 
-std::uint16_t Raw(double value)
-{
+std::uint16_t Raw(double value) {
     return static_cast<std::uint16_t>(std::clamp(std::round(value), 0.0, 65535.0));
 }
 
-HistoryRecord Curve(const ExcitationResult& result, int testVoltage, int testCurrent)
-{
+HistoryRecord Curve(const ExcitationResult& result, int testVoltage, int testCurrent) {
     HistoryRecord record;
     record.testVoltage = testVoltage;
     record.testCurrent = testCurrent;
@@ -34,8 +32,7 @@ struct Stamp {
     const char* text3;
 };
 
-HistoryRecord Stamped(HistoryRecord record, const Stamp& s)
-{
+HistoryRecord Stamped(HistoryRecord record, const Stamp& s) {
     record.year = s.year;
     record.month = s.month;
     record.day = s.day;
@@ -53,24 +50,23 @@ HistoryRecord Stamped(HistoryRecord record, const Stamp& s)
 
 } // namespace
 
-HistoryRecord RecordStore::CtRecord(const ExcitationResult& result, int testVoltage, int testCurrent)
-{
+HistoryRecord RecordStore::CtRecord(const ExcitationResult& result, int testVoltage,
+                                    int testCurrent) {
     HistoryRecord record = Curve(result, testVoltage, testCurrent);
     record.kneeVoltageRaw = Raw(result.kneeVoltage * 25.0);
     record.kneeCurrentRaw = Raw(result.kneeCurrent * 600.0);
     return record;
 }
 
-HistoryRecord RecordStore::PtRecord(const ExcitationResult& result, int testVoltage, int testCurrent)
-{
+HistoryRecord RecordStore::PtRecord(const ExcitationResult& result, int testVoltage,
+                                    int testCurrent) {
     HistoryRecord record = Curve(result, testVoltage, testCurrent);
     record.kneeVoltageRaw = Raw(result.kneeVoltage);
     record.kneeCurrentRaw = Raw(result.kneeCurrent);
     return record;
 }
 
-RecordStore RecordStore::Default()
-{
+RecordStore RecordStore::Default() {
     RecordStore store;
     // Three phases of one CT set at a 110 kV substation, then a protection core at a 35 kV one.
     const struct {
@@ -78,13 +74,34 @@ RecordStore RecordStore::Default()
         int testV, testI, points;
         Stamp stamp;
     } ct[] = {
-        {118, 0.046, 200, 1, 24, {24, 3, 12, 9, 41, 27, 3, 1, 0, "TX20240031", "LIWEI", "XINCUN110K"}},
-        {121, 0.048, 200, 1, 24, {24, 3, 12, 10, 5, 52, 3, 1, 1, "TX20240031", "LIWEI", "XINCUN110K"}},
-        {116, 0.051, 200, 1, 24, {24, 3, 12, 10, 29, 14, 3, 1, 2, "TX20240031", "LIWEI", "XINCUN110K"}},
-        {265, 0.021, 400, 1, 30, {24, 5, 8, 14, 17, 3, 12, 2, 0, "TX20240057", "WANGFANG", "DONGJIAO35"}},
+        {118,
+         0.046,
+         200,
+         1,
+         24,
+         {24, 3, 12, 9, 41, 27, 3, 1, 0, "TX20240031", "LIWEI", "XINCUN110K"}},
+        {121,
+         0.048,
+         200,
+         1,
+         24,
+         {24, 3, 12, 10, 5, 52, 3, 1, 1, "TX20240031", "LIWEI", "XINCUN110K"}},
+        {116,
+         0.051,
+         200,
+         1,
+         24,
+         {24, 3, 12, 10, 29, 14, 3, 1, 2, "TX20240031", "LIWEI", "XINCUN110K"}},
+        {265,
+         0.021,
+         400,
+         1,
+         30,
+         {24, 5, 8, 14, 17, 3, 12, 2, 0, "TX20240057", "WANGFANG", "DONGJIAO35"}},
     };
     for (const auto& r : ct) {
-        const ExcitationResult result = ExcitationCurve(r.kneeV, r.kneeI).Measure(r.testV, r.testI, r.points);
+        const ExcitationResult result =
+            ExcitationCurve(r.kneeV, r.kneeI).Measure(r.testV, r.testI, r.points);
         store.m_ct.push_back(Stamped(CtRecord(result, r.testV, r.testI), r.stamp));
     }
     // PT secondaries excited up to 5 A: their knees are whole volts and amperes.
@@ -93,12 +110,23 @@ RecordStore RecordStore::Default()
         int testV, testI, points;
         Stamp stamp;
     } pt[] = {
-        {112, 1, 150, 5, 20, {23, 11, 20, 15, 2, 44, 7, 1, 0, "PT20231102", "ZHAOLEI", "NANHU10KV"}},
-        {115, 1, 150, 5, 20, {23, 11, 20, 15, 20, 9, 7, 1, 1, "PT20231102", "ZHAOLEI", "NANHU10KV"}},
+        {112,
+         1,
+         150,
+         5,
+         20,
+         {23, 11, 20, 15, 2, 44, 7, 1, 0, "PT20231102", "ZHAOLEI", "NANHU10KV"}},
+        {115,
+         1,
+         150,
+         5,
+         20,
+         {23, 11, 20, 15, 20, 9, 7, 1, 1, "PT20231102", "ZHAOLEI", "NANHU10KV"}},
         {98, 2, 150, 5, 25, {24, 6, 2, 8, 55, 31, 2, 3, 2, "PT20240604", "SUNQIANG", "BEIYUAN35K"}},
     };
     for (const auto& r : pt) {
-        const ExcitationResult result = ExcitationCurve(r.kneeV, r.kneeI).Measure(r.testV, r.testI, r.points);
+        const ExcitationResult result =
+            ExcitationCurve(r.kneeV, r.kneeI).Measure(r.testV, r.testI, r.points);
         store.m_pt.push_back(Stamped(PtRecord(result, r.testV, r.testI), r.stamp));
     }
     return store;

@@ -9,7 +9,7 @@ namespace sim {
 // The excitation records stored in the instrument, CT and PT apart, numbered from 1 in the
 // order of the list reply.
 class RecordStore {
-public:
+  public:
     // A handful of realistic records of each kind (4 CT, 3 PT).
     static RecordStore Default();
 
@@ -24,7 +24,7 @@ public:
     static HistoryRecord CtRecord(const ExcitationResult& result, int testVoltage, int testCurrent);
     static HistoryRecord PtRecord(const ExcitationResult& result, int testVoltage, int testCurrent);
 
-private:
+  private:
     std::vector<HistoryRecord> m_ct;
     std::vector<HistoryRecord> m_pt;
 };

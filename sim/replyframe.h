@@ -8,7 +8,7 @@ namespace sim {
 
 // Builds one reply frame: 55 AA, reply code, payload, FD FA. Fields are big-endian.
 class ReplyFrame {
-public:
+  public:
     explicit ReplyFrame(std::uint8_t code);
 
     // The low 8 bits of v.
@@ -27,7 +27,7 @@ public:
     // The frame so far followed by FD FA.
     std::vector<std::uint8_t> Finish() const;
 
-private:
+  private:
     std::vector<std::uint8_t> m_bytes;
 };
 

@@ -9,8 +9,7 @@ namespace sim {
 
 namespace {
 
-bool ParseInt(const std::string& text, long low, long high, long* out)
-{
+bool ParseInt(const std::string& text, long low, long high, long* out) {
     if (text.empty())
         return false;
     char* end = nullptr;
@@ -21,8 +20,7 @@ bool ParseInt(const std::string& text, long low, long high, long* out)
     return true;
 }
 
-bool ParseDouble(const std::string& text, double low, double high, double* out)
-{
+bool ParseDouble(const std::string& text, double low, double high, double* out) {
     if (text.empty())
         return false;
     char* end = nullptr;
@@ -34,8 +32,7 @@ bool ParseDouble(const std::string& text, double low, double high, double* out)
 }
 
 // "AF", "0xAF", "af"
-bool ParseByte(const std::string& text, std::uint8_t* out)
-{
+bool ParseByte(const std::string& text, std::uint8_t* out) {
     std::string t = text;
     if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X'))
         t = t.substr(2);
@@ -49,8 +46,7 @@ bool ParseByte(const std::string& text, std::uint8_t* out)
     return true;
 }
 
-bool ParseByteList(const std::string& text, std::vector<std::uint8_t>* out)
-{
+bool ParseByteList(const std::string& text, std::vector<std::uint8_t>* out) {
     out->clear();
     std::stringstream in(text);
     std::string item;
@@ -64,16 +60,14 @@ bool ParseByteList(const std::string& text, std::vector<std::uint8_t>* out)
 }
 
 // "V,A"
-bool ParseKnee(const std::string& text, double* voltage, double* current)
-{
+bool ParseKnee(const std::string& text, double* voltage, double* current) {
     const auto comma = text.find(',');
     return comma != std::string::npos && ParseDouble(text.substr(0, comma), 1, 3000, voltage) &&
            ParseDouble(text.substr(comma + 1), 0.001, 30, current);
 }
 
 // "COM3", "com3", "3" -> "COM3"
-bool ParsePort(const std::string& text, std::string* out)
-{
+bool ParsePort(const std::string& text, std::string* out) {
     std::string digits = text;
     if (digits.size() > 3 && std::toupper(static_cast<unsigned char>(digits[0])) == 'C' &&
         std::toupper(static_cast<unsigned char>(digits[1])) == 'O' &&
@@ -87,8 +81,7 @@ bool ParsePort(const std::string& text, std::string* out)
 }
 
 // "600/5"
-bool ParseCtRatio(const std::string& text, CtConfig* ct)
-{
+bool ParseCtRatio(const std::string& text, CtConfig* ct) {
     const auto slash = text.find('/');
     double primary = 0;
     double secondary = 0;
@@ -101,8 +94,7 @@ bool ParseCtRatio(const std::string& text, CtConfig* ct)
 }
 
 // "10/100", "35/100/sqrt(3)"
-bool ParsePtRatio(const std::string& text, PtConfig* pt)
-{
+bool ParsePtRatio(const std::string& text, PtConfig* pt) {
     const auto slash = text.find('/');
     double kv = 0;
     if (slash == std::string::npos || !ParseDouble(text.substr(0, slash), 0.1, 1000, &kv))
@@ -120,8 +112,7 @@ bool ParsePtRatio(const std::string& text, PtConfig* pt)
 
 } // namespace
 
-std::string ProgramHelp()
-{
+std::string ProgramHelp() {
     return R"(tarvex-sim: a simulated instrument-transformer tester on a pseudo-terminal.
 
 Usage: tarvex-sim [options]
@@ -187,8 +178,8 @@ Other:
 )";
 }
 
-bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* options, std::string* error)
-{
+bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* options,
+                         std::string* error) {
     EngineOptions& e = options->engine;
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
@@ -227,7 +218,8 @@ bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* opti
         }
         if (!hasValue) {
             if (i + 1 >= argc) {
-                *error = name.rfind("--", 0) == 0 ? name + " needs a value" : "unknown argument " + name;
+                *error =
+                    name.rfind("--", 0) == 0 ? name + " needs a value" : "unknown argument " + name;
                 return false;
             }
             value = argv[++i];

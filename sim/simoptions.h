@@ -16,7 +16,8 @@ struct ProgramOptions {
 };
 
 // Parses argv[1..argc) ("--name value" or "--name=value"). false with *error on a bad option.
-bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* options, std::string* error);
+bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* options,
+                         std::string* error);
 
 // The --help text, explaining every option and its default.
 std::string ProgramHelp();

@@ -17,7 +17,7 @@ class SimSerialDevice;
 // remembers every name and baud rate asked for. The previous opener is restored on destruction.
 // The engine must outlive it and every device it opened. Any thread.
 class ScopedSimPort {
-public:
+  public:
     struct Request {
         std::string name;
         int baud = 0;
@@ -39,7 +39,7 @@ public:
     std::vector<std::uint8_t> Written() const;
     void ClearWritten();
 
-private:
+  private:
     struct Shared;
     std::shared_ptr<Shared> m_shared;
     tarvex::SerialOpener m_previous;

@@ -1,7 +1,7 @@
 #include "simrunner.h"
 
-#include "enginelog.h"
 #include "engine.h"
+#include "enginelog.h"
 #include "ptyport.h"
 
 #include <algorithm>
@@ -14,8 +14,7 @@ namespace sim {
 
 namespace {
 
-std::int64_t MonotonicNs()
-{
+std::int64_t MonotonicNs() {
     timespec ts{};
     ::clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
@@ -25,17 +24,13 @@ std::int64_t MonotonicNs()
 
 SimRunner::SimRunner(Engine& engine, PtyPort& port, int fixedBaud, bool verbose, std::FILE* log)
     : m_engine(engine), m_port(port), m_fixedBaud(fixedBaud), m_verbose(verbose), m_log(log),
-      m_startNs(MonotonicNs())
-{
-}
+      m_startNs(MonotonicNs()) {}
 
-std::int64_t SimRunner::NowMs() const
-{
+std::int64_t SimRunner::NowMs() const {
     return (MonotonicNs() - m_startNs) / 1'000'000;
 }
 
-void SimRunner::FollowBaud()
-{
+void SimRunner::FollowBaud() {
     if (m_fixedBaud > 0)
         return;
     const int baud = m_port.LineBaud();
@@ -49,8 +44,7 @@ void SimRunner::FollowBaud()
     }
 }
 
-void SimRunner::ReadCommands()
-{
+void SimRunner::ReadCommands() {
     std::uint8_t buffer[512];
     for (;;) {
         const ssize_t n = ::read(m_port.Master(), buffer, sizeof buffer);
@@ -66,8 +60,7 @@ void SimRunner::ReadCommands()
     }
 }
 
-void SimRunner::WriteReplies()
-{
+void SimRunner::WriteReplies() {
     const std::vector<std::uint8_t> due = m_engine.TakeDue(NowMs());
     if (due.empty())
         return;
@@ -90,8 +83,9 @@ void SimRunner::WriteReplies()
             break;
         }
         if (m_verbose && done > 0) {
-            std::fprintf(m_log, "[%10.3f] .. wrote %zu: %s\n", NowMs() / 1000.0, done,
-                         HexBytes({due.begin(), due.begin() + static_cast<std::ptrdiff_t>(done)}).c_str());
+            std::fprintf(
+                m_log, "[%10.3f] .. wrote %zu: %s\n", NowMs() / 1000.0, done,
+                HexBytes({due.begin(), due.begin() + static_cast<std::ptrdiff_t>(done)}).c_str());
         }
     }
     if (done < due.size())
@@ -100,8 +94,7 @@ void SimRunner::WriteReplies()
     std::fflush(m_log);
 }
 
-int SimRunner::Run(const volatile std::sig_atomic_t* stop, const sigset_t* waitMask)
-{
+int SimRunner::Run(const volatile std::sig_atomic_t* stop, const sigset_t* waitMask) {
     constexpr std::int64_t kIdleMs = 1000;
     constexpr std::int64_t kHangupLookMs = 10;
     while (!*stop) {
@@ -126,7 +119,8 @@ int SimRunner::Run(const volatile std::sig_atomic_t* stop, const sigset_t* waitM
             count = 0;
             wait = std::min(wait, kHangupLookMs);
         }
-        const timespec timeout{static_cast<time_t>(wait / 1000), static_cast<long>(wait % 1000) * 1'000'000};
+        const timespec timeout{static_cast<time_t>(wait / 1000),
+                               static_cast<long>(wait % 1000) * 1'000'000};
         const int ready = ::ppoll(count ? &p : nullptr, count, &timeout, waitMask);
         if (ready < 0 && errno != EINTR)
             return 1;

@@ -14,7 +14,7 @@ class PtyPort;
 // drops what falls due, as a real line would. Runs until *stop is set (by a signal that ppoll's
 // mask lets through).
 class SimRunner {
-public:
+  public:
     SimRunner(Engine& engine, PtyPort& port, int fixedBaud, bool verbose, std::FILE* log);
 
     // Milliseconds of the monotonic clock since the runner was made (the log's time).
@@ -23,7 +23,7 @@ public:
     // waitMask: the signal mask during the waits (the signals that stop the loop unblocked).
     int Run(const volatile std::sig_atomic_t* stop, const sigset_t* waitMask);
 
-private:
+  private:
     void ReadCommands();
     void WriteReplies();
     void FollowBaud();

@@ -15,7 +15,7 @@ class Engine;
 // tarvex::CurrentClock(), so on the virtual clock a test runs the same way every time. The
 // engine must outlive the device. One thread at a time (the link's rule).
 class SimSerialDevice : public tarvex::SerialDevice {
-public:
+  public:
     // Opening the line loses whatever the instrument sent while it was closed.
     SimSerialDevice(Engine& engine, int baud);
     ~SimSerialDevice() override;
@@ -36,7 +36,7 @@ public:
     // Called with each byte written and on destruction (the opener's bookkeeping).
     void SetObserver(std::function<void(std::uint8_t)> onWrite, std::function<void()> onClose);
 
-private:
+  private:
     void Collect();
 
     Engine& m_engine;
