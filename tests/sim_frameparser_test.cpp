@@ -45,6 +45,10 @@ struct LengthCase {
     std::size_t frameLength;
 };
 
+void PrintTo(const LengthCase& c, std::ostream* os) {
+    *os << "command " << std::hex << int(c.command);
+}
+
 class SimFrameLengths : public ::testing::TestWithParam<LengthCase> {};
 
 TEST_P(SimFrameLengths, EachCommandIsCutAtItsLength) {
@@ -119,6 +123,10 @@ struct GarbageCase {
     std::vector<std::uint8_t> commands; // frames expected, in order
     Bytes discarded;
 };
+
+void PrintTo(const GarbageCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class SimFrameGarbage : public ::testing::TestWithParam<GarbageCase> {};
 

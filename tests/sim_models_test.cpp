@@ -15,6 +15,10 @@ struct KneeCase {
     double voltage, current, exponent;
 };
 
+void PrintTo(const KneeCase& c, std::ostream* os) {
+    *os << c.voltage << " V " << c.current << " A p " << c.exponent;
+}
+
 class SimKnee : public ::testing::TestWithParam<KneeCase> {};
 
 TEST_P(SimKnee, TenPercentMoreVoltageGivesFiftyPercentMoreCurrentExactlyAtTheKnee) {
@@ -105,6 +109,10 @@ struct CtClassCase {
     double phaseLimit[4]; // minutes
 };
 
+void PrintTo(const CtClassCase& c, std::ostream* os) {
+    *os << "class " << c.accuracyClass;
+}
+
 class SimCtClass : public ::testing::TestWithParam<CtClassCase> {};
 
 TEST_P(SimCtClass, ErrorsAtRatedBurdenStayInsideTheClassAndShrinkAsCurrentRises) {
@@ -182,6 +190,10 @@ struct PtClassCase {
     double ratioLimit; // %
     double phaseLimit; // minutes
 };
+
+void PrintTo(const PtClassCase& c, std::ostream* os) {
+    *os << "class " << c.accuracyClass;
+}
 
 class SimPtClass : public ::testing::TestWithParam<PtClassCase> {};
 

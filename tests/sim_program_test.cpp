@@ -116,8 +116,8 @@ class SimProcess {
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
-    int Stop() {
-        ::kill(m_pid, SIGTERM);
+    int Stop(int signal = SIGTERM) {
+        ::kill(m_pid, signal);
         return WaitForExit(5000);
     }
 
@@ -278,7 +278,8 @@ TEST_F(SimProgram, ReplacesAStaleLinkButNothingElse) {
     Send(fd, {0xAA, 0x55, 0xE0, 0x0D, 0x0A});
     EXPECT_EQ(ReadReply(fd, 2000), (Bytes{0x55, 0xAA, 0xE0, 0xAC, 0xA1, 0xA1, 0xFD, 0xFA}));
     ::close(fd);
-    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(sim.Stop(SIGINT), 0); // Ctrl+C stops it as cleanly as SIGTERM
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
 
     std::ofstream(ports + "/COM2") << "not a link";
     SimProcess refused;

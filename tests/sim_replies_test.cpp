@@ -130,6 +130,10 @@ struct SignMagnitudeCase {
     std::uint8_t high, low;
 };
 
+void PrintTo(const SignMagnitudeCase& c, std::ostream* os) {
+    *os << c.value;
+}
+
 class SimSignMagnitude : public ::testing::TestWithParam<SignMagnitudeCase> {};
 
 TEST_P(SimSignMagnitude, ErrorWordsAreSignAndMagnitudeOfThousandths) {
