@@ -103,6 +103,17 @@ class SimProcess {
         }
     }
 
+    // Reads output until it contains text; false when the timeout passes first.
+    bool WaitForText(const std::string& text, int timeoutMs) {
+        const auto start = Clock::now();
+        while (m_text.find(text) == std::string::npos) {
+            const std::int64_t left = timeoutMs - MsSince(start);
+            if (left <= 0 || !ReadSome(static_cast<int>(left)))
+                return false;
+        }
+        return true;
+    }
+
     // Reads everything until the output ends (the process exits) and returns its exit status.
     int WaitForExit(int timeoutMs) {
         const auto start = Clock::now();
@@ -295,7 +306,7 @@ TEST_F(SimProgram, RepliesDueWhileThePortIsClosedAreLostNotQueued) {
     int fd = OpenPort(link);
     ASSERT_GE(fd, 0);
     Send(fd, {0xAA, 0x55, 0xEC, 0x1A, 0x0D, 0x0A, 0xAA, 0x55, 0xEB, 0x0D, 0x0A});
-    ::usleep(20000); // let the simulator read the commands
+    ASSERT_TRUE(sim.WaitForText("<- EB StartTest", 5000)) << sim.Output();
     ::close(fd);
     ::usleep(600000); // 55 AA EB FD FA falls due meanwhile
     fd = OpenPort(link);
