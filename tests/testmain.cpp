@@ -13,6 +13,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tarvex");
     tarvex::InstallFontSubstitutions();
+    QApplication::setFont(tarvex::SongFont(12)); // as the program does
     tarvex::InitResources();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,3 @@
+#include "aboutdlg.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(parent) { ui.setupUi(this); }

@@ -1,0 +1,497 @@
+#include "mainfrm.h"
+
+#include "commdlg.h"
+#include "devicelink.h"
+#include "rxbuffer.h"
+#include "selectctptdlg.h"
+#include "syssetdlg.h"
+#include "tarvexapp.h"
+#include "controls/ltree.h"
+#include "controls/mytabctrl.h"
+#include "history/reportcommands.h"
+#include "history/searchdlg.h"
+#include "pages/ibbdlg.h"
+#include "pages/ijbdlg.h"
+#include "pages/ifhdlg.h"
+#include "pages/ivadlg.h"
+#include "pages/iwcdlg.h"
+#include "pages/dzdlg.h"
+#include "pages/ubbdlg.h"
+#include "pages/ufhdlg.h"
+#include "pages/ujbdlg.h"
+#include "pages/uvadlg.h"
+#include "platform/msgbox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kConnPaneWidth = 250;
+constexpr int kTimePaneWidth = 200;
+constexpr int kClockPeriodMs = 500;
+const char* const kNoDevice = "没有连接设备";
+
+QString PortOpenedText(int port, int baud)
+{
+    return QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud);
+}
+
+void Info(QWidget* owner, const QString& text)
+{
+    MessageBox(owner, text, "系统提示", MB_OK | MB_ICONINFORMATION);
+}
+
+} // namespace
+
+CMainFrame::CMainFrame()
+{
+    g_RxLen = 0;
+    theApp().m_pMainWnd = this;
+    // The document name never goes into the title.
+    setWindowTitle("互感器综合参数测试");
+    setWindowIcon(QIcon(":/icons/128.png"));
+}
+
+CMainFrame::~CMainFrame()
+{
+    tarvex::SetWaitObserver(nullptr);
+    if (theApp().m_pMainWnd == this)
+        theApp().m_pMainWnd = nullptr;
+}
+
+bool CMainFrame::Create()
+{
+    if (!OnCreateClient())
+        return false;
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    auto* clock = new QTimer(this);
+    connect(clock, &QTimer::timeout, this, &CMainFrame::OnTimer);
+    clock->start(kClockPeriodMs);
+    tarvex::SetWaitObserver(this);
+
+    theApp().m_pLink = new CDeviceLink(this, this);
+    if (theApp().m_pLink->Open(1, 9600))
+        SetConnPaneText(PortOpenedText(1, 9600));
+
+    m_pErrorCurveDlg = new CIWCDlg(this);
+    m_pErrorCurveDlg->hide();
+    return true;
+}
+
+std::pair<int, int> CMainFrame::SplitterWidths(int clientWidth)
+{
+    return {(clientWidth / 10) * 3, (clientWidth / 10) * 7};
+}
+
+bool CMainFrame::OnCreateClient()
+{
+    // At (0, 0) with 1024 x 768, or fitted into a smaller screen.
+    QRect area(0, 0, 1024, 768);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        area = area.intersected(screen->availableGeometry());
+    setGeometry(area);
+    move(0, 0);
+
+    m_wndSplitter = new QSplitter(Qt::Horizontal, this);
+    m_LTree = new CLTree(m_wndSplitter);
+    // The tab control sits in a pane of its own so that hiding it leaves the column in place.
+    m_tabPane = new QWidget(m_wndSplitter);
+    m_TabCtrl = new CMyTabCtrl(m_tabPane);
+    m_TabCtrl->setGeometry(0, 0, 800, 650);
+    m_TabCtrl->hide();
+    m_wndSplitter->setChildrenCollapsible(false);
+    setCentralWidget(m_wndSplitter);
+    const auto [tree, tabs] = SplitterWidths(width());
+    m_wndSplitter->setSizes({tree, tabs});
+    m_LTree->setMinimumWidth(0);
+
+    m_LTree->InitTree();
+    m_TabCtrl->Init();
+
+    m_pSearchDlg = new CSearchDlg(this);
+    m_pSearchDlg->hide();
+    return true;
+}
+
+QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prompt)
+{
+    auto* action = new QAction(text, this);
+    action->setStatusTip(prompt);
+    action->setToolTip(prompt);
+    action->setData(id);
+    m_commands[id] = action;
+    return action;
+}
+
+QAction* CMainFrame::CommandAction(int id) const
+{
+    const auto it = m_commands.find(id);
+    return it == m_commands.end() ? nullptr : it->second;
+}
+
+void CMainFrame::CreateMenus()
+{
+    QMenu* file = menuBar()->addMenu("文件(&F)");
+    file->addAction(AddCommand(ID_SAVE, "保存(&S)", "保存"));
+    file->addAction(AddCommand(ID_PRINT, "打印(&P)", "打印"));
+    file->addSeparator();
+    file->addAction(AddCommand(ID_EXIT, "退出(&E)", "退出"));
+
+    QMenu* operate = menuBar()->addMenu("操作(&O)");
+    operate->addAction(AddCommand(ID_PORT, "端口(&P)", "端口设置"));
+    operate->addAction(AddCommand(ID_CONNECT, "连接(&C)", "连接"));
+    operate->addAction(AddCommand(ID_SETTINGS, "设置(&S)", "系统设置"));
+    operate->addAction(AddCommand(ID_SEARCH, "搜索(&Q)", "搜索历史数据"));
+
+    QMenu* view = menuBar()->addMenu("视图(&V)");
+    // Both items carry the toolbar's caption, as the menu was stored.
+    QAction* toolbar = AddCommand(ID_VIEW_TOOLBAR, "工具栏(&T)", "显示或隐藏工具栏");
+    QAction* status = AddCommand(ID_VIEW_STATUS_BAR, "工具栏(&T)", "显示或隐藏状态栏");
+    view->addAction(toolbar);
+    view->addAction(status);
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    status->setCheckable(true);
+    status->setChecked(true);
+
+    QMenu* help = menuBar()->addMenu("帮助(&H)");
+    help->addAction(AddCommand(ID_APP_ABOUT, "关于 互感器综合参数测试(&A)...", "显示程序信息"));
+
+    connect(CommandAction(ID_SAVE), &QAction::triggered, this, &CMainFrame::OnFileSave);
+    connect(CommandAction(ID_PRINT), &QAction::triggered, this, &CMainFrame::OnFilePrint);
+    connect(CommandAction(ID_EXIT), &QAction::triggered, this, &CMainFrame::OnExit);
+    connect(CommandAction(ID_PORT), &QAction::triggered, this, &CMainFrame::OnPort);
+    connect(CommandAction(ID_CONNECT), &QAction::triggered, this, &CMainFrame::OnConnect);
+    connect(CommandAction(ID_SETTINGS), &QAction::triggered, this, &CMainFrame::OnSettings);
+    connect(CommandAction(ID_SEARCH), &QAction::triggered, this, &CMainFrame::OnSearch);
+    connect(CommandAction(ID_APP_ABOUT), &QAction::triggered, [] { theApp().OnAppAbout(); });
+    connect(toolbar, &QAction::toggled, [this](bool on) { m_wndToolBar->setVisible(on); });
+    connect(status, &QAction::toggled, [this](bool on) { statusBar()->setVisible(on); });
+}
+
+void CMainFrame::CreateToolBar()
+{
+    struct Item {
+        int id;
+        const char* text;
+        const char* icon;
+    };
+    static const Item kItems[] = {
+        {ID_SAVE, "保存", ":/icons/155.png"},      {ID_PRINT, "打印", ":/icons/158.png"},
+        {0, nullptr, nullptr},                      {ID_PORT, "端口配置", ":/icons/159.png"},
+        {ID_CONNECT, "连接", ":/icons/160.png"},   {ID_SETTINGS, "系统设置", ":/icons/161.png"},
+        {ID_SEARCH, "搜索数据", ":/icons/162.png"}, {0, nullptr, nullptr},
+        {ID_EXIT, "退出", ":/icons/163.png"},
+    };
+    m_wndToolBar = addToolBar("工具栏");
+    m_wndToolBar->setObjectName("toolbar128");
+    m_wndToolBar->setIconSize(QSize(32, 32));
+    m_wndToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_wndToolBar->setMovable(true);
+    for (const Item& item : kItems) {
+        if (!item.id) {
+            m_wndToolBar->addSeparator();
+            continue;
+        }
+        // The toolbar's own actions carry the button text; the menu keeps its caption.
+        auto* button = new QAction(QIcon(item.icon), item.text, m_wndToolBar);
+        QAction* command = CommandAction(item.id);
+        button->setToolTip(command->toolTip());
+        button->setStatusTip(command->statusTip());
+        button->setData(item.id);
+        connect(button, &QAction::triggered, command, &QAction::trigger);
+        connect(command, &QAction::changed, button,
+                [button, command] { button->setEnabled(command->isEnabled()); });
+        m_wndToolBar->addAction(button);
+    }
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    m_messagePane = new QLabel("就绪");
+    bar->addWidget(m_messagePane, 1);
+    m_waitBar = new QProgressBar;
+    m_waitBar->setMaximumWidth(160);
+    m_waitBar->setTextVisible(false);
+    m_waitText = new QLabel;
+    bar->addWidget(m_waitBar);
+    bar->addWidget(m_waitText);
+    m_waitBar->hide();
+    m_waitText->hide();
+    m_connPane = new QLabel(kNoDevice);
+    m_connPane->setFixedWidth(kConnPaneWidth);
+    m_timePane = new QLabel("时间:");
+    m_timePane->setFixedWidth(kTimePaneWidth);
+    bar->addPermanentWidget(m_connPane);
+    bar->addPermanentWidget(m_timePane);
+    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+        auto* pane = new QLabel(indicator);
+        pane->setEnabled(false);
+        bar->addPermanentWidget(pane);
+    }
+    // The message pane shows a command's prompt while the pointer is on it, "就绪" otherwise.
+    connect(bar, &QStatusBar::messageChanged, this,
+            [this](const QString& text) { m_messagePane->setVisible(text.isEmpty()); });
+}
+
+void CMainFrame::OnTimer()
+{
+    m_timePane->setText("时间: " + QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss"));
+}
+
+void CMainFrame::SetConnPaneText(const QString& text) { m_connPane->setText(text); }
+QString CMainFrame::ConnPaneText() const { return m_connPane->text(); }
+QString CMainFrame::TimePaneText() const { return m_timePane->text(); }
+
+void CMainFrame::SetCanSave(bool canSave, bool canPrint)
+{
+    m_bCanSave = canSave;
+    m_bCanPrint = canPrint;
+    CommandAction(ID_SAVE)->setEnabled(canSave);
+    CommandAction(ID_PRINT)->setEnabled(canPrint);
+}
+
+void CMainFrame::WaitStarted(int totalMs)
+{
+    m_waitBar->setRange(0, totalMs);
+    m_waitBar->setValue(0);
+    m_waitBar->show();
+    m_waitText->show();
+    WaitProgress(totalMs);
+}
+
+void CMainFrame::WaitProgress(int leftMs)
+{
+    m_waitBar->setValue(m_waitBar->maximum() - leftMs);
+    m_waitText->setText(QString("等待仪器 %1 秒").arg((leftMs + 999) / 1000));
+}
+
+void CMainFrame::WaitEnded()
+{
+    m_waitBar->hide();
+    m_waitText->hide();
+}
+
+void CMainFrame::SetTestLimits(unsigned char range)
+{
+    CTarvexApp& app = theApp();
+    if (range == 0xA1) {
+        app.m_nMaxTestCurrent = 1000;
+        app.m_nMaxTestVoltage = 2500;
+    } else if (range == 0xA2) {
+        app.m_nMaxTestCurrent = 600;
+        app.m_nMaxTestVoltage = 1000;
+    }
+}
+
+void CMainFrame::ClearReplyBuffer()
+{
+    std::memset(g_RxBuf, 0, sizeof g_RxBuf);
+    g_RxLen = 0;
+}
+
+long CMainFrame::OnDeviceReply()
+{
+    // g_RxLen is read afresh on every pass: a nested command replaces the buffer under the scan.
+    int i = 0;
+    while (i + 5 <= g_RxLen) {
+        if (g_RxBuf[i] == 0x55 && g_RxBuf[i + 1] == 0xAA) {
+            const unsigned char code = g_RxBuf[i + 2];
+            if (code == 0xD1)
+                return 0; // ends the dispatch as it stands
+            HandleReply(code, g_RxBuf + i + 3, g_RxLen - (i + 3));
+            i += 5;
+        } else {
+            ++i;
+        }
+    }
+    ClearReplyBuffer();
+    return 0;
+}
+
+void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, int length)
+{
+    CTarvexApp& app = theApp();
+    switch (code) {
+    case 0x1A: if (app.m_pIVADlg) app.m_pIVADlg->ShowExcitationResult(payload, length); break;
+    case 0x1F: if (app.m_pUVADlg) app.m_pUVADlg->ShowExcitationResult(payload, length); break;
+    case 0x2A: if (app.m_pIBBDlg) app.m_pIBBDlg->ShowRatioResult(payload, length); break;
+    case 0x2F: if (app.m_pUBBDlg) app.m_pUBBDlg->ShowRatioResult(payload, length); break;
+    case 0x3A: if (app.m_pIJBDlg) app.m_pIJBDlg->ShowErrorResult(payload, length); break;
+    case 0x3F: if (app.m_pUJBDlg) app.m_pUJBDlg->ShowErrorResult(payload, length); break;
+    case 0x4A: if (app.m_pIFHDlg) app.m_pIFHDlg->ShowBurdenResult(payload, length); break;
+    case 0x4F: if (app.m_pUFHDlg) app.m_pUFHDlg->ShowBurdenResult(payload, length); break;
+    case 0x6A: if (app.m_pDZDlg) app.m_pDZDlg->ShowResistanceResult(payload, length); break;
+    case 0x7A: if (app.m_pIBBDlg) app.m_pIBBDlg->ShowTapResults(payload, length); break;
+    case 0xE4:
+    case 0xE6: if (app.m_pSearchDlg) app.m_pSearchDlg->OnRecordList(payload, length); break;
+    case 0xE5:
+    case 0xE7: if (app.m_pSearchDlg) app.m_pSearchDlg->OnRecordData(payload, length); break;
+    case 0xE0: OnDeviceInfo(payload, length); break;
+    case 0xD0: OnHandshake(); break;
+    case 0xEB: OnTestFinished(); break;
+    default: break; // codes nobody receives are skipped
+    }
+}
+
+void CMainFrame::OnHandshake()
+{
+    CTarvexApp& app = theApp();
+    app.m_pLink->m_bConnected = 1;
+    Info(this, "连接设备成功");
+    app.m_pLink->RequestDeviceInfo();
+    m_TabCtrl->hide();
+    for (CDialogPage* page :
+         std::initializer_list<CDialogPage*>{app.m_pIBBDlg, app.m_pUBBDlg, app.m_pIJBDlg,
+                                             app.m_pUJBDlg, app.m_pIFHDlg, app.m_pUFHDlg,
+                                             app.m_pDZDlg}) {
+        if (page)
+            page->EnableItem(1013, true);
+    }
+    if (app.m_pIVADlg)
+        app.m_pIVADlg->EnableItem(1009, true);
+    if (app.m_pUVADlg)
+        app.m_pUVADlg->EnableItem(1009, true);
+    // The test the operator picks next raises a selection change and so announces its kind.
+    m_LTree->ClearSelection();
+    update();
+}
+
+void CMainFrame::OnDeviceInfo(const unsigned char* payload, int length)
+{
+    CTarvexApp& app = theApp();
+    if (length >= 1)
+        app.SetDeviceModel(payload[0]);
+    if (length >= 2 && app.m_pIBBDlg)
+        app.m_pIBBDlg->SetDeviceType(payload[1]);
+    if (length >= 3)
+        SetTestLimits(payload[2]);
+}
+
+void CMainFrame::OnTestFinished()
+{
+    CDeviceLink* link = theApp().m_pLink;
+    link->RequestResult();
+    link->m_bStartAcked = 1;
+}
+
+bool CMainFrame::RefuseDuringUpload() { return theApp().RefuseDuringUpload(this); }
+
+void CMainFrame::OnPort()
+{
+    if (RefuseDuringUpload())
+        return;
+    CDeviceLink* link = theApp().m_pLink;
+    if (link->IsOpen()) {
+        const int answer = MessageBox(this, "串口已连接，是否需要关闭？", "系统提示",
+                                      MB_YESNO | MB_ICONINFORMATION);
+        if (answer == IDYES) {
+            link->ClosePort();
+            SetConnPaneText(kNoDevice);
+        }
+        return;
+    }
+    CCommDlg dialog(this);
+    dialog.DoModal();
+}
+
+void CMainFrame::OnConnect()
+{
+    if (RefuseDuringUpload())
+        return;
+    if (!theApp().m_pLink->IsOpen()) {
+        Info(this, "请先进行端口配置");
+        return;
+    }
+    theApp().m_pLink->Connect();
+}
+
+void CMainFrame::OnSearch()
+{
+    if (RefuseDuringUpload())
+        return;
+    if (!theApp().m_pLink->IsOpen()) {
+        Info(this, "请先进行端口配置");
+        return;
+    }
+    CSelectCTPTDlg choice(this);
+    if (choice.DoModal() != IDOK)
+        return;
+    m_pSearchDlg->m_nRecordKind = choice.m_bCT ? 0 : 1;
+    theApp().m_pLink->RequestHistoryList(m_pSearchDlg->m_nRecordKind);
+    m_pSearchDlg->show();
+    m_pSearchDlg->raise();
+    m_pSearchDlg->SetDlgItemText(1022, "");
+}
+
+void CMainFrame::OnSettings()
+{
+    if (RefuseDuringUpload())
+        return;
+    if (!theApp().m_pLink->IsOpen()) {
+        Info(this, "请先进行端口配置");
+        return;
+    }
+    CSysSetDlg settings(this);
+    if (settings.DoModal() != IDOK)
+        return;
+    theApp().m_pLink->SendIdentity(settings.m_strDeviceNo, settings.m_strTester, settings.m_strSite);
+}
+
+void CMainFrame::OnExit() { close(); }
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_pSearchDlg)
+        m_pSearchDlg->StopUpload();
+    delete m_pErrorCurveDlg;
+    m_pErrorCurveDlg = nullptr;
+    if (CDeviceLink* link = theApp().m_pLink)
+        link->Disconnect();
+    event->accept();
+}
+
+void CMainFrame::ComposeReport()
+{
+    CTarvexApp& app = theApp();
+    app.m_strReport.clear();
+    switch (m_nReportKind) {
+    case 0: if (app.m_pIVADlg) app.m_pIVADlg->BuildResultText(); break;
+    case 1: if (app.m_pUVADlg) app.m_pUVADlg->BuildResultText(); break;
+    case 2: if (app.m_pIBBDlg) app.m_pIBBDlg->BuildResultText(); break;
+    case 3: if (app.m_pUBBDlg) app.m_pUBBDlg->BuildResultText(); break;
+    default: break;
+    }
+}
+
+void CMainFrame::OnFileSave()
+{
+    ComposeReport();
+    if (!theApp().m_strReport.isEmpty())
+        SaveReport(this, m_LTree->SuggestedSaveName());
+}
+
+void CMainFrame::OnFilePrint()
+{
+    ComposeReport();
+    if (!theApp().m_strReport.isEmpty())
+        PrintReport(this);
+}

@@ -1,0 +1,108 @@
+#pragma once
+#include "platform/clock.h"
+#include "replytarget.h"
+
+#include <QMainWindow>
+
+#include <map>
+#include <utility>
+
+class CIWCDlg;
+class CLTree;
+class CMyTabCtrl;
+class CSearchDlg;
+class QLabel;
+class QProgressBar;
+class QSplitter;
+class QToolBar;
+
+// The main window: menus, toolbar, status bar with the connection pane and a ticking clock, the
+// navigation tree and the test tabs side by side, the operator's commands, and the dispatcher
+// of every reply block the instrument sends. GUI thread only.
+class CMainFrame : public QMainWindow, public CReplyTarget, public tarvex::WaitObserver {
+public:
+    // Command ids of the menus and the toolbar.
+    enum Command {
+        ID_PORT = 32771,
+        ID_CONNECT = 32772,
+        ID_SEARCH = 32773,
+        ID_SETTINGS = 32774,
+        ID_EXIT = 32775,
+        ID_SAVE = 32776,
+        ID_PRINT = 32777,
+        ID_VIEW_TOOLBAR = 59392,
+        ID_VIEW_STATUS_BAR = 59393,
+        ID_APP_ABOUT = 57664,
+    };
+
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Builds the client area, toolbar, status bar, clock, the link (COM1 at 9600 baud) and the
+    // error-curve window. False when a part could not be created.
+    bool Create();
+
+    // The scan of g_RxBuf for reply frames 55 AA code payload, each handed to its receiver.
+    long OnDeviceReply() override;
+
+    void SetConnPaneText(const QString& text);
+    QString ConnPaneText() const;
+    QString TimePaneText() const;
+    // The action of a command id (menus and toolbar share it).
+    QAction* CommandAction(int id) const;
+    // Sets the range limits of the device-information reply.
+    void SetTestLimits(unsigned char range);
+    static void ClearReplyBuffer();
+    // Tree and tab column widths for a client width: three and seven tenths.
+    static std::pair<int, int> SplitterWidths(int clientWidth);
+    // Enables Save and Print as the tree decides.
+    void SetCanSave(bool canSave, bool canPrint);
+
+    void OnPort();
+    void OnConnect();
+    void OnSearch();
+    void OnSettings();
+    void OnExit();
+    void OnFileSave();
+    void OnFilePrint();
+
+    CLTree* m_LTree = nullptr;
+    CMyTabCtrl* m_TabCtrl = nullptr;
+    CIWCDlg* m_pErrorCurveDlg = nullptr;
+    CSearchDlg* m_pSearchDlg = nullptr;
+    int m_nReportKind = 0;
+    int m_bCanSave = 1;
+    int m_bCanPrint = 1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+    void WaitStarted(int totalMs) override;
+    void WaitProgress(int leftMs) override;
+    void WaitEnded() override;
+
+private:
+    bool OnCreateClient();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void OnTimer();
+    QAction* AddCommand(int id, const QString& text, const QString& prompt);
+    void HandleReply(unsigned char code, const unsigned char* payload, int length);
+    void OnHandshake();
+    void OnDeviceInfo(const unsigned char* payload, int length);
+    void OnTestFinished();
+    void ComposeReport();
+    bool RefuseDuringUpload();
+
+    QSplitter* m_wndSplitter = nullptr;
+    QWidget* m_tabPane = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    QLabel* m_messagePane = nullptr;
+    QLabel* m_connPane = nullptr;
+    QLabel* m_timePane = nullptr;
+    QProgressBar* m_waitBar = nullptr;
+    QLabel* m_waitText = nullptr;
+    std::map<int, QAction*> m_commands;
+    bool m_closing = false;
+};

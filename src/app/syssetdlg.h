@@ -1,0 +1,24 @@
+#pragma once
+#include "platform/dialog.h"
+#include "ui_dlg152_sysset.h"
+
+// The operator's identification sent to the instrument: device number, tester and test site,
+// ten characters each; the PC's clock ticks beside them for reference.
+class CSysSetDlg : public CDialog {
+public:
+    explicit CSysSetDlg(QWidget* parent = nullptr);
+
+    QString m_strTime;
+    QString m_strDeviceNo;
+    QString m_strTester;
+    QString m_strSite;
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+
+private:
+    void OnTimer();
+
+    Ui::Dlg152 ui;
+};

@@ -1,0 +1,177 @@
+#include "ltree.h"
+
+#include "mytabctrl.h"
+#include "app/mainfrm.h"
+#include "app/tarvexapp.h"
+#include "devicelink.h"
+#include "history/reportfile.h"
+#include "pages/ivadlg.h"
+#include "pages/uvadlg.h"
+#include "platform/msgbox.h"
+
+#include <QHeaderView>
+
+namespace {
+constexpr int kItemHeight = 22;
+}
+
+CLTree::CLTree(QWidget* parent) : QTreeWidget(parent)
+{
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(true);
+    setFrameShape(QFrame::Box);
+    // Every item shows the plain folder, and the folder with the star while selected.
+    m_icon.addFile(":/icons/132.png", QSize(16, 16), QIcon::Normal);
+    m_icon.addFile(":/icons/131.png", QSize(16, 16), QIcon::Selected);
+    setIconSize(QSize(16, 16));
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { OnSelChanged(current); });
+}
+
+QTreeWidgetItem* CLTree::AddItem(QTreeWidgetItem* parent, const QString& text)
+{
+    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    item->setText(0, text);
+    item->setIcon(0, m_icon);
+    item->setSizeHint(0, QSize(-1, kItemHeight));
+    return item;
+}
+
+void CLTree::InitTree()
+{
+    QTreeWidgetItem* root = AddItem(nullptr, "互感器综合参数测试");
+    QTreeWidgetItem* ct = AddItem(root, "测试电流互感器");
+    const char* ctTests[] = {"CT伏安特性", "CT变比极性", "CT角差比差", "CT二次负荷"};
+    for (int k = 0; k < 4; ++k)
+        m_hTestItem[k] = AddItem(ct, ctTests[k]);
+    QTreeWidgetItem* pt = AddItem(root, "测试电压互感器");
+    const char* ptTests[] = {"PT伏安特性", "PT变比极性", "PT角差比差", "PT二次负荷"};
+    for (int k = 0; k < 4; ++k)
+        m_hTestItem[4 + k] = AddItem(pt, ptTests[k]);
+    m_hTestItem[8] = AddItem(root, "直流电阻测试");
+    QTreeWidgetItem* history = AddItem(nullptr, "历史数据");
+    m_hCTHistory = AddItem(history, "CT历史数据");
+    m_hPTHistory = AddItem(history, "PT历史数据");
+    root->setExpanded(true);
+    history->setExpanded(true);
+    ct->setExpanded(true);
+    pt->setExpanded(true);
+}
+
+void CLTree::SelectTest(int kind)
+{
+    if (kind >= 0 && kind < 9)
+        setCurrentItem(m_hTestItem[kind]);
+}
+
+QTreeWidgetItem* CLTree::HistoryNode(int kind) const
+{
+    return kind == 0 ? m_hCTHistory : kind == 1 ? m_hPTHistory : nullptr;
+}
+
+void CLTree::AddHistoryItem(int kind, const QString& text)
+{
+    QTreeWidgetItem* parent = HistoryNode(kind);
+    if (!parent)
+        return;
+    AddItem(parent, text);
+    parent->setExpanded(true);
+    viewport()->update();
+}
+
+bool CLTree::HasHistoryItem(int kind, const QString& text) const
+{
+    const QTreeWidgetItem* parent = HistoryNode(kind);
+    for (int i = 0; parent && i < parent->childCount(); ++i) {
+        if (parent->child(i)->text(0) == text)
+            return true;
+    }
+    return false;
+}
+
+void CLTree::ClearSelection()
+{
+    const QSignalBlocker quiet(this);
+    setCurrentItem(nullptr);
+    clearSelection();
+}
+
+QString CLTree::SuggestedSaveName() const
+{
+    const QTreeWidgetItem* item = currentItem();
+    if (!item)
+        return {};
+    const QTreeWidgetItem* parent = item->parent();
+    return SuggestedReportName(item->text(0), parent ? parent->text(0) : QString());
+}
+
+void CLTree::OnSelChanged(QTreeWidgetItem* item)
+{
+    if (!item || !theApp().m_pMainWnd)
+        return;
+    for (int kind = 0; kind < 9; ++kind) {
+        if (item == m_hTestItem[kind]) {
+            OnTestChosen(kind);
+            return;
+        }
+    }
+    QTreeWidgetItem* parent = item->parent();
+    if (parent && (parent == m_hCTHistory || parent == m_hPTHistory)) {
+        OnHistoryChosen(parent == m_hPTHistory, item->text(0));
+        return;
+    }
+    theApp().m_pMainWnd->SetCanSave(false, false);
+    theApp().m_strReport.clear();
+}
+
+void CLTree::OnTestChosen(int kind)
+{
+    CTarvexApp& app = theApp();
+    CMainFrame* frame = app.m_pMainWnd;
+    frame->m_TabCtrl->show();
+    if (!app.m_bSupported[kind]) {
+        MessageBox(frame, "本设备不支持该项测试!", "系统提示", MB_OK | MB_ICONINFORMATION);
+        if (kind != 0)
+            frame->SetCanSave(false, false);
+        return;
+    }
+    app.SetTestKind(kind);
+    frame->m_TabCtrl->SetCurrentTab(kind);
+    frame->m_TabCtrl->ShowPage(kind);
+    switch (kind) {
+    case 0:
+        app.m_pIVADlg->SetHistoryMode(false);
+        frame->m_nReportKind = 0;
+        break;
+    case 4:
+        app.m_pUVADlg->SetHistoryMode(false);
+        frame->m_nReportKind = 1;
+        break;
+    case 1: frame->m_nReportKind = 2; break;
+    case 5: frame->m_nReportKind = 3; break;
+    default: break;
+    }
+    const bool reports = kind == 0 || kind == 1 || kind == 4 || kind == 5;
+    frame->SetCanSave(reports, reports);
+}
+
+void CLTree::OnHistoryChosen(bool pt, const QString& number)
+{
+    CTarvexApp& app = theApp();
+    CMainFrame* frame = app.m_pMainWnd;
+    const int tab = pt ? 4 : 0;
+    frame->m_TabCtrl->show();
+    frame->m_TabCtrl->SetCurrentTab(tab);
+    frame->m_TabCtrl->ShowPage(tab);
+    const int index = number.toInt() - 1;
+    if (pt) {
+        app.m_pUVADlg->SetHistoryMode(true);
+        app.m_pUVADlg->ShowHistoryRecord(index);
+    } else {
+        app.m_pIVADlg->SetHistoryMode(true);
+        app.m_pIVADlg->ShowHistoryRecord(index);
+    }
+    frame->m_nReportKind = pt ? 1 : 0;
+    frame->SetCanSave(true, true);
+}

@@ -1,0 +1,94 @@
+#include "mytabctrl.h"
+
+#include "ltree.h"
+#include "app/mainfrm.h"
+#include "app/tarvexapp.h"
+#include "pages/dzdlg.h"
+#include "pages/ibbdlg.h"
+#include "pages/ifhdlg.h"
+#include "pages/ijbdlg.h"
+#include "pages/ivadlg.h"
+#include "pages/ubbdlg.h"
+#include "pages/ufhdlg.h"
+#include "pages/ujbdlg.h"
+#include "pages/uvadlg.h"
+#include "platform/msgbox.h"
+
+#include <QTabBar>
+
+CMyTabCtrl::CMyTabCtrl(QWidget* parent) : QWidget(parent), m_tabBar(new QTabBar(this))
+{
+    m_tabBar->setExpanding(false);
+    m_tabBar->setFocusPolicy(Qt::StrongFocus);
+    // Queued: the tab bar's own press handling moves the current tab first.
+    connect(m_tabBar, &QTabBar::tabBarClicked, this, [this] { OnTabClicked(); },
+            Qt::QueuedConnection);
+}
+
+void CMyTabCtrl::Init()
+{
+    const char* labels[m_nNumberOfPages] = {"CT伏安特性", "CT变比极性", "CT角差比差",
+                                            "CT二次负荷", "PT伏安特性", "PT变比极性",
+                                            "PT角差比差", "PT二次负荷", "直流电阻测试"};
+    for (const char* label : labels)
+        m_tabBar->addTab(label);
+    m_tabBar->adjustSize();
+    m_tabPages[0] = new CIVADlg(this);
+    m_tabPages[1] = new CIBBDlg(this);
+    m_tabPages[2] = new CIJBDlg(this);
+    m_tabPages[3] = new CIFHDlg(this);
+    m_tabPages[4] = new CUVADlg(this);
+    m_tabPages[5] = new CUBBDlg(this);
+    m_tabPages[6] = new CUJBDlg(this);
+    m_tabPages[7] = new CUFHDlg(this);
+    m_tabPages[8] = new CDZDlg(this);
+    SetRectangle();
+}
+
+void CMyTabCtrl::SetRectangle()
+{
+    const QRect client = rect();
+    m_tabBar->setGeometry(0, 0, client.width(), m_tabBar->sizeHint().height());
+    const QRect header = m_tabBar->tabRect(0);
+    const int x = header.left();
+    const int y = header.bottom() + 1;
+    for (int i = 0; i < m_nNumberOfPages; ++i) {
+        QWidget* page = m_tabPages[i];
+        page->setGeometry(x, y, client.right() - x - 1, client.bottom() - y - 1);
+        page->raise();
+        page->setVisible(i == 0);
+    }
+}
+
+void CMyTabCtrl::ShowPage(int index)
+{
+    if (index == m_tabCurrent || index < 0 || index >= m_nNumberOfPages)
+        return;
+    m_tabPages[m_tabCurrent]->hide();
+    m_tabCurrent = index;
+    m_tabPages[index]->show();
+    m_tabPages[index]->setFocus();
+}
+
+void CMyTabCtrl::SetCurrentTab(int index)
+{
+    const QSignalBlocker quiet(m_tabBar);
+    m_tabBar->setCurrentIndex(index);
+}
+
+int CMyTabCtrl::CurrentTab() const { return m_tabBar->currentIndex(); }
+
+void CMyTabCtrl::OnTabClicked()
+{
+    const int index = m_tabBar->currentIndex();
+    if (index < 0)
+        return;
+    CTarvexApp& app = theApp();
+    if (!app.m_bSupported[index]) {
+        MessageBox(this, "本设备不支持该项测试!", "系统提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    ShowPage(index);
+    if (app.m_pMainWnd)
+        app.m_pMainWnd->m_LTree->SelectTest(index);
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include <QWidget>
+
+class QTabBar;
+
+// The nine test pages under a row of tabs. Only a mouse click on a tab changes the page (and
+// tells the tree); a tab moved with the keyboard moves the header alone. GUI thread only.
+class CMyTabCtrl : public QWidget {
+public:
+    explicit CMyTabCtrl(QWidget* parent = nullptr);
+
+    // Inserts the tabs, creates the pages, shows page 0 and places them.
+    void Init();
+    // Places every page under the tab headers; page 0 is shown, the others hidden.
+    void SetRectangle();
+    void ShowPage(int index);
+    // Moves the tab header (not the page).
+    void SetCurrentTab(int index);
+    int CurrentTab() const;
+    QTabBar* TabBar() const { return m_tabBar; }
+    QWidget* Page(int index) const { return m_tabPages[index]; }
+
+    static constexpr int m_nNumberOfPages = 9;
+    int m_tabCurrent = 0;
+
+private:
+    void OnTabClicked();
+
+    QTabBar* m_tabBar;
+    QWidget* m_tabPages[m_nNumberOfPages] = {};
+};

@@ -1,0 +1,25 @@
+#include "testpage.h"
+
+#include "app/tarvexapp.h"
+#include "devicelink.h"
+#include "platform/clock.h"
+
+void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters, int pauseMs)
+{
+    if (theApp().RefuseDuringUpload(this))
+        return;
+    CDeviceLink* link = theApp().m_pLink;
+    if (!link)
+        return;
+    link->m_bStartAcked = 0;
+    if (sendParameters) {
+        sendParameters(*link);
+        Sleep(pauseMs);
+    }
+    link->StartTest();
+    for (int poll = 0; poll < 2 && !link->m_bStartAcked; ++poll) {
+        link->RequestResult();
+        Sleep(500);
+        link->ReadReply();
+    }
+}

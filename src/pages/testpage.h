@@ -1,0 +1,23 @@
+#pragma once
+#include "platform/dialogpage.h"
+
+#include <functional>
+
+class CDeviceLink;
+
+// What every test page shares: the instrument's test sequence. Pages format what the
+// dispatcher hands them; they never read the port themselves. GUI thread only.
+class CTestPage : public CDialogPage {
+public:
+    using CDialogPage::CDialogPage;
+
+    // Empties the results on show and writes the members back to the entries.
+    virtual void ClearResults() = 0;
+
+protected:
+    // The sequence of every test: clear m_bStartAcked, send the page's parameter command (none
+    // when sendParameters is empty), pause, StartTest (which waits the test's time and reads),
+    // then at most two polls with RequestResult while no test-finished reply has come.
+    // Results reach the page through the dispatcher during these steps.
+    void RunTest(const std::function<void(CDeviceLink&)>& sendParameters, int pauseMs);
+};

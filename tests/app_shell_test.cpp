@@ -1,0 +1,585 @@
+#include "support/shellfixture.h"
+
+#include "app/commdlg.h"
+#include "app/syssetdlg.h"
+#include "pages/ibbdlg.h"
+#include "pages/ivadlg.h"
+#include "pages/iwcdlg.h"
+#include "pages/uvadlg.h"
+#include "platform/dlgitems.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolBar>
+#include <QTest>
+#include <QTimer>
+
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+const Bytes kHandshake{0x55, 0xAA, 0xD0, 0xFD, 0xFA};
+const Bytes kInfoRequest{0xAA, 0x55, 0xE0, 0x0D, 0x0A};
+
+Bytes DeviceInfo(unsigned char model, unsigned char type, unsigned char range)
+{
+    return {0x55, 0xAA, 0xE0, model, type, range, 0xFD, 0xFA};
+}
+
+} // namespace
+
+using Shell = ShellFixture;
+
+TEST_F(Shell, StartsWithItsTitleAndOpensCom1)
+{
+    EXPECT_EQ(frame->windowTitle(), "互感器综合参数测试");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], (std::pair<std::string, int>{"COM1", 9600}));
+    EXPECT_EQ(frame->ConnPaneText(), "COM1已打开，波特率为9600bps");
+    EXPECT_EQ(frame->pos(), QPoint(0, 0));
+    EXPECT_FALSE(frame->m_TabCtrl->isVisibleTo(frame));
+    EXPECT_TRUE(frame->m_pErrorCurveDlg->isHidden());
+}
+
+TEST(ShellStart, APortThatCannotBeOpenedLeavesThePaneSayingNoDevice)
+{
+    tarvex::SetSerialOpener([](const std::string&, int) { return nullptr; });
+    CTarvexApp app;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.m_pMainWnd->ConnPaneText(), "没有连接设备");
+    app.ExitInstance();
+    tarvex::SetSerialOpener(nullptr);
+}
+
+TEST_F(Shell, MenusAndToolbarCarryTheirCaptionsAndCommands)
+{
+    const std::pair<int, const char*> items[] = {
+        {32776, "保存(&S)"}, {32777, "打印(&P)"}, {32775, "退出(&E)"}, {32771, "端口(&P)"},
+        {32772, "连接(&C)"}, {32774, "设置(&S)"}, {32773, "搜索(&Q)"}, {59392, "工具栏(&T)"},
+        {59393, "工具栏(&T)"}, {57664, "关于 互感器综合参数测试(&A)..."}};
+    for (const auto& [id, caption] : items)
+        EXPECT_EQ(frame->CommandAction(id)->text(), caption) << id;
+    const std::pair<int, const char*> prompts[] = {
+        {32771, "端口设置"}, {32772, "连接"}, {32773, "搜索历史数据"}, {32774, "系统设置"},
+        {32775, "退出"},     {32776, "保存"}, {32777, "打印"}};
+    for (const auto& [id, prompt] : prompts) {
+        EXPECT_EQ(frame->CommandAction(id)->toolTip(), prompt);
+        EXPECT_EQ(frame->CommandAction(id)->statusTip(), prompt);
+    }
+    auto* toolbar = frame->findChild<QToolBar*>("toolbar128");
+    ASSERT_TRUE(toolbar);
+    QStringList texts;
+    for (QAction* a : toolbar->actions())
+        texts << (a->isSeparator() ? "|" : a->text());
+    EXPECT_EQ(texts, (QStringList{"保存", "打印", "|", "端口配置", "连接", "系统设置", "搜索数据",
+                                  "|", "退出"}));
+    for (QAction* a : toolbar->actions())
+        EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();
+}
+
+TEST_F(Shell, TheClockPaneTicksWithTheDate)
+{
+    QTest::qWait(600);
+    const QString text = frame->TimePaneText();
+    EXPECT_TRUE(QRegularExpression("^时间: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")
+                    .match(text)
+                    .hasMatch())
+        << text.toStdString();
+}
+
+TEST_F(Shell, SplitterGivesThreeAndSevenTenths)
+{
+    EXPECT_EQ(CMainFrame::SplitterWidths(1000), (std::pair<int, int>{300, 700}));
+    EXPECT_EQ(CMainFrame::SplitterWidths(1005), (std::pair<int, int>{300, 700}));
+    EXPECT_EQ(CMainFrame::SplitterWidths(1024), (std::pair<int, int>{306, 714}));
+}
+
+TEST_F(Shell, HandshakeConnectsAsksForDeviceInfoAndEnablesTheStarts)
+{
+    Arrive(DeviceInfo(0xAD, 0xA2, 0xA1), 50);
+    frame->m_TabCtrl->show();
+    Dispatch(kHandshake);
+    EXPECT_EQ(link->m_bConnected, 1);
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.calls()[0].text, "连接设备成功");
+    EXPECT_EQ(boxes.calls()[0].caption, "系统提示");
+    EXPECT_EQ(boxes.calls()[0].owner, frame);
+    EXPECT_EQ(TakeWritten(), kInfoRequest);
+    EXPECT_FALSE(frame->m_TabCtrl->isVisibleTo(frame));
+    for (int kind = 0; kind < 9; ++kind) {
+        auto* page = static_cast<CDialogPage*>(frame->m_TabCtrl->Page(kind));
+        const int start = (kind == 0 || kind == 4) ? 1009 : 1013;
+        EXPECT_TRUE(page->GetDlgItem(start)->isEnabled()) << kind;
+    }
+    // The nested device-information reply was dispatched before the handshake returned.
+    EXPECT_EQ(app->m_bSupported[0], 0);
+    EXPECT_EQ(app->m_bSupported[4], 1);
+    EXPECT_EQ(g_RxLen, 0);
+}
+
+TEST_F(Shell, StartButtonsStayDisabledUntilTheHandshake)
+{
+    for (int kind = 0; kind < 9; ++kind) {
+        auto* page = static_cast<CDialogPage*>(frame->m_TabCtrl->Page(kind));
+        const int start = (kind == 0 || kind == 4) ? 1009 : 1013;
+        EXPECT_FALSE(page->GetDlgItem(start)->isEnabled()) << kind;
+    }
+}
+
+TEST_F(Shell, ModelCodesDecideTheSupportedTests)
+{
+    struct Case {
+        unsigned char model;
+        std::array<int, 9> supported;
+    };
+    const Case cases[] = {
+        {0xAB, {1, 1, 0, 0, 0, 0, 0, 0, 0}}, {0xAC, {1, 1, 1, 1, 0, 0, 0, 0, 0}},
+        {0xAD, {0, 0, 0, 0, 1, 1, 1, 1, 0}}, {0xAE, {1, 1, 0, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        Dispatch(DeviceInfo(c.model, 0xA1, 0xA1));
+        for (int k = 0; k < 9; ++k)
+            EXPECT_EQ(app->m_bSupported[k], c.supported[k]) << int(c.model) << " kind " << k;
+    }
+    Dispatch(DeviceInfo(0x00, 0xA1, 0xA1));
+    for (int k = 0; k < 9; ++k)
+        EXPECT_EQ(app->m_bSupported[k], cases[3].supported[k]);
+}
+
+TEST_F(Shell, RangeBytesSetTheLimits)
+{
+    Dispatch(DeviceInfo(0xAD, 0xA2, 0xA2));
+    EXPECT_EQ(app->m_nMaxTestCurrent, 600);
+    EXPECT_EQ(app->m_nMaxTestVoltage, 1000);
+    Dispatch(DeviceInfo(0xAD, 0xA2, 0x00));
+    EXPECT_EQ(app->m_nMaxTestCurrent, 600);
+    Dispatch(DeviceInfo(0xAD, 0xA2, 0xA1));
+    EXPECT_EQ(app->m_nMaxTestCurrent, 1000);
+    EXPECT_EQ(app->m_nMaxTestVoltage, 2500);
+}
+
+TEST_F(Shell, DeviceTypeSwitchesTheCtRatioPageBetweenFieldsAndList)
+{
+    auto* page = app->m_pIBBDlg;
+    Dispatch(DeviceInfo(0xAC, 0xA2, 0xA1));
+    EXPECT_FALSE(page->GetDlgItem(1003)->isHidden());
+    EXPECT_TRUE(page->GetDlgItem(1007)->isHidden());
+    Dispatch(DeviceInfo(0xAC, 0xA1, 0xA1));
+    EXPECT_TRUE(page->GetDlgItem(1003)->isHidden());
+    EXPECT_FALSE(page->GetDlgItem(1007)->isHidden());
+}
+
+TEST_F(Shell, TestFinishedAtAnOddOffsetAsksForTheResult)
+{
+    link->m_bConnected = 1;
+    Dispatch({0x00, 0x55, 0xAA, 0xEB, 0xFD, 0xFA});
+    EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xF6, 0x0D, 0x0A}));
+    EXPECT_EQ(link->m_bStartAcked, 1);
+}
+
+TEST_F(Shell, DisconnectReplyEndsTheScanAndKeepsTheBuffer)
+{
+    link->m_bConnected = 1;
+    Dispatch({0x55, 0xAA, 0xD1, 0xFD, 0xFA, 0x55, 0xAA, 0xEB, 0xFD, 0xFA});
+    EXPECT_TRUE(TakeWritten().empty());
+    EXPECT_EQ(link->m_bStartAcked, 0);
+    EXPECT_EQ(g_RxLen, 10);
+}
+
+TEST_F(Shell, FramesAreLookedForOnlyWhereFiveBytesRemain)
+{
+    link->m_bConnected = 1;
+    // 55 AA EB at offset 2 leaves four bytes: not a frame.
+    Dispatch({0x00, 0x00, 0x55, 0xAA, 0xEB, 0xFD});
+    EXPECT_TRUE(TakeWritten().empty());
+    EXPECT_EQ(g_RxLen, 0);
+}
+
+TEST_F(Shell, AFrameInsideAPayloadIsFoundByTheFiveByteStep)
+{
+    // After the frame at 0 the scan resumes at 5, inside the payload of the first frame.
+    link->m_bConnected = 1;
+    Dispatch({0x55, 0xAA, 0x99, 0x00, 0x00, 0x55, 0xAA, 0xEB, 0xFD, 0xFA});
+    EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xF6, 0x0D, 0x0A}));
+}
+
+TEST_F(Shell, AllTestsCanBeChosenBeforeDeviceInformation)
+{
+    link->m_bConnected = 1;
+    for (int kind = 0; kind < 9; ++kind) {
+        frame->m_LTree->SelectTest(kind);
+        EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, kind);
+    }
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_EQ(link->m_nTestKind, 8);
+}
+
+TEST_F(Shell, ARefusedTestShowsTheMessageFromTreeAndTab)
+{
+    Dispatch(DeviceInfo(0xAD, 0xA1, 0xA1));
+    frame->show();
+    frame->m_LTree->SelectTest(0);
+    ASSERT_EQ(boxes.texts(), QStringList{"本设备不支持该项测试!"});
+    EXPECT_TRUE(frame->m_TabCtrl->isVisibleTo(frame));
+    EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, 0);
+    for (unsigned char model : {0xAB, 0xAC, 0xAD, 0xAE}) {
+        Dispatch(DeviceInfo(model, 0xA1, 0xA1));
+        boxes.clear();
+        frame->m_LTree->SelectTest(8);
+        EXPECT_EQ(boxes.texts(), QStringList{"本设备不支持该项测试!"}) << int(model);
+        boxes.clear();
+        QTabBar* bar = frame->m_TabCtrl->TabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(8).center());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(boxes.texts(), QStringList{"本设备不支持该项测试!"}) << int(model);
+        EXPECT_NE(frame->m_TabCtrl->m_tabCurrent, 8);
+        frame->m_LTree->SelectTest(5);
+    }
+}
+
+TEST_F(Shell, ChoosingATestSendsItsKindAndDecidesSaveAndPrint)
+{
+    link->m_bConnected = 1;
+    struct Case {
+        int kind;
+        unsigned char code;
+        bool reports;
+        int reportKind;
+    };
+    const Case cases[] = {{2, 0x3A, false, -1}, {0, 0x1A, true, 0}, {3, 0x4A, false, -1},
+                          {4, 0x1F, true, 1},  {1, 0x2A, true, 2},  {5, 0x2F, true, 3},
+                          {8, 0x6A, false, -1}};
+    for (const Case& c : cases) {
+        shared->written.clear();
+        frame->m_LTree->SelectTest(c.kind);
+        EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xEC, c.code, 0x0D, 0x0A})) << c.kind;
+        EXPECT_EQ(frame->CommandAction(32776)->isEnabled(), c.reports) << c.kind;
+        EXPECT_EQ(frame->CommandAction(32777)->isEnabled(), c.reports) << c.kind;
+        if (c.reportKind >= 0)
+            EXPECT_EQ(frame->m_nReportKind, c.reportKind);
+    }
+}
+
+TEST_F(Shell, AHistoryChildShowsItsRecordOnTheExcitationPage)
+{
+    for (int i = 0; i < 12; ++i) {
+        tagTESTRECORD record;
+        record.strDate = QString("24-05-%1").arg(i + 1, 2, 10, QChar('0'));
+        record.byPhase = 0x0B;
+        record.nTestVoltage = 300;
+        record.nTestCurrent = 2;
+        app->m_PTRecords.append(record);
+    }
+    for (int i = 1; i <= 12; ++i)
+        frame->m_LTree->AddHistoryItem(1, QString::number(i));
+    frame->m_LTree->setCurrentItem(frame->m_LTree->m_hPTHistory->child(11));
+    EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, 4);
+    EXPECT_EQ(frame->m_nReportKind, 1);
+    EXPECT_TRUE(frame->CommandAction(32776)->isEnabled());
+    EXPECT_TRUE(frame->CommandAction(32777)->isEnabled());
+    EXPECT_EQ(app->m_pUVADlg->GetDlgItemText(1011), "24-05-12");
+    EXPECT_EQ(app->m_pUVADlg->GetDlgItemText(1032), "12");
+    EXPECT_EQ(app->m_pUVADlg->GetDlgItemText(1015), "B");
+    EXPECT_FALSE(app->m_pUVADlg->GetDlgItem(1024)->isHidden());
+    EXPECT_EQ(frame->m_LTree->SuggestedSaveName(), "PT012");
+}
+
+TEST_F(Shell, HistoryItemsAreFoundByTheirExactText)
+{
+    frame->m_LTree->AddHistoryItem(0, "2");
+    frame->m_LTree->AddHistoryItem(7, "3");
+    EXPECT_TRUE(frame->m_LTree->HasHistoryItem(0, "2"));
+    EXPECT_FALSE(frame->m_LTree->HasHistoryItem(1, "2"));
+    EXPECT_FALSE(frame->m_LTree->HasHistoryItem(0, "02"));
+    EXPECT_FALSE(frame->m_LTree->HasHistoryItem(0, "3"));
+    EXPECT_EQ(frame->m_LTree->m_hCTHistory->childCount(), 1);
+}
+
+TEST_F(Shell, ANodeThatIsNoTestEmptiesTheReportAndDisablesSaving)
+{
+    app->m_strReport = "x";
+    frame->m_LTree->setCurrentItem(frame->m_LTree->topLevelItem(1));
+    EXPECT_TRUE(app->m_strReport.isEmpty());
+    EXPECT_FALSE(frame->CommandAction(32776)->isEnabled());
+    EXPECT_FALSE(frame->CommandAction(32777)->isEnabled());
+}
+
+TEST_F(Shell, TheTabsFollowTheMouseButNotTheKeyboard)
+{
+    link->m_bConnected = 1;
+    frame->show();
+    frame->m_LTree->SelectTest(1);
+    QTabBar* bar = frame->m_TabCtrl->TabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(3).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, 3);
+    EXPECT_EQ(frame->m_LTree->currentItem(), frame->m_LTree->m_hTestItem[3]);
+
+    shared->written.clear();
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->currentIndex(), 4);
+    EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, 3);
+    EXPECT_EQ(frame->m_LTree->currentItem(), frame->m_LTree->m_hTestItem[3]);
+    EXPECT_TRUE(TakeWritten().empty());
+}
+
+TEST_F(Shell, ClickingTheCurrentTabSwitchesNothing)
+{
+    link->m_bConnected = 1;
+    frame->show();
+    frame->m_LTree->SelectTest(2);
+    shared->written.clear();
+    QTabBar* bar = frame->m_TabCtrl->TabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(2).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, 2);
+    EXPECT_TRUE(TakeWritten().empty()); // the tree selection did not change
+}
+
+TEST_F(Shell, HandshakeLeavesNoTreeSelectionSoTheNextChoiceAnnouncesItself)
+{
+    frame->m_LTree->SelectTest(1);
+    Handshake();
+    EXPECT_EQ(frame->m_LTree->currentItem(), nullptr);
+    frame->m_LTree->SelectTest(1);
+    EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xEC, 0x2A, 0x0D, 0x0A}));
+}
+
+TEST_F(Shell, CommandsNeedAnOpenPort)
+{
+    frame->OnPort(); // Yes: the port is closed
+    EXPECT_EQ(boxes.texts(), QStringList{"串口已连接，是否需要关闭？"});
+    EXPECT_EQ(boxes.calls()[0].style, unsigned(MB_YESNO | MB_ICONINFORMATION));
+    EXPECT_FALSE(link->IsOpen());
+    EXPECT_EQ(frame->ConnPaneText(), "没有连接设备");
+    boxes.clear();
+    frame->OnConnect();
+    frame->OnSearch();
+    frame->OnSettings();
+    EXPECT_EQ(boxes.texts(),
+              (QStringList{"请先进行端口配置", "请先进行端口配置", "请先进行端口配置"}));
+    EXPECT_TRUE(TakeWritten().empty());
+}
+
+TEST_F(Shell, AnsweringNoKeepsThePortOpen)
+{
+    boxes.setAnswer(IDNO);
+    frame->OnPort();
+    EXPECT_TRUE(link->IsOpen());
+}
+
+TEST_F(Shell, ConnectSendsTheHandshake)
+{
+    frame->OnConnect();
+    EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xD0, 0x0D, 0x0A}));
+}
+
+TEST_F(Shell, ExitSaysGoodbyeAndClosesThePort)
+{
+    link->m_bConnected = 1;
+    frame->OnExit();
+    EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xD1, 0x0D, 0x0A}));
+    EXPECT_FALSE(link->IsOpen());
+    EXPECT_EQ(frame->m_pErrorCurveDlg, nullptr);
+}
+
+TEST_F(Shell, TheWindowShowsItsChineseTextsWithRealGlyphs)
+{
+    frame->show();
+    const QFont font = frame->m_LTree->font();
+    EXPECT_EQ(QFontInfo(font).family(), "AR PL UMing CN");
+    const QFontMetrics metrics(font);
+    for (const QString& text : {QString("互感器综合参数测试"), QString("没有连接设备"),
+                                QString("CT伏安特性"), QString("直流电阻测试")}) {
+        for (char32_t c : text.toStdU32String())
+            EXPECT_TRUE(metrics.inFontUcs4(c)) << text.toStdString();
+    }
+    // The tree's first item is drawn: dark pixels where its text stands.
+    const QImage shot = frame->m_LTree->viewport()->grab().toImage();
+    const QRect item = frame->m_LTree->visualItemRect(frame->m_LTree->topLevelItem(0));
+    int dark = 0;
+    for (int y = item.top(); y <= item.bottom(); ++y)
+        for (int x = item.left(); x <= item.right(); ++x)
+            dark += qGray(shot.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 40);
+}
+
+// The port dialog, run modally; `act` runs once it is up.
+class PortDialog : public ShellFixture {
+protected:
+    void SetUp() override
+    {
+        ShellFixture::SetUp();
+        link->ClosePort();
+        opened.clear();
+    }
+    int Run(const std::function<void(CCommDlg&)>& act, CCommDlg& dialog)
+    {
+        QTimer::singleShot(0, [&] {
+            act(dialog);
+            if (dialog.isVisible())
+                dialog.reject();
+        });
+        return dialog.DoModal();
+    }
+    static void Choose(QComboBox* box, int index)
+    {
+        box->setCurrentIndex(index); // as a choice from the list
+    }
+};
+
+TEST_F(PortDialog, OkWithoutTouchingTheListsOpensCom1At9600)
+{
+    CCommDlg dialog(frame);
+    const int result = Run(
+        [](CCommDlg& d) {
+            EXPECT_EQ(d.m_cbPort->currentText(), "COM1");
+            EXPECT_EQ(d.m_cbBaud->currentText(), "9600");
+            EXPECT_EQ(d.m_cbPort->currentIndex(), -1);
+            EXPECT_EQ(d.m_cbPort->count(), 10);
+            EXPECT_EQ(d.m_cbBaud->count(), 13);
+            d.findChild<QPushButton*>("id1")->click();
+        },
+        dialog);
+    EXPECT_EQ(result, IDOK);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], (std::pair<std::string, int>{"COM1", 9600}));
+    EXPECT_EQ(frame->ConnPaneText(), "COM1已打开，波特率为9600bps");
+}
+
+TEST_F(PortDialog, ListChoicesOpenThatPortAndRate)
+{
+    struct Case {
+        int portItem, baudItem;
+        std::string name;
+        int baud;
+        const char* pane;
+    };
+    const Case cases[] = {
+        {9, 11, "\\\\.\\COM10", 115200, "COM10已打开，波特率为115200bps"},
+        {2, 0, "COM3", 300, "COM3已打开，波特率为300bps"},
+        {0, 12, "COM1", 256000, "COM1已打开，波特率为256000bps"},
+    };
+    for (const Case& c : cases) {
+        link->ClosePort();
+        opened.clear();
+        CCommDlg dialog(frame);
+        Run(
+            [&](CCommDlg& d) {
+                Choose(d.m_cbPort, c.portItem);
+                Choose(d.m_cbBaud, c.baudItem);
+                d.findChild<QPushButton*>("id1")->click();
+            },
+            dialog);
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0], (std::pair<std::string, int>{c.name, c.baud}));
+        EXPECT_EQ(frame->ConnPaneText(), c.pane);
+    }
+}
+
+TEST_F(PortDialog, TypedTextIsNotRead)
+{
+    CCommDlg dialog(frame);
+    Run(
+        [](CCommDlg& d) {
+            d.m_cbPort->lineEdit()->clear();
+            QTest::keyClicks(d.m_cbPort->lineEdit(), "COM3");
+            d.m_cbBaud->lineEdit()->clear();
+            QTest::keyClicks(d.m_cbBaud->lineEdit(), "4800");
+            d.findChild<QPushButton*>("id1")->click();
+        },
+        dialog);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], (std::pair<std::string, int>{"COM1", 9600}));
+}
+
+TEST_F(PortDialog, APortThatCannotBeOpenedKeepsTheDialogAndTheChoice)
+{
+    missingPorts = {"COM4"};
+    const QString paneBefore = frame->ConnPaneText();
+    CCommDlg dialog(frame);
+    bool stillOpen = false;
+    Run(
+        [&](CCommDlg& d) {
+            Choose(d.m_cbPort, 3);
+            d.findChild<QPushButton*>("id1")->click();
+            stillOpen = d.isVisible();
+            EXPECT_EQ(d.m_cbPort->currentText(), "COM4");
+        },
+        dialog);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(boxes.texts(), QStringList{"串口打开失败"});
+    EXPECT_EQ(boxes.calls()[0].owner, &dialog);
+    EXPECT_FALSE(link->IsOpen());
+    EXPECT_EQ(frame->ConnPaneText(), paneBefore);
+}
+
+// The settings dialog run from the Settings command.
+class Settings : public ShellFixture {
+protected:
+    void RunSettings(const QString& deviceNo, const QString& tester, const QString& site)
+    {
+        QTimer::singleShot(0, [=] {
+            auto* dialog = dynamic_cast<CSysSetDlg*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            dialog->SetDlgItemText(1005, deviceNo);
+            dialog->SetDlgItemText(1006, tester);
+            dialog->SetDlgItemText(1007, site);
+            dialog->findChild<QPushButton*>("id1")->click();
+        });
+        frame->OnSettings();
+    }
+};
+
+TEST_F(Settings, SendsTheIdentityAfterTheHandshake)
+{
+    Handshake();
+    RunSettings("ab12", "", "Z");
+    const Bytes frameBytes = TakeWritten();
+    ASSERT_EQ(frameBytes.size(), 35u);
+    EXPECT_EQ(Bytes(frameBytes.begin(), frameBytes.begin() + 7),
+              (Bytes{0xAA, 0x55, 0xE3, 0x0A, 0x0B, 0x01, 0x02}));
+    EXPECT_EQ(frameBytes[23], 0x23);
+}
+
+TEST_F(Settings, RefusesAChineseNameAndSendsNothing)
+{
+    Handshake();
+    RunSettings("A1", "张三", "X");
+    EXPECT_TRUE(TakeWritten().empty());
+    EXPECT_EQ(boxes.texts(), QStringList{"系统不支持字符'张'"});
+}
+
+TEST_F(Settings, SendsNothingBeforeTheHandshake)
+{
+    RunSettings("A1", "B2", "C3");
+    EXPECT_TRUE(TakeWritten().empty());
+    EXPECT_TRUE(boxes.calls().empty());
+}
+
+TEST_F(Settings, TheFieldsTakeTenCharactersAndTheClockTicks)
+{
+    QTimer::singleShot(0, [] {
+        auto* dialog = dynamic_cast<CSysSetDlg*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        for (int id : {1005, 1006, 1007}) {
+            auto* edit = qobject_cast<QLineEdit*>(dialog->GetDlgItem(id));
+            QTest::keyClicks(edit, "ABCDEFGHIJK");
+            EXPECT_EQ(edit->text(), "ABCDEFGHIJ") << id;
+        }
+        auto* time = qobject_cast<QLineEdit*>(dialog->GetDlgItem(1004));
+        EXPECT_TRUE(time->isReadOnly());
+        QTest::qWait(600);
+        EXPECT_TRUE(QDateTime::fromString(time->text(), "yyyy-MM-dd HH:mm:ss").isValid());
+        dialog->reject();
+    });
+    frame->OnSettings();
+    EXPECT_TRUE(TakeWritten().empty());
+}
