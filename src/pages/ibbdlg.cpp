@@ -69,6 +69,7 @@ void CIBBDlg::PrepareList()
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setAllColumnsShowFocus(true);
     m_list->header()->setSectionsMovable(true);
+    m_list->header()->setStretchLastSection(false);
     m_list->setStyleSheet("QTreeView::item { border-right: 1px solid #d0d0d0;"
                           " border-bottom: 1px solid #d0d0d0; }");
     m_list->setHeaderLabels({"组号", "变比", "极性"});
