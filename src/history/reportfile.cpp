@@ -33,7 +33,9 @@ bool SaveReportFile(const QString& path, const QString& report)
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = Gbk(report);
-    if (file.write(bytes) != bytes.size()) {
+    // The flush is checked here: commit() alone has been seen to rename a file that a full disk
+    // (or a size limit) cut short.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         file.commit();
         return false;

@@ -114,6 +114,7 @@ bool CExcitationPage::OnInitDialog()
         }
         m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
         m_list->header()->setSectionsMovable(true);
+        m_list->header()->setStretchLastSection(false);
         // Grid lines between the cells, as the list control's grid style draws them.
         m_list->setStyleSheet("QTreeView::item { border-right: 1px solid #c0c0c0;"
                               " border-bottom: 1px solid #c0c0c0; }");

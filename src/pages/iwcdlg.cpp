@@ -72,6 +72,7 @@ void CIWCDlg::SetupList()
     }
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->header()->setSectionsMovable(true);
+    m_list->header()->setStretchLastSection(false);
     m_list->setStyleSheet("QTreeView::item { border-right: 1px solid #c0c0c0;"
                           " border-bottom: 1px solid #c0c0c0; }");
 }

@@ -1,0 +1,689 @@
+// The CT and PT excitation pages: the result reply, the start sequence with its checks, the
+// history view, the chart, the report text and the data file read back.
+#include "history/reportfile.h"
+#include "pages/gbktext.h"
+#include "pages/ivadlg.h"
+#include "pages/uvadlg.h"
+#include "platform/filedialogrecorder.h"
+#include "support/pagebench.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+namespace {
+
+// The payload of reply 0x1A/0x1F: N, knee voltage (0.1 V), knee current (mA), currents (mA),
+// voltages (0.1 V). count < 0 claims as many points as are given.
+Bytes ExcitationPayload(int kneeVoltage, int kneeCurrent, const std::vector<int>& currents,
+                        const std::vector<int>& voltages, int count = -1)
+{
+    auto word = [](Bytes& out, int v) {
+        out.push_back(std::uint8_t((v >> 8) & 0xFF));
+        out.push_back(std::uint8_t(v & 0xFF));
+    };
+    Bytes out{std::uint8_t(count < 0 ? currents.size() : count)};
+    word(out, kneeVoltage);
+    word(out, kneeCurrent);
+    for (int c : currents)
+        word(out, c);
+    for (int v : voltages)
+        word(out, v);
+    return out;
+}
+
+// The example of a two-point reply: knee 123.4 V / 0.250 A, points 0.1 A 100.3 V, 0.5 A 150 V.
+const Bytes kTwoPoints = ExcitationPayload(1234, 250, {100, 500}, {1003, 1500});
+
+QByteArray Gbk(const char* text) { return tarvex::ToGbk(QString::fromUtf8(text)); }
+
+template <class Page>
+class ExcitationPageTest : public ::testing::Test {
+protected:
+    QString Text(int id) const { return page.GetDlgItemText(id); }
+    QTreeWidget* List() const { return page.template findChild<QTreeWidget*>("id1003"); }
+    QStringList Row(int row) const
+    {
+        QTreeWidgetItem* item = List()->topLevelItem(row);
+        return item ? QStringList{item->text(0), item->text(1), item->text(2)} : QStringList();
+    }
+    void Show(const Bytes& payload) { page.ShowExcitationResult(payload.data(), int(payload.size())); }
+    std::vector<Bytes> FramesOf(std::uint8_t command) const
+    {
+        std::vector<Bytes> frames;
+        for (const Bytes& frame : bench.Frames())
+            if (frame.size() > 2 && frame[2] == command)
+                frames.push_back(frame);
+        return frames;
+    }
+    QImage Chart()
+    {
+        page.resize(700, 580);
+        return page.grab().toImage();
+    }
+
+    PageBench bench;
+    Page page;
+};
+
+using CtExcitation = ExcitationPageTest<CIVADlg>;
+using PtExcitation = ExcitationPageTest<CUVADlg>;
+
+const QColor kGreen(0, 255, 0);
+const QColor kRed(255, 0, 0);
+const QColor kBlack(0, 0, 0);
+
+} // namespace
+
+TEST_F(CtExcitation, ReplyShowsKneeLabelsRowsAndMappedPoints)
+{
+    EXPECT_EQ(bench.app.m_pIVADlg, &page);
+    Show(kTwoPoints);
+    EXPECT_EQ(Text(1033), "U = 123.4 V");
+    EXPECT_EQ(Text(1034), "I = 0.250 A");
+    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    EXPECT_EQ(Row(0), QStringList({"1", "0.000", "0.0"}));
+    EXPECT_EQ(Row(1), QStringList({"2", "0.100", "100.0"}));
+    EXPECT_EQ(Row(2), QStringList({"3", "0.500", "150.0"}));
+    EXPECT_EQ(page.m_Points, (std::vector<tagFWPOINT>{{320, 175}, {480, 112}}));
+    EXPECT_EQ(bench.app.m_CurveCurrents, QList<float>({0.0f, 0.1f, 0.5f}));
+    EXPECT_EQ(bench.app.m_CurveVoltages, QList<float>({0.0f, 100.0f, 150.0f}));
+    EXPECT_FLOAT_EQ(page.m_fKneeVoltage, 123.4f); // the knee is not rounded to 0.5 V
+    EXPECT_FALSE(page.m_strTestTime.isEmpty());
+}
+
+TEST_F(CtExcitation, VoltagesGoDownToHalfVoltsTowardZero)
+{
+    const struct {
+        int raw;
+        const char* shown;
+    } cases[] = {{-7, "-0.5"}, {1003, "100.0"}, {1009, "100.5"}, {4, "0.0"},
+                 {-4, "0.0"},  {-5, "-0.5"},    {0x7FFF, "3276.5"}, {-32768, "-3276.5"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.raw);
+        Show(ExcitationPayload(0, 0, {100}, {c.raw}));
+        EXPECT_EQ(Row(1)[2], c.shown);
+    }
+}
+
+TEST_F(CtExcitation, NoPointsLeavesTheOriginRowAndSetsTheKnee)
+{
+    Show(ExcitationPayload(1234, 250, {}, {}));
+    ASSERT_EQ(List()->topLevelItemCount(), 1);
+    EXPECT_EQ(Row(0), QStringList({"1", "0.000", "0.0"}));
+    EXPECT_TRUE(page.m_Points.empty());
+    EXPECT_EQ(Text(1033), "U = 123.4 V");
+    EXPECT_EQ(Text(1034), "I = 0.250 A");
+}
+
+TEST_F(CtExcitation, FullCountOf255PointsIsShownWhole)
+{
+    std::vector<int> currents, voltages;
+    for (int i = 0; i < 255; ++i) {
+        currents.push_back(4 * i);
+        voltages.push_back(8 * i);
+    }
+    Show(ExcitationPayload(0, 0, currents, voltages));
+    ASSERT_EQ(List()->topLevelItemCount(), 256);
+    EXPECT_EQ(Row(255), QStringList({"256", "1.016", "203.0"}));
+    EXPECT_EQ(page.m_Points.size(), 255u);
+}
+
+TEST_F(CtExcitation, CountPastTheBytesIsCutToThePointsThatArrived)
+{
+    // Three points sent, ten claimed, then the frame's trailer.
+    Bytes payload = ExcitationPayload(500, 100, {100, 200, 300}, {100, 200, 300}, 10);
+    payload.push_back(0xFD);
+    payload.push_back(0xFA);
+    Show(payload);
+    ASSERT_EQ(List()->topLevelItemCount(), 4);
+    EXPECT_EQ(Row(3), QStringList({"4", "0.300", "30.0"}));
+
+    // Less than the head: the reply is not looked at.
+    const Bytes head = ExcitationPayload(999, 999, {}, {});
+    page.ShowExcitationResult(head.data(), 4);
+    EXPECT_EQ(List()->topLevelItemCount(), 4);
+    EXPECT_EQ(Text(1033), "U = 50.0 V");
+}
+
+TEST_F(CtExcitation, ClearResultsEmptiesEverythingOnShow)
+{
+    Show(kTwoPoints);
+    page.ClearResults();
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    EXPECT_TRUE(page.m_Points.empty());
+    EXPECT_TRUE(bench.app.m_CurveCurrents.isEmpty());
+    EXPECT_TRUE(bench.app.m_CurveVoltages.isEmpty());
+    EXPECT_EQ(page.m_fKneeVoltage, 0);
+    EXPECT_EQ(Text(1033), "");
+    EXPECT_EQ(Text(1034), "");
+}
+
+TEST_F(CtExcitation, InitialStateAndListLayout)
+{
+    EXPECT_EQ(Text(1004), "200");
+    EXPECT_EQ(Text(1005), "1");
+    EXPECT_EQ(Text(1014), "A");
+    EXPECT_FALSE(page.GetDlgItem(1009)->isEnabled()); // until the handshake
+    const QStringList headers = {"序号", "电流(A)", "电压(V)"};
+    for (int column = 0; column < 3; ++column) {
+        EXPECT_EQ(List()->headerItem()->text(column), headers[column]);
+        EXPECT_EQ(List()->columnWidth(column), 100);
+    }
+    EXPECT_EQ(List()->font().family(), "宋体");
+    EXPECT_EQ(List()->font().pixelSize(), 16);
+    for (int id : {1033, 1034}) {
+        const QFont font = page.GetDlgItem(id)->font();
+        EXPECT_EQ(font.pixelSize(), 14) << id;
+        EXPECT_EQ(font.weight(), 600) << id;
+    }
+    Show(kTwoPoints);
+    EXPECT_EQ(List()->topLevelItem(1)->textAlignment(2), int(Qt::AlignCenter));
+}
+
+TEST_F(CtExcitation, HistoryModeSwapsButtonsAndEntriesForTheRecordGroup)
+{
+    const int buttons[] = {1009, 1010, 1016};
+    const int entries[] = {1004, 1005, 1006, 1007, 1014};
+    const int recordGroup[] = {1024, 1025, 1027, 1029, 1030, 1031, 1032, 1011, 1012, 1013, 1015};
+    Show(kTwoPoints);
+    for (bool mode : {true, false, true}) {
+        SCOPED_TRACE(mode);
+        page.SetHistoryMode(mode);
+        EXPECT_EQ(page.m_bHistoryMode, mode ? 1 : 0);
+        for (int id : buttons)
+            EXPECT_EQ(page.GetDlgItem(id)->isHidden(), mode) << id;
+        for (int id : entries)
+            EXPECT_EQ(page.GetDlgItem(id)->isEnabled(), !mode) << id;
+        for (int id : recordGroup)
+            EXPECT_EQ(page.GetDlgItem(id)->isHidden(), !mode) << id;
+        EXPECT_TRUE(page.GetDlgItem(3)->isHidden());
+        EXPECT_EQ(List()->topLevelItemCount(), 3); // the result stays
+    }
+}
+
+namespace {
+
+tagTESTRECORD Record(unsigned char phase, std::int16_t voltage, std::int16_t current)
+{
+    tagTESTRECORD rec;
+    rec.strDate = "24-05-17";
+    rec.strTestTime = "24-05-17 10:11:12";
+    rec.fKneeVoltage = 88.8f;
+    rec.fKneeCurrent = 0.05f;
+    rec.nTestVoltage = voltage;
+    rec.nTestCurrent = current;
+    rec.byLineNo = 12;
+    rec.byGroupNo = 3;
+    rec.byPhase = phase;
+    rec.arrCurrent = {0.05f, 0.2f};
+    rec.arrVoltage = {88.8f, 100.3f};
+    return rec;
+}
+
+} // namespace
+
+TEST_F(CtExcitation, HistoryRecordShowsItsFieldsAndUnroundedPoints)
+{
+    bench.app.m_CTRecords = {Record(0x0A, 100, 1), Record(0x0B, 200, 2)};
+    bench.app.m_PTRecords = {Record(0x0C, 300, 3)};
+    page.SetHistoryMode(true);
+    page.ShowHistoryRecord(1);
+    EXPECT_EQ(Text(1032), "2");
+    EXPECT_EQ(Text(1011), "24-05-17");
+    EXPECT_EQ(Text(1012), "12");
+    EXPECT_EQ(Text(1013), "3");
+    EXPECT_EQ(Text(1015), "B");
+    EXPECT_EQ(Text(1004), "200");
+    EXPECT_EQ(Text(1005), "2");
+    EXPECT_EQ(Text(1006), "1"); // the live line number
+    EXPECT_EQ(Text(1033), "U = 88.8 V");
+    EXPECT_EQ(Text(1034), "I = 0.050 A");
+    EXPECT_EQ(page.m_strTestTime, "24-05-17 10:11:12");
+    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    EXPECT_EQ(Row(2), QStringList({"3", "0.200", "100.3"}));
+    EXPECT_EQ(page.m_Points, (std::vector<tagFWPOINT>{{290, 189}, {320, 174}}));
+
+    page.ShowHistoryRecord(2); // past the list: nothing changes
+    page.ShowHistoryRecord(-1);
+    EXPECT_EQ(Text(1032), "2");
+    EXPECT_EQ(List()->topLevelItemCount(), 3);
+}
+
+TEST_F(PtExcitation, HistoryRecordComesFromThePtList)
+{
+    EXPECT_EQ(bench.app.m_pUVADlg, &page);
+    bench.app.m_CTRecords = {Record(0x0A, 100, 1), Record(0x0B, 200, 2), Record(0x0B, 210, 2)};
+    bench.app.m_PTRecords = {Record(0x0C, 300, 3)};
+    page.SetHistoryMode(true);
+    page.ShowHistoryRecord(0);
+    EXPECT_EQ(Text(1004), "300");
+    EXPECT_EQ(Text(1015), "C");
+    page.ShowHistoryRecord(2); // a CT index, not a PT one
+    EXPECT_EQ(Text(1004), "300");
+}
+
+TEST_F(CtExcitation, HistoryRecordWithZeroScalesDrawsNoPoints)
+{
+    bench.app.m_CTRecords = {Record(0x0A, 0, 0)};
+    page.ShowHistoryRecord(0);
+    EXPECT_EQ(List()->topLevelItemCount(), 3);
+    EXPECT_TRUE(page.m_Points.empty());
+    const QImage chart = Chart(); // paints without dividing by zero
+    EXPECT_EQ(chart.pixelColor(300, 60), kBlack);
+}
+
+// --- The start sequence --------------------------------------------------------------------
+
+TEST_F(CtExcitation, StartSendsParametersPausesThenStartsAndPollsTwice)
+{
+    page.SetDlgItemText(1004, "150");
+    page.SetDlgItemText(1005, "2");
+    page.SetDlgItemText(1006, "7");
+    page.SetDlgItemText(1007, "3");
+    page.SetDlgItemText(1014, "B");
+    page.OnStart();
+    const std::vector<Bytes> frames = bench.Frames();
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[0], Frame(0xED, {0x00, 0x96, 0x02, 0x07, 0x03, 0x01}));
+    EXPECT_EQ(frames[1], Frame(0xEB, {}));
+    EXPECT_EQ(frames[2], Frame(0xF6, {}));
+    EXPECT_EQ(frames[3], Frame(0xF6, {}));
+    EXPECT_EQ(bench.GapMs(0xED, 0xEB), 500);
+    EXPECT_TRUE(bench.boxes.calls().empty());
+}
+
+TEST_F(PtExcitation, StartPausesThreeHundredMilliseconds)
+{
+    page.OnStart();
+    EXPECT_EQ(bench.GapMs(0xED, 0xEB), 300);
+    EXPECT_EQ(FramesOf(0xED).size(), 1u);
+}
+
+TEST_F(CtExcitation, PhaseTextGivesTheCode)
+{
+    const struct {
+        const char* text;
+        std::uint8_t code;
+    } cases[] = {{"A", 0}, {"B", 1}, {"C", 2}, {"b", 2}, {"a", 2}, {"AB", 2}, {"", 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        bench.port.ClearWritten();
+        page.SetDlgItemText(1014, c.text);
+        page.OnStart();
+        const std::vector<Bytes> params = FramesOf(0xED);
+        ASSERT_EQ(params.size(), 1u);
+        EXPECT_EQ(params[0][8], c.code);
+    }
+}
+
+TEST_F(CtExcitation, LimitsOfTheInstrumentStopTheStart)
+{
+    bench.app.m_nMaxTestVoltage = 1000; // range 0xA2
+    bench.app.m_nMaxTestCurrent = 600;
+    Show(kTwoPoints);
+    page.SetDlgItemText(1004, "1200");
+    page.OnStart();
+    ASSERT_EQ(bench.boxes.calls().size(), 1u);
+    EXPECT_EQ(bench.boxes.calls()[0].text, "测试电压不能超过1000V，请重新设置");
+    EXPECT_EQ(bench.boxes.calls()[0].caption, "系统提示");
+    EXPECT_EQ(bench.boxes.calls()[0].style & MB_ICONMASK, MB_ICONINFORMATION);
+    EXPECT_TRUE(bench.Frames().empty());
+    EXPECT_EQ(List()->topLevelItemCount(), 3); // a refused start keeps the result
+
+    bench.boxes.clear();
+    bench.app.m_nMaxTestCurrent = 3;
+    page.SetDlgItemText(1004, "1000");
+    page.SetDlgItemText(1005, "4");
+    page.OnStart();
+    EXPECT_EQ(bench.boxes.texts(), QStringList({"测试电流不能超过3A，请重新设置"}));
+    EXPECT_TRUE(bench.Frames().empty());
+}
+
+TEST_F(CtExcitation, FailedRangeCheckShowsOnlyTheFrameworkMessageAndSendsNothing)
+{
+    Show(kTwoPoints);
+    const struct {
+        int id;
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {1004, "2600", "请输入一个介于 10 和 2500 之间的整数。"},
+        {1004, "5", "请输入一个介于 10 和 2500 之间的整数。"},
+        {1005, "6", "请输入一个介于 1 和 5 之间的整数。"},
+        {1006, "100", "请输入一个介于 1 和 99 之间的整数。"},
+        {1007, "x", "请输入一个整数。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        for (int id : {1004, 1005, 1006, 1007})
+            page.SetDlgItemText(id, id == 1004 ? "200" : "1");
+        page.SetDlgItemText(c.id, c.text);
+        bench.boxes.clear();
+        page.OnStart();
+        EXPECT_EQ(bench.boxes.texts(), QStringList({c.message}));
+        EXPECT_TRUE(bench.Frames().empty());
+        EXPECT_EQ(List()->topLevelItemCount(), 3);
+    }
+}
+
+TEST_F(CtExcitation, StartThatGoesAheadClearsTheResult)
+{
+    Show(kTwoPoints);
+    page.OnStart();
+    EXPECT_EQ(List()->topLevelItemCount(), 0); // the replies went nowhere on this bench
+    EXPECT_EQ(Text(1033), "");
+}
+
+// --- The chart ------------------------------------------------------------------------------
+
+namespace {
+
+// Text drawn on the page's background in its font with its top-left corner at (x, y), inside box.
+QImage TextMask(const QWidget& page, int x, int y, const QString& text, const QRect& box)
+{
+    QImage image(700, 580, QImage::Format_RGB32);
+    image.fill(page.palette().color(QPalette::Window));
+    const QFont font = page.font();
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), text);
+    painter.end();
+    return image.copy(box);
+}
+
+bool SameDarkPixels(const QImage& a, const QImage& b)
+{
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((a.pixelColor(x, y).lightness() < 128) != (b.pixelColor(x, y).lightness() < 128))
+                return false;
+    return true;
+}
+
+} // namespace
+
+TEST_F(CtExcitation, ChartTicksFollowTheTestCurrentAndVoltage)
+{
+    const QRect currentTick(455, 301, 45, 18); // under x = 460: the second current tick
+    const QRect voltageTick(240, 190, 38, 18); // left of the plot at y = 195: 2/5 of the scale
+    const QImage defaults = Chart();
+    EXPECT_TRUE(SameDarkPixels(defaults.copy(currentTick),
+                               TextMask(page, 460, 300, "0.500", currentTick)));
+    EXPECT_TRUE(SameDarkPixels(defaults.copy(voltageTick),
+                               TextMask(page, 245, 195, "80", voltageTick)));
+
+    page.SetDlgItemText(1005, "5");
+    page.UpdateData(true);
+    const QImage fiveAmps = Chart();
+    EXPECT_TRUE(SameDarkPixels(fiveAmps.copy(currentTick),
+                               TextMask(page, 460, 300, "2.500", currentTick)));
+    EXPECT_FALSE(SameDarkPixels(fiveAmps.copy(currentTick), defaults.copy(currentTick)));
+}
+
+TEST_F(CtExcitation, ChartDrawsPointsAndTheKneeCross)
+{
+    Show(kTwoPoints);
+    const QImage chart = Chart();
+    EXPECT_EQ(chart.pixelColor(300, 60), kBlack);
+    EXPECT_EQ(chart.pixelColor(320, 175), kGreen);
+    EXPECT_EQ(chart.pixelColor(322, 177), kGreen);
+    EXPECT_NE(chart.pixelColor(323, 178), kGreen);
+    EXPECT_EQ(chart.pixelColor(480, 112), kGreen);
+    // Knee (0.25 A, 123.4 V) at (380, 145): arms 5 pixels left and up, 4 right and down.
+    // A 2-pixel pen covers the row or column before its line too.
+    EXPECT_EQ(chart.pixelColor(376, 145), kRed);
+    EXPECT_EQ(chart.pixelColor(383, 144), kRed);
+    EXPECT_EQ(chart.pixelColor(379, 141), kRed);
+    EXPECT_EQ(chart.pixelColor(379, 148), kRed);
+    EXPECT_EQ(chart.pixelColor(400, 300), kRed); // the current axis
+
+    page.ClearResults();
+    const QImage empty = Chart();
+    EXPECT_EQ(empty.pixelColor(320, 175), kBlack);
+    EXPECT_EQ(empty.pixelColor(376, 145), kBlack);
+    EXPECT_EQ(empty.pixelColor(379, 141), kBlack);
+}
+
+TEST_F(CtExcitation, KneeWithOnlyOneValueIsStillDrawn)
+{
+    Show(ExcitationPayload(0, 500, {}, {})); // 0.5 A, 0 V: (480, 300)
+    const QImage chart = Chart();
+    EXPECT_EQ(chart.pixelColor(479, 296), kRed);
+    EXPECT_EQ(chart.pixelColor(483, 296), kBlack);
+}
+
+// --- Report text and data files -------------------------------------------------------------
+
+namespace {
+
+const char* const kTwoPointReport = "测试电压：200V\r\n"
+                                    "测试电流：1A\r\n"
+                                    "拐点电压：123.4V\r\n"
+                                    "拐点电流：0.250A\r\n"
+                                    "编号：1\r\n"
+                                    "组号：1\r\n"
+                                    "相序：A\r\n"
+                                    "I(A)\tU(V)\r\n"
+                                    "0.000\t0.0\r\n"
+                                    "0.100\t100.0\r\n"
+                                    "0.500\t150.0\r\n";
+
+} // namespace
+
+TEST_F(CtExcitation, ReportTextHasTheLinesOfTheResult)
+{
+    Show(kTwoPoints);
+    page.BuildResultText();
+    EXPECT_EQ(bench.app.m_strReport,
+              "测试时间：" + page.m_strTestTime + "\r\n" + QString::fromUtf8(kTwoPointReport));
+}
+
+TEST_F(CtExcitation, ReportInHistoryModeTakesTheRecordFields)
+{
+    bench.app.m_CTRecords = {Record(0x0B, 200, 1)};
+    page.SetHistoryMode(true);
+    page.ShowHistoryRecord(0);
+    page.BuildResultText();
+    EXPECT_TRUE(bench.app.m_strReport.startsWith("测试时间：24-05-17 10:11:12\r\n"));
+    EXPECT_TRUE(bench.app.m_strReport.contains("编号：12\r\n组号：3\r\n相序：B\r\n"));
+}
+
+TEST_F(CtExcitation, CtReportKeepsTheTestedVoltage)
+{
+    Show(kTwoPoints);
+    page.SetDlgItemText(1004, "300");
+    page.BuildResultText();
+    EXPECT_TRUE(bench.app.m_strReport.contains("测试电压：200V\r\n"));
+}
+
+TEST_F(PtExcitation, PtReportReadsTheEntriesAndComposesAfterARangeMessage)
+{
+    Show(kTwoPoints);
+    page.SetDlgItemText(1004, "300");
+    page.BuildResultText();
+    EXPECT_TRUE(bench.app.m_strReport.contains("测试电压：300V\r\n"));
+    EXPECT_TRUE(bench.boxes.calls().empty());
+
+    page.SetDlgItemText(1005, "9");
+    page.BuildResultText();
+    EXPECT_EQ(bench.boxes.texts(), QStringList({"请输入一个介于 1 和 5 之间的整数。"}));
+    EXPECT_TRUE(bench.app.m_strReport.contains("测试电流：9A\r\n"));
+    EXPECT_TRUE(bench.app.m_strReport.endsWith("0.500\t150.0\r\n"));
+}
+
+template <class Page>
+class DataFileTest : public ExcitationPageTest<Page> {
+protected:
+    QString Write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    void Open(const QString& chosen)
+    {
+        dialogs.setAnswer(chosen);
+        this->page.OnOpenData();
+    }
+
+    QTemporaryDir dir;
+    tarvex::FileDialogRecorder dialogs;
+};
+
+using CtDataFile = DataFileTest<CIVADlg>;
+using PtDataFile = DataFileTest<CUVADlg>;
+
+TEST_F(CtDataFile, SavedResultReopensWithTheSameRowsAndKnee)
+{
+    Show(kTwoPoints);
+    page.BuildResultText();
+    const QString path = dir.filePath("ct.txt");
+    ASSERT_TRUE(SaveReportFile(path, bench.app.m_strReport));
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    EXPECT_EQ(bytes, Gbk("测试时间：") + page.m_strTestTime.toLatin1() + "\r\n" + Gbk(kTwoPointReport));
+    EXPECT_TRUE(bytes.startsWith("\xB2\xE2\xCA\xD4\xCA\xB1\xBC\xE4\xA3\xBA")); // GBK, no BOM
+
+    page.ClearResults();
+    Open(path);
+    ASSERT_EQ(dialogs.calls().size(), 1u);
+    EXPECT_EQ(dialogs.calls()[0].filter, "数据文件(*.txt)|*.txt|");
+    EXPECT_EQ(Text(1033), "U = 123.4 V");
+    EXPECT_EQ(Text(1034), "I = 0.250 A");
+    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    EXPECT_EQ(Row(0), QStringList({"1", "0.000", "0.0"}));
+    EXPECT_EQ(Row(2), QStringList({"3", "0.500", "150.0"}));
+    // The origin line is a point of the file like the others.
+    EXPECT_EQ(page.m_Points, (std::vector<tagFWPOINT>{{280, 300}, {320, 175}, {480, 112}}));
+    EXPECT_EQ(Text(1004), "200");
+    EXPECT_EQ(Text(1014), "A");
+}
+
+TEST_F(PtDataFile, FileOfAnotherPageFillsLineGroupAndPhaseTexts)
+{
+    const QByteArray file = Gbk("测试时间：x\r\n测试电压：1500V\r\n测试电流：3A\r\n拐点电压：1000.25V\r\n"
+                                "拐点电流：0.5A\r\n编号：07  \r\n组号：2\r\n相序：C\r\nI(A)\tU(V)\r\n"
+                                "0.000\t0.0\r\n1.500\t750.0\r\n");
+    page.m_strTestTime = "earlier";
+    Open(Write("pt.txt", file));
+    EXPECT_EQ(Text(1004), "1500");
+    EXPECT_EQ(Text(1005), "3");
+    EXPECT_EQ(Text(1006), "07");
+    EXPECT_EQ(Text(1007), "2");
+    EXPECT_EQ(Text(1014), "C");
+    EXPECT_EQ(Text(1033), "U = 1000.25 V"); // the file's own digits
+    EXPECT_EQ(Text(1034), "I = 0.5 A");
+    EXPECT_EQ(page.m_nLineNo, 1); // taken from the entry at the next start
+    EXPECT_EQ(page.m_strTestTime, "earlier");
+    EXPECT_EQ(page.m_Points, (std::vector<tagFWPOINT>{{280, 300}, {480, 175}}));
+}
+
+TEST_F(CtDataFile, MissingTestValuesComeFromTheLastPoint)
+{
+    const struct {
+        const char* head;
+        const char* last;
+        int voltage;
+        int current;
+    } cases[] = {
+        {"测试电压：200V\r\n", "3.700\t150.0", 200, 4},
+        {"测试电压：200V\r\n", "6.200\t150.0", 200, 5},
+        {"测试电流：2A\r\n", "0.400\t200.0", 221, 2},
+        {"", "0.400\t200.0", 221, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.last);
+        const QByteArray file = Gbk(c.head) + Gbk("I(A)\tU(V)\r\n0.000\t0.0\r\n") + c.last + "\r\n";
+        Open(Write("fallback.txt", file));
+        EXPECT_EQ(page.m_nTestVoltage, c.voltage);
+        EXPECT_EQ(page.m_nTestCurrent, c.current);
+        EXPECT_EQ(List()->topLevelItemCount(), 2);
+    }
+}
+
+TEST_F(CtDataFile, MissingLabelsGiveEmptyTextsAndZeroKnee)
+{
+    Open(Write("bare.txt", Gbk("测试电压：200V\r\n测试电流：1A\r\nI(A)\tU(V)\r\n0.100\t20.0\r\nx\ty\r\n")));
+    EXPECT_EQ(Text(1033), "U =  V");
+    EXPECT_EQ(Text(1034), "I =  A");
+    EXPECT_EQ(page.m_fKneeVoltage, 0);
+    EXPECT_EQ(Text(1006), "");
+    EXPECT_EQ(Text(1014), "");
+    ASSERT_EQ(List()->topLevelItemCount(), 2);
+    EXPECT_EQ(Row(1), QStringList({"2", "0.000", "0.0"})); // not a number reads as 0
+}
+
+TEST_F(CtDataFile, FileOf255PointsIsReadWhole)
+{
+    std::vector<int> currents, voltages;
+    for (int i = 0; i < 255; ++i) {
+        currents.push_back(3 * i + 1);
+        voltages.push_back(10 * i);
+    }
+    Show(ExcitationPayload(0, 0, currents, voltages));
+    page.BuildResultText();
+    const QString path = dir.filePath("long.txt");
+    ASSERT_TRUE(SaveReportFile(path, bench.app.m_strReport));
+    ASSERT_GT(QFileInfo(path).size(), 2048); // well over 1024 bytes
+    page.ClearResults();
+    Open(path);
+    ASSERT_EQ(List()->topLevelItemCount(), 256);
+    EXPECT_EQ(Row(255), QStringList({"256", "0.763", "254.0"}));
+    EXPECT_EQ(page.m_nTestVoltage, 200);
+}
+
+TEST_F(CtDataFile, ExtensionRuleAndPathAsChosen)
+{
+    const QByteArray file = Gbk("测试电压：200V\r\n测试电流：1A\r\nI(A)\tU(V)\r\n0.100\t20.0\r\n");
+    const struct {
+        const char* written;
+        const char* chosen;
+    } cases[] = {
+        {"a.txt/b.txt", "a.txt/b.txt"},  // a folder named a.txt
+        {"result.txt", "result"},         // ".txt" appended
+        {"Upper.TXT", "Upper.TXT"},       // kept, case as chosen
+        {"MixedCase.txt", "MixedCase.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        page.ClearResults();
+        Write(c.written, file);
+        Open(dir.filePath(c.chosen));
+        EXPECT_EQ(List()->topLevelItemCount(), 1);
+    }
+}
+
+TEST_F(CtDataFile, CancelledOrUnreadableFileKeepsTheResult)
+{
+    Show(kTwoPoints);
+    Open(QString()); // cancelled
+    EXPECT_EQ(List()->topLevelItemCount(), 3);
+    Open(dir.filePath("missing.txt"));
+    EXPECT_EQ(List()->topLevelItemCount(), 3);
+    QDir(dir.path()).mkdir("folder.txt");
+    Open(dir.filePath("folder.txt"));
+    EXPECT_EQ(List()->topLevelItemCount(), 3);
+    EXPECT_EQ(Text(1033), "U = 123.4 V");
+    EXPECT_TRUE(bench.boxes.calls().empty());
+}
+
+TEST_F(CtDataFile, TextEndsAtTheFirstNulByte)
+{
+    QByteArray file = Gbk("测试电压：200V\r\n测试电流：1A\r\nI(A)\tU(V)\r\n0.100\t20.0\r\n");
+    file += QByteArray("\0", 1) + "0.200\t40.0\r\n";
+    Open(Write("nul.txt", file));
+    EXPECT_EQ(List()->topLevelItemCount(), 1);
+}
