@@ -13,7 +13,7 @@
 namespace {
 
 class CtErrorPage : public ::testing::Test {
-protected:
+  protected:
     QString Text(int id) const { return page.GetDlgItemText(id); }
 
     PageBench bench;
@@ -21,9 +21,8 @@ protected:
 };
 
 class PtErrorPage : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         page.show();
         page.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
@@ -38,8 +37,7 @@ protected:
 constexpr int kCtIds[] = {1006, 1008, 1010, 1017, 1007, 1009, 1014, 1018};
 constexpr int kPtIds[] = {1006, 1008, 1010, 1007, 1009, 1014};
 
-Bytes Payload(int words)
-{
+Bytes Payload(int words) {
     // Word i is 0x80 00+i+1 for odd i (negative) and 00 i+1 for even i, so that every entry
     // shows a different value: 0.001, -0.002, 0.003, ...
     Bytes payload;
@@ -50,20 +48,21 @@ Bytes Payload(int words)
     return payload;
 }
 
-QString Expected(int i) { return QString::asprintf("%s0.00%d", i % 2 ? "-" : "", i + 1); }
+QString Expected(int i) {
+    return QString::asprintf("%s0.00%d", i % 2 ? "-" : "", i + 1);
+}
 
 } // namespace
 
-TEST(ErrorValue, SignAndMagnitudeInThousandths)
-{
+TEST(ErrorValue, SignAndMagnitudeInThousandths) {
     const struct {
         unsigned char high, low;
         const char* text;
     } cases[] = {
-        {0x00, 0x01, "0.001"},   {0x80, 0x01, "-0.001"},  {0x80, 0x00, "0.000"},
-        {0x00, 0x00, "0.000"},   {0x7F, 0xFF, "32.767"},  {0xFF, 0xFF, "-32.767"},
-        {0x80, 0x05, "-0.005"},  {0x03, 0xE8, "1.000"},   {0x83, 0xE8, "-1.000"},
-        {0x01, 0x00, "0.256"},   {0x81, 0x00, "-0.256"},  {0x12, 0x34, "4.660"},
+        {0x00, 0x01, "0.001"},  {0x80, 0x01, "-0.001"}, {0x80, 0x00, "0.000"},
+        {0x00, 0x00, "0.000"},  {0x7F, 0xFF, "32.767"}, {0xFF, 0xFF, "-32.767"},
+        {0x80, 0x05, "-0.005"}, {0x03, 0xE8, "1.000"},  {0x83, 0xE8, "-1.000"},
+        {0x01, 0x00, "0.256"},  {0x81, 0x00, "-0.256"}, {0x12, 0x34, "4.660"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -72,24 +71,21 @@ TEST(ErrorValue, SignAndMagnitudeInThousandths)
     }
 }
 
-TEST_F(CtErrorPage, ResultFillsPhaseThenRatioErrorsAtTheFourLoadPoints)
-{
+TEST_F(CtErrorPage, ResultFillsPhaseThenRatioErrorsAtTheFourLoadPoints) {
     const Bytes payload = Payload(8);
     page.ShowErrorResult(payload.data(), int(payload.size()));
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(Text(kCtIds[i]), Expected(i)) << kCtIds[i];
 }
 
-TEST_F(PtErrorPage, ResultFillsPhaseThenRatioErrorsAtTheThreeLoadPoints)
-{
+TEST_F(PtErrorPage, ResultFillsPhaseThenRatioErrorsAtTheThreeLoadPoints) {
     const Bytes payload = Payload(6);
     page.ShowErrorResult(payload.data(), int(payload.size()));
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(Text(kPtIds[i]), Expected(i)) << kPtIds[i];
 }
 
-TEST_F(CtErrorPage, ShortResultShowsOnlyTheWholeValues)
-{
+TEST_F(CtErrorPage, ShortResultShowsOnlyTheWholeValues) {
     const Bytes payload = Payload(8);
     for (const int length : {0, 1, 2, 5, 15}) {
         SCOPED_TRACE(length);
@@ -100,8 +96,7 @@ TEST_F(CtErrorPage, ShortResultShowsOnlyTheWholeValues)
     }
 }
 
-TEST_F(PtErrorPage, ShortResultShowsOnlyTheWholeValues)
-{
+TEST_F(PtErrorPage, ShortResultShowsOnlyTheWholeValues) {
     const Bytes payload = Payload(6);
     for (const int length : {0, 3, 11}) {
         SCOPED_TRACE(length);
@@ -112,8 +107,7 @@ TEST_F(PtErrorPage, ShortResultShowsOnlyTheWholeValues)
     }
 }
 
-TEST_F(CtErrorPage, InitialisationChoosesLightLoadAndFiveAmperes)
-{
+TEST_F(CtErrorPage, InitialisationChoosesLightLoadAndFiveAmperes) {
     EXPECT_EQ(bench.app.m_pIJBDlg, &page);
     EXPECT_TRUE(page.IsChecked(1012));
     EXPECT_FALSE(page.IsChecked(1011));
@@ -124,8 +118,7 @@ TEST_F(CtErrorPage, InitialisationChoosesLightLoadAndFiveAmperes)
     EXPECT_FALSE(page.GetDlgItem(1013)->isEnabled());
 }
 
-TEST_F(CtErrorPage, StartSendsRatedValuesAndModeThenStartsAfter300Ms)
-{
+TEST_F(CtErrorPage, StartSendsRatedValuesAndModeThenStartsAfter300Ms) {
     const struct {
         const char* primary;
         const char* burden;
@@ -156,8 +149,7 @@ TEST_F(CtErrorPage, StartSendsRatedValuesAndModeThenStartsAfter300Ms)
     }
 }
 
-TEST_F(CtErrorPage, OutOfRangeEntryStopsTheStartWithTheFrameworkMessage)
-{
+TEST_F(CtErrorPage, OutOfRangeEntryStopsTheStartWithTheFrameworkMessage) {
     const struct {
         const char* primary;
         const char* burden;
@@ -191,8 +183,7 @@ TEST_F(CtErrorPage, OutOfRangeEntryStopsTheStartWithTheFrameworkMessage)
     }
 }
 
-TEST_F(PtErrorPage, RatedPrimaryEntryIsTheNumericEntryInThePlaceOfTheTemplates)
-{
+TEST_F(PtErrorPage, RatedPrimaryEntryIsTheNumericEntryInThePlaceOfTheTemplates) {
     auto* entry = qobject_cast<CFwNumEdt*>(page.GetDlgItem(1004));
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry, page.m_editRatedPrimary);
@@ -208,8 +199,7 @@ TEST_F(PtErrorPage, RatedPrimaryEntryIsTheNumericEntryInThePlaceOfTheTemplates)
     EXPECT_EQ(Text(1004), "123.5");
 }
 
-TEST_F(PtErrorPage, InitialisationShowsTenKilovoltsLightLoadAndHundred)
-{
+TEST_F(PtErrorPage, InitialisationShowsTenKilovoltsLightLoadAndHundred) {
     EXPECT_EQ(bench.app.m_pUJBDlg, &page);
     EXPECT_EQ(Text(1004), "10");
     EXPECT_EQ(Text(1005), "1");
@@ -220,8 +210,7 @@ TEST_F(PtErrorPage, InitialisationShowsTenKilovoltsLightLoadAndHundred)
     EXPECT_FALSE(page.GetDlgItem(1013)->isEnabled());
 }
 
-TEST_F(PtErrorPage, StartSendsTenthsOfKilovoltsIndexBurdenAndMode)
-{
+TEST_F(PtErrorPage, StartSendsTenthsOfKilovoltsIndexBurdenAndMode) {
     const struct {
         const char* primary; // nullptr: as initialised
         const char* burden;
@@ -257,8 +246,7 @@ TEST_F(PtErrorPage, StartSendsTenthsOfKilovoltsIndexBurdenAndMode)
     }
 }
 
-TEST_F(PtErrorPage, RatedPrimaryOutside01To220IsRefusedWithFocusOnTheEntry)
-{
+TEST_F(PtErrorPage, RatedPrimaryOutside01To220IsRefusedWithFocusOnTheEntry) {
     const Bytes result = Payload(6);
     for (const char* primary : {"220.1", "0", "0.0", "300", "0.09"}) {
         SCOPED_TRACE(primary);
@@ -279,8 +267,7 @@ TEST_F(PtErrorPage, RatedPrimaryOutside01To220IsRefusedWithFocusOnTheEntry)
     }
 }
 
-TEST_F(PtErrorPage, BurdenOutOfRangeOrPrimaryNotANumberStopsTheStart)
-{
+TEST_F(PtErrorPage, BurdenOutOfRangeOrPrimaryNotANumberStopsTheStart) {
     const struct {
         const char* primary;
         const char* burden;

@@ -26,9 +26,8 @@ const ValueCase kBurdenCases[] = {
     {{0x01, 0xF4}, 1, ""},       {{0x01, 0xF4}, 0, ""},
 };
 
-template <class Page>
-class BurdenPage : public ::testing::Test {
-protected:
+template <class Page> class BurdenPage : public ::testing::Test {
+  protected:
     PageBench bench;
     Page page;
 };
@@ -36,10 +35,12 @@ protected:
 using BurdenPages = ::testing::Types<CIFHDlg, CUFHDlg>;
 TYPED_TEST_SUITE(BurdenPage, BurdenPages);
 
-QImage Picture(const QLabel* label) { return label->pixmap().toImage(); }
+QImage Picture(const QLabel* label) {
+    return label->pixmap().toImage();
+}
 
 class ResistancePage : public ::testing::Test {
-protected:
+  protected:
     QImage Unit() const { return Picture(page.findChild<QLabel*>("id1034")); }
     QImage Icon(int id) const { return QPixmap(tarvex::IconPath(id)).toImage(); }
 
@@ -49,8 +50,7 @@ protected:
 
 } // namespace
 
-TYPED_TEST(BurdenPage, ResultShowsTenthsWhenBothBytesArrived)
-{
+TYPED_TEST(BurdenPage, ResultShowsTenthsWhenBothBytesArrived) {
     for (const ValueCase& c : kBurdenCases) {
         SCOPED_TRACE(c.shown);
         this->page.ClearResults();
@@ -59,8 +59,7 @@ TYPED_TEST(BurdenPage, ResultShowsTenthsWhenBothBytesArrived)
     }
 }
 
-TYPED_TEST(BurdenPage, StartEmptiesTheResultAndStartsAfter300Ms)
-{
+TYPED_TEST(BurdenPage, StartEmptiesTheResultAndStartsAfter300Ms) {
     const Bytes payload = {0x01, 0xF4};
     this->page.ShowBurdenResult(payload.data(), 2);
     PageBench::Start(&this->page);
@@ -72,8 +71,7 @@ TYPED_TEST(BurdenPage, StartEmptiesTheResultAndStartsAfter300Ms)
     EXPECT_EQ(this->bench.GapMs(command, 0xEB), 300);
 }
 
-TEST(CtBurdenPage, StartSendsRatedSecondaryCurrentWithTheTrailingZero)
-{
+TEST(CtBurdenPage, StartSendsRatedSecondaryCurrentWithTheTrailingZero) {
     const struct {
         int radio;
         std::uint8_t amperes;
@@ -93,8 +91,7 @@ TEST(CtBurdenPage, StartSendsRatedSecondaryCurrentWithTheTrailingZero)
     }
 }
 
-TEST(CtBurdenPage, UnitPictureIsOhm)
-{
+TEST(CtBurdenPage, UnitPictureIsOhm) {
     PageBench bench;
     CIFHDlg page;
     const QImage unit = Picture(page.findChild<QLabel*>("id1034"));
@@ -102,8 +99,7 @@ TEST(CtBurdenPage, UnitPictureIsOhm)
     EXPECT_EQ(unit, QPixmap(tarvex::IconPath(168)).toImage());
 }
 
-TEST(PtBurdenPage, StartSendsRatedSecondaryIndexWithTheTrailingZero)
-{
+TEST(PtBurdenPage, StartSendsRatedSecondaryIndexWithTheTrailingZero) {
     const struct {
         int index; // -1: as initialised, nothing selected
         std::uint8_t sent;
@@ -125,15 +121,14 @@ TEST(PtBurdenPage, StartSendsRatedSecondaryIndexWithTheTrailingZero)
     }
 }
 
-TEST_F(ResistancePage, ResultShowsTenthsWithTheUnitPictureOfItsUnitByte)
-{
+TEST_F(ResistancePage, ResultShowsTenthsWithTheUnitPictureOfItsUnitByte) {
     const struct {
         Bytes payload;
         int milliOhmOrOhm; // icon number
         const char* shown;
     } cases[] = {
-        {{0x04, 0xD2, 0x01}, 169, "123.4"}, {{0x04, 0xD2, 0x00}, 168, "123.4"},
-        {{0x04, 0xD2, 0x02}, 169, "123.4"}, {{0xFF, 0xFF, 0x00}, 168, "-0.1"},
+        {{0x04, 0xD2, 0x01}, 169, "123.4"},  {{0x04, 0xD2, 0x00}, 168, "123.4"},
+        {{0x04, 0xD2, 0x02}, 169, "123.4"},  {{0xFF, 0xFF, 0x00}, 168, "-0.1"},
         {{0x7F, 0xFF, 0xFF}, 169, "3276.7"}, {{0x00, 0x00, 0x00}, 168, "0.0"},
     };
     ASSERT_NE(Icon(168), Icon(169));
@@ -147,15 +142,13 @@ TEST_F(ResistancePage, ResultShowsTenthsWithTheUnitPictureOfItsUnitByte)
     }
 }
 
-TEST_F(ResistancePage, ShowsMilliohmUntilAResultSetsTheUnit)
-{
+TEST_F(ResistancePage, ShowsMilliohmUntilAResultSetsTheUnit) {
     EXPECT_EQ(bench.app.m_pDZDlg, &page);
     EXPECT_EQ(Unit(), Icon(169));
     EXPECT_FALSE(page.GetDlgItem(1013)->isEnabled());
 }
 
-TEST_F(ResistancePage, ShortResultShowsNeitherNumberNorUnit)
-{
+TEST_F(ResistancePage, ShortResultShowsNeitherNumberNorUnit) {
     const Bytes ohms = {0x04, 0xD2, 0x00};
     for (const int length : {0, 1, 2}) {
         SCOPED_TRACE(length);
@@ -166,8 +159,7 @@ TEST_F(ResistancePage, ShortResultShowsNeitherNumberNorUnit)
 }
 
 // The picture goes up before the number, so whoever watches the number sees the right unit.
-TEST_F(ResistancePage, UnitPictureIsSetBeforeTheNumber)
-{
+TEST_F(ResistancePage, UnitPictureIsSetBeforeTheNumber) {
     auto* entry = page.findChild<QLineEdit*>("id1004");
     QImage unitWhenNumberChanged;
     QObject::connect(entry, &QLineEdit::textChanged, [&] { unitWhenNumberChanged = Unit(); });
@@ -176,8 +168,7 @@ TEST_F(ResistancePage, UnitPictureIsSetBeforeTheNumber)
     EXPECT_EQ(unitWhenNumberChanged, Icon(168));
 }
 
-TEST_F(ResistancePage, StartSendsOnlyTheStartAndKeepsTheUnit)
-{
+TEST_F(ResistancePage, StartSendsOnlyTheStartAndKeepsTheUnit) {
     const Bytes ohms = {0x04, 0xD2, 0x00};
     page.ShowResistanceResult(ohms.data(), 3);
     PageBench::Start(&page);

@@ -21,13 +21,19 @@
 
 namespace {
 
-enum Kind { kCtRatio = 1, kCtError = 2, kCtBurden = 3, kPtRatio = 5, kPtError = 6,
-            kPtBurden = 7, kResistance = 8 };
+enum Kind {
+    kCtRatio = 1,
+    kCtError = 2,
+    kCtBurden = 3,
+    kPtRatio = 5,
+    kPtError = 6,
+    kPtBurden = 7,
+    kResistance = 8
+};
 
 class EndToEnd : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
+  protected:
+    void TearDown() override {
         if (app)
             app->ExitInstance();
         app.reset();
@@ -36,8 +42,7 @@ protected:
     }
 
     // Starts the program against an instrument with these options and connects to it.
-    void Boot(sim::EngineOptions options = {})
-    {
+    void Boot(sim::EngineOptions options = {}) {
         tarvex::InitResources();
         engine = std::make_unique<sim::Engine>(options);
         port = std::make_unique<sim::ScopedSimPort>(*engine);
@@ -51,8 +56,7 @@ protected:
     }
 
     // Chooses the test in the tree and presses its start button, which the handshake enabled.
-    void Run(int kind, QWidget* page)
-    {
+    void Run(int kind, QWidget* page) {
         frame->m_LTree->SelectTest(kind);
         ASSERT_EQ(engine->TestKind(), CDeviceLink::TestKindCode(kind));
         auto* start = page->findChild<QPushButton*>("id1013");
@@ -62,16 +66,14 @@ protected:
         QTest::mouseClick(start, Qt::LeftButton);
     }
 
-    static double Number(const CDlgBase* page, int id)
-    {
+    static double Number(const CDlgBase* page, int id) {
         bool ok = false;
         const double value = page->GetDlgItemText(id).toDouble(&ok);
         EXPECT_TRUE(ok) << id << ": " << page->GetDlgItemText(id).toStdString();
         return value;
     }
 
-    std::vector<Bytes> Frames() const
-    {
+    std::vector<Bytes> Frames() const {
         std::vector<Bytes> frames;
         const Bytes written = port->Written();
         for (std::size_t i = 0; i < written.size(); ++i) {
@@ -94,8 +96,7 @@ protected:
 
 } // namespace
 
-TEST_F(EndToEnd, StartButtonsWaitForTheHandshake)
-{
+TEST_F(EndToEnd, StartButtonsWaitForTheHandshake) {
     tarvex::InitResources();
     engine = std::make_unique<sim::Engine>();
     port = std::make_unique<sim::ScopedSimPort>(*engine);
@@ -113,8 +114,7 @@ TEST_F(EndToEnd, StartButtonsWaitForTheHandshake)
         EXPECT_TRUE(page->findChild<QPushButton*>("id1013")->isEnabled());
 }
 
-TEST_F(EndToEnd, CtRatioOfA600To5Transformer)
-{
+TEST_F(EndToEnd, CtRatioOfA600To5Transformer) {
     const struct {
         bool positive;
         const char* polarity;
@@ -137,8 +137,7 @@ TEST_F(EndToEnd, CtRatioOfA600To5Transformer)
     }
 }
 
-TEST_F(EndToEnd, CtRatioOfASixTapTransformerFillsTheList)
-{
+TEST_F(EndToEnd, CtRatioOfASixTapTransformerFillsTheList) {
     sim::EngineOptions options;
     options.deviceType = 0xA2;
     Boot(options);
@@ -167,8 +166,7 @@ TEST_F(EndToEnd, CtRatioOfASixTapTransformerFillsTheList)
     EXPECT_TRUE(app->m_strReport.contains("L6-K6\t"));
 }
 
-TEST_F(EndToEnd, LimitsOfTheSmallerInstrumentStopTheRatioTests)
-{
+TEST_F(EndToEnd, LimitsOfTheSmallerInstrumentStopTheRatioTests) {
     sim::EngineOptions options;
     options.range = 0xA2;
     Boot(options);
@@ -196,8 +194,7 @@ TEST_F(EndToEnd, LimitsOfTheSmallerInstrumentStopTheRatioTests)
     EXPECT_EQ(app->m_pUBBDlg->GetDlgItemText(1005), "1000.0");
 }
 
-TEST_F(EndToEnd, CtErrorsOfAClass05TransformerStayWithinTheClassLimits)
-{
+TEST_F(EndToEnd, CtErrorsOfAClass05TransformerStayWithinTheClassLimits) {
     Boot();
     CIJBDlg* page = app->m_pIJBDlg;
     PageBench::Type(page, "id1005", "10");
@@ -223,8 +220,7 @@ TEST_F(EndToEnd, CtErrorsOfAClass05TransformerStayWithinTheClassLimits)
     EXPECT_LT(Number(page, 1007), Number(page, 1014)); // largest at the lightest load
 }
 
-TEST_F(EndToEnd, CtBurdenOfTheSecondaryCircuit)
-{
+TEST_F(EndToEnd, CtBurdenOfTheSecondaryCircuit) {
     sim::EngineOptions options;
     options.ct.connectedBurden = 1.7;
     Boot(options);
@@ -237,8 +233,7 @@ TEST_F(EndToEnd, CtBurdenOfTheSecondaryCircuit)
     EXPECT_EQ(page->GetDlgItemText(1004), "1.7");
 }
 
-TEST_F(EndToEnd, PtRatioOfA10kVTo100VTransformer)
-{
+TEST_F(EndToEnd, PtRatioOfA10kVTo100VTransformer) {
     sim::EngineOptions options;
     options.pt.polarityPositive = false;
     Boot(options);
@@ -256,8 +251,7 @@ TEST_F(EndToEnd, PtRatioOfA10kVTo100VTransformer)
     EXPECT_TRUE(app->m_strReport.endsWith("V\r\n极性：-"));
 }
 
-TEST_F(EndToEnd, PtErrorsOfAClass05TransformerStayWithinTheClassLimits)
-{
+TEST_F(EndToEnd, PtErrorsOfAClass05TransformerStayWithinTheClassLimits) {
     Boot();
     CUJBDlg* page = app->m_pUJBDlg;
     PageBench::Type(page, "id1005", "30");
@@ -278,8 +272,7 @@ TEST_F(EndToEnd, PtErrorsOfAClass05TransformerStayWithinTheClassLimits)
     }
 }
 
-TEST_F(EndToEnd, PtErrorsAgainstAWrongRatedPrimaryShowTheRatioMismatch)
-{
+TEST_F(EndToEnd, PtErrorsAgainstAWrongRatedPrimaryShowTheRatioMismatch) {
     Boot();
     CUJBDlg* page = app->m_pUJBDlg;
     page->SetDlgItemText(1004, "10.5"); // the transformer is 10 kV
@@ -291,8 +284,7 @@ TEST_F(EndToEnd, PtErrorsAgainstAWrongRatedPrimaryShowTheRatioMismatch)
     EXPECT_GT(Number(page, 1008), 0);
 }
 
-TEST_F(EndToEnd, PtBurdenAtTheRatedSecondaryVoltageChosen)
-{
+TEST_F(EndToEnd, PtBurdenAtTheRatedSecondaryVoltageChosen) {
     // 400 Ω takes U² / 400 at the rated secondary voltage.
     const struct {
         int index;
@@ -310,8 +302,7 @@ TEST_F(EndToEnd, PtBurdenAtTheRatedSecondaryVoltageChosen)
     }
 }
 
-TEST_F(EndToEnd, DcResistanceInMilliohmOrOhm)
-{
+TEST_F(EndToEnd, DcResistanceInMilliohmOrOhm) {
     const struct {
         double ohm;
         const char* shown;
@@ -334,8 +325,7 @@ TEST_F(EndToEnd, DcResistanceInMilliohmOrOhm)
     }
 }
 
-TEST_F(EndToEnd, ResultArrivesWhileAnotherPageIsInFront)
-{
+TEST_F(EndToEnd, ResultArrivesWhileAnotherPageIsInFront) {
     Boot();
     CIFHDlg* burden = app->m_pIFHDlg;
     Run(kCtBurden, burden);

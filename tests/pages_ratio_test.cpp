@@ -12,7 +12,7 @@
 namespace {
 
 class CtRatioPage : public ::testing::Test {
-protected:
+  protected:
     QString Text(int id) const { return page.GetDlgItemText(id); }
     bool Shown(int id) const { return !page.GetDlgItem(id)->isHidden(); }
     QTreeWidget* List() const { return page.findChild<QTreeWidget*>("id1003"); }
@@ -22,7 +22,7 @@ protected:
 };
 
 class PtRatioPage : public ::testing::Test {
-protected:
+  protected:
     QString Text(int id) const { return page.GetDlgItemText(id); }
 
     PageBench bench;
@@ -32,7 +32,7 @@ protected:
 struct ResultCase {
     const char* name;
     Bytes payload;
-    int length; // bytes that arrived; -1: the whole payload
+    int length;                 // bytes that arrived; -1: the whole payload
     std::vector<QString> shown; // 1005, 1006, 1007, 1008, 1009
 };
 
@@ -42,9 +42,13 @@ const Bytes kCt100to5 = {0x03, 0xE8, 0x13, 0x88, 0x03, 0xE8, 0x05, 0x01};
 
 const ResultCase kCtRatioCases[] = {
     {"100/5 positive", kCt100to5, -1, {"100.0", "5.000", "100.0", "5", "+"}},
-    {"negative words, polarity 0", {0xFF, 0xF6, 0xFF, 0xFF, 0x80, 0x00, 0xFF, 0x00}, -1,
+    {"negative words, polarity 0",
+     {0xFF, 0xF6, 0xFF, 0xFF, 0x80, 0x00, 0xFF, 0x00},
+     -1,
      {"-1.0", "-0.001", "-3276.8", "255", "-"}},
-    {"largest words, polarity 2", {0x7F, 0xFF, 0x7F, 0xFF, 0x00, 0x00, 0x00, 0x02}, -1,
+    {"largest words, polarity 2",
+     {0x7F, 0xFF, 0x7F, 0xFF, 0x00, 0x00, 0x00, 0x02},
+     -1,
      {"3276.7", "32.767", "0.0", "0", "-"}},
     {"nothing arrived", kCt100to5, 0, {"", "", "", "", ""}},
     {"half a word", kCt100to5, 1, {"", "", "", "", ""}},
@@ -58,17 +62,29 @@ const Bytes kPt10kV = {0x61, 0xA8, 0x61, 0xA8, 0x03, 0xE8, 0x00, 0x01};
 
 const ResultCase kPtRatioCases[] = {
     {"10 kV / 100 V", kPt10kV, -1, {"2500.0", "25.00", "10.00", "100", "+"}},
-    {"negative secondary word", {0x27, 0x10, 0x86, 0xA0, 0x03, 0xE8, 0x00, 0x01}, -1,
+    {"negative secondary word",
+     {0x27, 0x10, 0x86, 0xA0, 0x03, 0xE8, 0x00, 0x01},
+     -1,
      {"1000.0", "-31.07", "10.00", "100", "+"}},
-    {"index 1, polarity 0", {0xFF, 0xFF, 0x03, 0xE8, 0x00, 0x01, 0x01, 0x00}, -1,
+    {"index 1, polarity 0",
+     {0xFF, 0xFF, 0x03, 0xE8, 0x00, 0x01, 0x01, 0x00},
+     -1,
      {"-0.1", "1.00", "0.01", "100/3", "-"}},
-    {"index 2, polarity 2", {0x00, 0x00, 0x00, 0x0C, 0xFF, 0x9C, 0x02, 0x02}, -1,
+    {"index 2, polarity 2",
+     {0x00, 0x00, 0x00, 0x0C, 0xFF, 0x9C, 0x02, 0x02},
+     -1,
      {"0.0", "0.01", "-1.00", "100/sqrt(3)", "-"}},
-    {"index 3", {0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x03, 0x01}, -1,
+    {"index 3",
+     {0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x03, 0x01},
+     -1,
      {"0.1", "0.00", "0.00", "220", "+"}},
-    {"index outside 0..3 shows its number", {0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x07, 0x01},
-     -1, {"0.1", "0.00", "0.00", "7", "+"}},
-    {"index 255", {0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x01}, -1,
+    {"index outside 0..3 shows its number",
+     {0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x07, 0x01},
+     -1,
+     {"0.1", "0.00", "0.00", "7", "+"}},
+    {"index 255",
+     {0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x01},
+     -1,
      {"0.1", "0.00", "0.00", "255", "+"}},
     {"nothing arrived", kPt10kV, 0, {"", "", "", "", ""}},
     {"two words and a half", kPt10kV, 5, {"2500.0", "25.00", "", "", ""}},
@@ -77,8 +93,7 @@ const ResultCase kPtRatioCases[] = {
 
 } // namespace
 
-TEST_F(CtRatioPage, SingleResultShowsEachFieldWhoseBytesArrived)
-{
+TEST_F(CtRatioPage, SingleResultShowsEachFieldWhoseBytesArrived) {
     for (const ResultCase& c : kCtRatioCases) {
         SCOPED_TRACE(c.name);
         page.ClearResults();
@@ -88,8 +103,7 @@ TEST_F(CtRatioPage, SingleResultShowsEachFieldWhoseBytesArrived)
     }
 }
 
-TEST_F(PtRatioPage, ResultShowsVoltagesRatioAndRatedSecondaryText)
-{
+TEST_F(PtRatioPage, ResultShowsVoltagesRatioAndRatedSecondaryText) {
     for (const ResultCase& c : kPtRatioCases) {
         SCOPED_TRACE(c.name);
         page.ClearResults();
@@ -103,11 +117,11 @@ namespace {
 
 // Six taps at 300.0 A primary, 2.500 A secondary; ratio secondary 5 for all.
 const Bytes kSixTaps = {
-    0x06,                                                       // tap count, not read
-    0x0B, 0xB8, 0x09, 0xC4,                                     // 300.0 A, 2.500 A
+    0x06,                                                                   // tap count, not read
+    0x0B, 0xB8, 0x09, 0xC4,                                                 // 300.0 A, 2.500 A
     0x03, 0xE8, 0x07, 0xD0, 0x0B, 0xB8, 0x0F, 0xA0, 0x13, 0x88, 0xFF, 0xFF, // ratio primaries
-    0x01, 0x00, 0x02, 0x01, 0x01, 0x00,                         // polarities
-    0x05,                                                       // ratio secondary
+    0x01, 0x00, 0x02, 0x01, 0x01, 0x00,                                     // polarities
+    0x05,                                                                   // ratio secondary
 };
 
 const QStringList kSixTapRows[] = {
@@ -117,8 +131,7 @@ const QStringList kSixTapRows[] = {
 
 } // namespace
 
-TEST_F(CtRatioPage, TapResultFillsSixRowsAndTheCurrents)
-{
+TEST_F(CtRatioPage, TapResultFillsSixRowsAndTheCurrents) {
     page.ShowTapResults(kSixTaps.data(), int(kSixTaps.size()));
     EXPECT_EQ(Text(1005), "300.0");
     EXPECT_EQ(Text(1006), "2.500");
@@ -129,8 +142,7 @@ TEST_F(CtRatioPage, TapResultFillsSixRowsAndTheCurrents)
                 << row << "," << column;
 }
 
-TEST_F(CtRatioPage, ShortTapResultShowsCompleteCurrentsButNoRows)
-{
+TEST_F(CtRatioPage, ShortTapResultShowsCompleteCurrentsButNoRows) {
     const struct {
         int length;
         QString primary, secondary;
@@ -145,8 +157,7 @@ TEST_F(CtRatioPage, ShortTapResultShowsCompleteCurrentsButNoRows)
     }
 }
 
-TEST_F(CtRatioPage, DeviceTypeSwitchesBetweenSingleFieldsAndTapList)
-{
+TEST_F(CtRatioPage, DeviceTypeSwitchesBetweenSingleFieldsAndTapList) {
     const int singleIds[] = {1007, 1008, 1009, 1035, 1036, 1037, 1038};
     const struct {
         unsigned char type;
@@ -167,8 +178,7 @@ TEST_F(CtRatioPage, DeviceTypeSwitchesBetweenSingleFieldsAndTapList)
     }
 }
 
-TEST_F(CtRatioPage, ListHasThreeCentredColumns)
-{
+TEST_F(CtRatioPage, ListHasThreeCentredColumns) {
     QTreeWidget* list = List();
     ASSERT_EQ(list->columnCount(), 3);
     const QStringList headers = {"组号", "变比", "极性"};
@@ -180,15 +190,13 @@ TEST_F(CtRatioPage, ListHasThreeCentredColumns)
     EXPECT_EQ(list->topLevelItem(0)->textAlignment(1), int(Qt::AlignCenter));
 }
 
-TEST_F(CtRatioPage, ReportTextOfSingleResult)
-{
+TEST_F(CtRatioPage, ReportTextOfSingleResult) {
     page.ShowRatioResult(kCt100to5.data(), int(kCt100to5.size()));
     page.BuildResultText();
     EXPECT_EQ(bench.app.m_strReport, "一次：100.0A\r\n二次：5.000A\r\n变比：100.0A/5A\r\n极性：+");
 }
 
-TEST_F(CtRatioPage, ReportTextOfSixTaps)
-{
+TEST_F(CtRatioPage, ReportTextOfSixTaps) {
     page.SetDeviceType(0xA2);
     page.ShowTapResults(kSixTaps.data(), int(kSixTaps.size()));
     page.BuildResultText();
@@ -198,8 +206,7 @@ TEST_F(CtRatioPage, ReportTextOfSixTaps)
     EXPECT_EQ(bench.app.m_strReport, expected);
 }
 
-TEST_F(CtRatioPage, ReportTextOfEmptyListStillHasSixLines)
-{
+TEST_F(CtRatioPage, ReportTextOfEmptyListStillHasSixLines) {
     bench.app.m_strReport = "an older report";
     page.SetDeviceType(0xA2);
     page.BuildResultText();
@@ -209,8 +216,7 @@ TEST_F(CtRatioPage, ReportTextOfEmptyListStillHasSixLines)
     EXPECT_EQ(bench.app.m_strReport, expected);
 }
 
-TEST_F(CtRatioPage, InitialisationRegistersPageAndChoosesFiveAmperes)
-{
+TEST_F(CtRatioPage, InitialisationRegistersPageAndChoosesFiveAmperes) {
     EXPECT_EQ(bench.app.m_pIBBDlg, &page);
     EXPECT_FALSE(page.IsChecked(1011));
     EXPECT_TRUE(page.IsChecked(1012));
@@ -218,8 +224,7 @@ TEST_F(CtRatioPage, InitialisationRegistersPageAndChoosesFiveAmperes)
     EXPECT_FALSE(page.GetDlgItem(1013)->isEnabled());
 }
 
-TEST_F(CtRatioPage, StartSendsCurrentAndRatedSecondaryThenStartsAfterHalfASecond)
-{
+TEST_F(CtRatioPage, StartSendsCurrentAndRatedSecondaryThenStartsAfterHalfASecond) {
     const struct {
         const char* current;
         bool oneAmpere;
@@ -246,8 +251,7 @@ TEST_F(CtRatioPage, StartSendsCurrentAndRatedSecondaryThenStartsAfterHalfASecond
     }
 }
 
-TEST_F(CtRatioPage, CurrentAboveInstrumentLimitIsRefusedAndKeepsTheResult)
-{
+TEST_F(CtRatioPage, CurrentAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
     const struct {
         int limit;
         const char* current;
@@ -282,8 +286,7 @@ TEST_F(CtRatioPage, CurrentAboveInstrumentLimitIsRefusedAndKeepsTheResult)
     }
 }
 
-TEST_F(CtRatioPage, LimitMessageIsASystemPromptWithInformationIcon)
-{
+TEST_F(CtRatioPage, LimitMessageIsASystemPromptWithInformationIcon) {
     bench.app.m_nMaxTestCurrent = 600;
     PageBench::Type(&page, "id1004", "601");
     PageBench::Start(&page);
@@ -292,8 +295,7 @@ TEST_F(CtRatioPage, LimitMessageIsASystemPromptWithInformationIcon)
     EXPECT_EQ(bench.boxes.calls()[0].style, MB_OK | MB_ICONINFORMATION);
 }
 
-TEST_F(CtRatioPage, StartEmptiesTheTapList)
-{
+TEST_F(CtRatioPage, StartEmptiesTheTapList) {
     page.SetDeviceType(0xA2);
     page.ShowTapResults(kSixTaps.data(), int(kSixTaps.size()));
     PageBench::Start(&page);
@@ -301,8 +303,7 @@ TEST_F(CtRatioPage, StartEmptiesTheTapList)
     EXPECT_EQ(Text(1005), "");
 }
 
-TEST_F(PtRatioPage, InitialisationShowsHundredWithoutSelectingAnItem)
-{
+TEST_F(PtRatioPage, InitialisationShowsHundredWithoutSelectingAnItem) {
     EXPECT_EQ(bench.app.m_pUBBDlg, &page);
     EXPECT_EQ(Text(1014), "100");
     EXPECT_EQ(page.GetSelectedIndex(1014), -1);
@@ -310,8 +311,7 @@ TEST_F(PtRatioPage, InitialisationShowsHundredWithoutSelectingAnItem)
     EXPECT_FALSE(page.GetDlgItem(1013)->isEnabled());
 }
 
-TEST_F(PtRatioPage, StartSendsVoltageAndRatedSecondaryIndex)
-{
+TEST_F(PtRatioPage, StartSendsVoltageAndRatedSecondaryIndex) {
     const struct {
         const char* voltage;
         int index; // -1: leave as initialised
@@ -339,8 +339,7 @@ TEST_F(PtRatioPage, StartSendsVoltageAndRatedSecondaryIndex)
     }
 }
 
-TEST_F(PtRatioPage, TypedRatedSecondaryTextSelectsNoItem)
-{
+TEST_F(PtRatioPage, TypedRatedSecondaryTextSelectsNoItem) {
     auto* combo = page.findChild<QComboBox*>("id1014");
     combo->lineEdit()->clear();
     QTest::keyClicks(combo->lineEdit(), "57");
@@ -351,8 +350,7 @@ TEST_F(PtRatioPage, TypedRatedSecondaryTextSelectsNoItem)
     EXPECT_EQ(bench.Frames()[0], Frame(0xEF, {0x03, 0xE8, 0x00}));
 }
 
-TEST_F(PtRatioPage, VoltageAboveInstrumentLimitIsRefusedAndKeepsTheResult)
-{
+TEST_F(PtRatioPage, VoltageAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
     const struct {
         int limit;
         const char* voltage;
@@ -385,9 +383,9 @@ TEST_F(PtRatioPage, VoltageAboveInstrumentLimitIsRefusedAndKeepsTheResult)
     }
 }
 
-TEST_F(PtRatioPage, ReportText)
-{
+TEST_F(PtRatioPage, ReportText) {
     page.ShowRatioResult(kPt10kV.data(), int(kPt10kV.size()));
     page.BuildResultText();
-    EXPECT_EQ(bench.app.m_strReport, "一次：2500.0V\r\n二次：25.00V\r\n变比：10.00kV/100V\r\n极性：+");
+    EXPECT_EQ(bench.app.m_strReport,
+              "一次：2500.0V\r\n二次：25.00V\r\n变比：10.00kV/100V\r\n极性：+");
 }

@@ -4,7 +4,7 @@
 // What the CT and PT secondary-burden pages share: one measured value in entry 1004.
 class CBurdenPage : public CTestPage {
     Q_OBJECT
-public:
+  public:
     using CTestPage::CTestPage;
 
     // Result reply (0x4A, 0x4F): bytes 0-1 a signed word in tenths (ohms on the CT page, VA on

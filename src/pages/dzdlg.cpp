@@ -11,15 +11,13 @@ constexpr int kUnit = 2;
 constexpr int kPayload = 3;
 } // namespace
 
-CDZDlg::CDZDlg(QWidget* parent) : CTestPage(parent)
-{
+CDZDlg::CDZDlg(QWidget* parent) : CTestPage(parent) {
     ui.setupUi(this);
     connect(ui.id1013, &QPushButton::clicked, this, &CDZDlg::OnStart);
     InitDialog();
 }
 
-bool CDZDlg::OnInitDialog()
-{
+bool CDZDlg::OnInitDialog() {
     CTestPage::OnInitDialog();
     theApp().m_pDZDlg = this;
     m_hIconMilliOhm = QPixmap(tarvex::IconPath(169));
@@ -28,28 +26,24 @@ bool CDZDlg::OnInitDialog()
     return true;
 }
 
-void CDZDlg::OnStart()
-{
+void CDZDlg::OnStart() {
     ClearResults();
     RunTest({}, 0);
 }
 
-void CDZDlg::ShowUnit(bool milliOhm)
-{
+void CDZDlg::ShowUnit(bool milliOhm) {
     ui.id1034->setPixmap(milliOhm ? m_hIconMilliOhm : m_hIconOhm);
     ui.id1034->setAccessibleName(milliOhm ? "mΩ" : "Ω");
 }
 
-void CDZDlg::ShowResistanceResult(const unsigned char* payload, int length)
-{
+void CDZDlg::ShowResistanceResult(const unsigned char* payload, int length) {
     if (length < kPayload)
         return;
     ShowUnit(payload[kUnit] != 0);
     tarvex::ShowScaledWords(*this, payload, length, kResistance);
 }
 
-void CDZDlg::ClearResults()
-{
+void CDZDlg::ClearResults() {
     SetDlgItemText(1004, QString());
     UpdateData(false);
 }

@@ -9,7 +9,7 @@
 // a picture beside the number.
 class CDZDlg : public CTestPage {
     Q_OBJECT
-public:
+  public:
     explicit CDZDlg(QWidget* parent = nullptr);
 
     // Click of 1013: runs the test at once (there is no parameter command).
@@ -26,10 +26,10 @@ public:
     QPixmap m_hIconMilliOhm;
     QPixmap m_hIconOhm;
 
-protected:
+  protected:
     bool OnInitDialog() override;
 
-private:
+  private:
     void ShowUnit(bool milliOhm);
 
     Ui::Dlg142 ui;

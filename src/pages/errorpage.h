@@ -8,7 +8,7 @@
 // then all ratio errors; resultIds names the entries in that order.
 class CErrorPage : public CTestPage {
     Q_OBJECT
-public:
+  public:
     CErrorPage(QWidget* parent, std::span<const int> resultIds);
 
     // The text of one error value, for example "-0.005" for 0x80 0x05.
@@ -20,6 +20,6 @@ public:
 
     void ClearResults() override;
 
-private:
+  private:
     std::span<const int> m_resultIds;
 };

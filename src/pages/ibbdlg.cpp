@@ -25,7 +25,7 @@ constexpr tarvex::ScaledWord kTapCurrents[] = {
     {3, 1000.0, "%0.3f", 1006},
 };
 constexpr int kTaps = 6;
-constexpr int kTapRatios = 5;     // six words
+constexpr int kTapRatios = 5;      // six words
 constexpr int kTapPolarities = 17; // six bytes
 constexpr int kTapSecondary = 23;
 constexpr int kTapPayload = 24;
@@ -35,15 +35,13 @@ constexpr int kResultIds[] = {1005, 1006, 1007, 1008, 1009};
 
 } // namespace
 
-CIBBDlg::CIBBDlg(QWidget* parent) : CTestPage(parent)
-{
+CIBBDlg::CIBBDlg(QWidget* parent) : CTestPage(parent) {
     ui.setupUi(this);
     connect(ui.id1013, &QPushButton::clicked, this, &CIBBDlg::OnStart);
     InitDialog();
 }
 
-void CIBBDlg::DoDataExchange(CDataExchange& dx)
-{
+void CIBBDlg::DoDataExchange(CDataExchange& dx) {
     DDX_Control(dx, 1011, m_btn1A);
     DDX_Control(dx, 1012, m_btn5A);
     DDX_Control(dx, 1003, m_list);
@@ -51,8 +49,7 @@ void CIBBDlg::DoDataExchange(CDataExchange& dx)
     DDV_MinMaxInt(dx, m_nTestCurrent, 5, 1000);
 }
 
-bool CIBBDlg::OnInitDialog()
-{
+bool CIBBDlg::OnInitDialog() {
     CTestPage::OnInitDialog();
     theApp().m_pIBBDlg = this;
     CheckRadio(1011, false);
@@ -62,8 +59,7 @@ bool CIBBDlg::OnInitDialog()
     return true;
 }
 
-void CIBBDlg::PrepareList()
-{
+void CIBBDlg::PrepareList() {
     m_list->setFont(tarvex::SongFont(16));
     // The report list of the original: grid lines, movable columns, whole-row selection.
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -79,8 +75,7 @@ void CIBBDlg::PrepareList()
     }
 }
 
-void CIBBDlg::OnStart()
-{
+void CIBBDlg::OnStart() {
     if (!UpdateData(true))
         return;
     const int ratedSecondary = IsChecked(1012) ? 5 : 1;
@@ -91,13 +86,13 @@ void CIBBDlg::OnStart()
         return;
     }
     ClearResults();
-    RunTest([this, ratedSecondary](CDeviceLink& link) {
+    const auto sendParameters = [this, ratedSecondary](CDeviceLink& link) {
         link.SendCTRatioParams(m_nTestCurrent, ratedSecondary);
-    }, 500);
+    };
+    RunTest(sendParameters, 500);
 }
 
-void CIBBDlg::SetDeviceType(unsigned char type)
-{
+void CIBBDlg::SetDeviceType(unsigned char type) {
     if (type == 0xA1)
         m_nSingleMode = 1;
     else if (type == 0xA2)
@@ -105,15 +100,13 @@ void CIBBDlg::SetDeviceType(unsigned char type)
     ShowSingleResult(m_nSingleMode);
 }
 
-void CIBBDlg::ShowSingleResult(int show)
-{
+void CIBBDlg::ShowSingleResult(int show) {
     for (const int id : kSingleResultIds)
         ShowItem(id, show != 0);
     ShowItem(1003, show == 0);
 }
 
-void CIBBDlg::ShowRatioResult(const unsigned char* payload, int length)
-{
+void CIBBDlg::ShowRatioResult(const unsigned char* payload, int length) {
     tarvex::ShowScaledWords(*this, payload, length, kRatioLayout);
     if (kRatioSecondary < length)
         SetDlgItemText(1008, QString::number(payload[kRatioSecondary]));
@@ -121,8 +114,7 @@ void CIBBDlg::ShowRatioResult(const unsigned char* payload, int length)
         SetDlgItemText(1009, tarvex::PolarityText(payload[kRatioPolarity]));
 }
 
-void CIBBDlg::ShowTapResults(const unsigned char* payload, int length)
-{
+void CIBBDlg::ShowTapResults(const unsigned char* payload, int length) {
     tarvex::ShowScaledWords(*this, payload, length, kTapCurrents);
     if (length < kTapPayload)
         return;
@@ -140,14 +132,12 @@ void CIBBDlg::ShowTapResults(const unsigned char* payload, int length)
     }
 }
 
-QString CIBBDlg::ListCell(int row, int column) const
-{
+QString CIBBDlg::ListCell(int row, int column) const {
     const QTreeWidgetItem* item = m_list->topLevelItem(row);
     return item ? item->text(column) : QString();
 }
 
-void CIBBDlg::BuildResultText()
-{
+void CIBBDlg::BuildResultText() {
     const QString primary = GetDlgItemText(1005);
     const QString secondary = GetDlgItemText(1006);
     QString text;
@@ -163,8 +153,7 @@ void CIBBDlg::BuildResultText()
     theApp().m_strReport = text;
 }
 
-void CIBBDlg::ClearResults()
-{
+void CIBBDlg::ClearResults() {
     for (const int id : kResultIds)
         SetDlgItemText(id, QString());
     m_list->clear();

@@ -11,7 +11,7 @@ class QTreeWidget;
 // are shown in both.
 class CIBBDlg : public CTestPage {
     Q_OBJECT
-public:
+  public:
     explicit CIBBDlg(QWidget* parent = nullptr);
 
     // Click of 1013: checks the entries and the instrument's current limit, then runs the test.
@@ -40,11 +40,11 @@ public:
     QRadioButton* m_btn5A = nullptr;
     QTreeWidget* m_list = nullptr;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
 
-private:
+  private:
     void PrepareList();
     QString ListCell(int row, int column) const;
 

@@ -1,26 +1,23 @@
 #include "ifhdlg.h"
 
 #include "app/tarvexapp.h"
-#include "res/tarvexres.h"
 #include "devicelink.h"
+#include "res/tarvexres.h"
 
 #include <QPixmap>
 
-CIFHDlg::CIFHDlg(QWidget* parent) : CBurdenPage(parent)
-{
+CIFHDlg::CIFHDlg(QWidget* parent) : CBurdenPage(parent) {
     ui.setupUi(this);
     connect(ui.id1013, &QPushButton::clicked, this, &CIFHDlg::OnStart);
     InitDialog();
 }
 
-void CIFHDlg::DoDataExchange(CDataExchange& dx)
-{
+void CIFHDlg::DoDataExchange(CDataExchange& dx) {
     DDX_Control(dx, 1011, m_btn1A);
     DDX_Control(dx, 1012, m_btn5A);
 }
 
-bool CIFHDlg::OnInitDialog()
-{
+bool CIFHDlg::OnInitDialog() {
     CBurdenPage::OnInitDialog();
     theApp().m_pIFHDlg = this;
     ui.id1034->setPixmap(QPixmap(tarvex::IconPath(168)));
@@ -29,8 +26,7 @@ bool CIFHDlg::OnInitDialog()
     return true;
 }
 
-void CIFHDlg::OnStart()
-{
+void CIFHDlg::OnStart() {
     UpdateData(true);
     const int ratedSecondary = IsChecked(1012) ? 5 : 1;
     ClearResults();

@@ -8,7 +8,7 @@ class QRadioButton;
 // CT secondary burden (test kind 3): the impedance of the secondary circuit in ohms.
 class CIFHDlg : public CBurdenPage {
     Q_OBJECT
-public:
+  public:
     explicit CIFHDlg(QWidget* parent = nullptr);
 
     // Click of 1013: runs the test with the rated secondary current chosen.
@@ -17,10 +17,10 @@ public:
     QRadioButton* m_btn1A = nullptr;
     QRadioButton* m_btn5A = nullptr;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
 
-private:
+  private:
     Ui::Dlg139 ui;
 };

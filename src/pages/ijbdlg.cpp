@@ -8,15 +8,13 @@ namespace {
 constexpr int kResultIds[] = {1006, 1008, 1010, 1017, 1007, 1009, 1014, 1018};
 } // namespace
 
-CIJBDlg::CIJBDlg(QWidget* parent) : CErrorPage(parent, kResultIds)
-{
+CIJBDlg::CIJBDlg(QWidget* parent) : CErrorPage(parent, kResultIds) {
     ui.setupUi(this);
     connect(ui.id1013, &QPushButton::clicked, this, &CIJBDlg::OnStart);
     InitDialog();
 }
 
-void CIJBDlg::DoDataExchange(CDataExchange& dx)
-{
+void CIJBDlg::DoDataExchange(CDataExchange& dx) {
     DDX_Control(dx, 1011, m_btnFullLoad);
     DDX_Control(dx, 1012, m_btnLightLoad);
     DDX_Control(dx, 1015, m_btn1A);
@@ -27,8 +25,7 @@ void CIJBDlg::DoDataExchange(CDataExchange& dx)
     DDV_MinMaxInt(dx, m_nRatedBurden, 1, 99);
 }
 
-bool CIJBDlg::OnInitDialog()
-{
+bool CIJBDlg::OnInitDialog() {
     CErrorPage::OnInitDialog();
     theApp().m_pIJBDlg = this;
     CheckRadio(1012);
@@ -36,14 +33,14 @@ bool CIJBDlg::OnInitDialog()
     return true;
 }
 
-void CIJBDlg::OnStart()
-{
+void CIJBDlg::OnStart() {
     if (!UpdateData(true))
         return;
     const int ratedSecondary = IsChecked(1016) ? 5 : 1;
     const int mode = IsChecked(1011) ? 1 : 0;
     ClearResults();
-    RunTest([this, ratedSecondary, mode](CDeviceLink& link) {
+    const auto sendParameters = [this, ratedSecondary, mode](CDeviceLink& link) {
         link.SendCTErrorParams(m_nRatedPrimary, ratedSecondary, m_nRatedBurden, mode);
-    }, 300);
+    };
+    RunTest(sendParameters, 300);
 }

@@ -8,7 +8,7 @@ class QRadioButton;
 // CT ratio and phase error (test kind 2) at 5 %, 20 %, 100 % and 120 % of the rated current.
 class CIJBDlg : public CErrorPage {
     Q_OBJECT
-public:
+  public:
     explicit CIJBDlg(QWidget* parent = nullptr);
 
     // Click of 1013: checks the entries, then runs the test.
@@ -21,10 +21,10 @@ public:
     QRadioButton* m_btn1A = nullptr;
     QRadioButton* m_btn5A = nullptr;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
 
-private:
+  private:
     Ui::Dlg135 ui;
 };

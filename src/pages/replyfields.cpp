@@ -7,16 +7,16 @@
 
 namespace tarvex {
 
-int SignedWord(const unsigned char* p) { return std::int16_t((p[0] << 8) | p[1]); }
+int SignedWord(const unsigned char* p) {
+    return std::int16_t((p[0] << 8) | p[1]);
+}
 
-QString FormatScaled(const unsigned char* word, double divisor, const char* format)
-{
+QString FormatScaled(const unsigned char* word, double divisor, const char* format) {
     return QString::asprintf(format, SignedWord(word) / divisor);
 }
 
 void ShowScaledWords(CDlgBase& page, const unsigned char* payload, int length,
-                     std::span<const ScaledWord> layout)
-{
+                     std::span<const ScaledWord> layout) {
     for (const ScaledWord& field : layout) {
         if (field.offset + 2 <= length)
             page.SetDlgItemText(field.id,
@@ -24,18 +24,18 @@ void ShowScaledWords(CDlgBase& page, const unsigned char* payload, int length,
     }
 }
 
-QString FormatSignMagnitude(unsigned char high, unsigned char low)
-{
+QString FormatSignMagnitude(unsigned char high, unsigned char low) {
     const int magnitude = ((high & 0x7F) << 8) | low;
     // Negating the integer keeps 0x8000 from printing as "-0.000".
     const int value = (high & 0x80) ? -magnitude : magnitude;
     return QString::asprintf("%0.3f", value / 1000.0);
 }
 
-QString PolarityText(unsigned char polarity) { return polarity == 1 ? "+" : "-"; }
+QString PolarityText(unsigned char polarity) {
+    return polarity == 1 ? "+" : "-";
+}
 
-QString RatedSecondaryText(int index)
-{
+QString RatedSecondaryText(int index) {
     static const std::array<const char*, 4> texts = {"100", "100/3", "100/sqrt(3)", "220"};
     if (index >= 0 && index < int(texts.size()))
         return texts[index];

@@ -24,22 +24,19 @@ constexpr int kResultIds[] = {1005, 1006, 1007, 1008, 1009};
 
 } // namespace
 
-CUBBDlg::CUBBDlg(QWidget* parent) : CTestPage(parent)
-{
+CUBBDlg::CUBBDlg(QWidget* parent) : CTestPage(parent) {
     ui.setupUi(this);
     connect(ui.id1013, &QPushButton::clicked, this, &CUBBDlg::OnStart);
     InitDialog();
 }
 
-void CUBBDlg::DoDataExchange(CDataExchange& dx)
-{
+void CUBBDlg::DoDataExchange(CDataExchange& dx) {
     DDX_Control(dx, 1014, m_cbRatedSecondary);
     DDX_Text(dx, 1004, m_nTestVoltage);
     DDV_MinMaxInt(dx, m_nTestVoltage, 10, 2500);
 }
 
-bool CUBBDlg::OnInitDialog()
-{
+bool CUBBDlg::OnInitDialog() {
     CTestPage::OnInitDialog();
     theApp().m_pUBBDlg = this;
     // Typed text picks no item (it is not added to the list), as in the original's combo.
@@ -49,8 +46,7 @@ bool CUBBDlg::OnInitDialog()
     return true;
 }
 
-void CUBBDlg::OnStart()
-{
+void CUBBDlg::OnStart() {
     if (!UpdateData(true))
         return;
     const int ratedSecondary = std::max(GetSelectedIndex(1014), 0);
@@ -61,13 +57,13 @@ void CUBBDlg::OnStart()
         return;
     }
     ClearResults();
-    RunTest([this, ratedSecondary](CDeviceLink& link) {
+    const auto sendParameters = [this, ratedSecondary](CDeviceLink& link) {
         link.SendPTRatioParams(m_nTestVoltage, ratedSecondary);
-    }, 500);
+    };
+    RunTest(sendParameters, 500);
 }
 
-void CUBBDlg::ShowRatioResult(const unsigned char* payload, int length)
-{
+void CUBBDlg::ShowRatioResult(const unsigned char* payload, int length) {
     tarvex::ShowScaledWords(*this, payload, length, kRatioLayout);
     if (kRatedSecondary < length)
         SetDlgItemText(1008, tarvex::RatedSecondaryText(payload[kRatedSecondary]));
@@ -75,16 +71,14 @@ void CUBBDlg::ShowRatioResult(const unsigned char* payload, int length)
         SetDlgItemText(1009, tarvex::PolarityText(payload[kPolarity]));
 }
 
-void CUBBDlg::BuildResultText()
-{
-    theApp().m_strReport = QString("一次：%1V\r\n二次：%2V\r\n变比：%3kV/%4V\r\n极性：%5")
-                               .arg(GetDlgItemText(1005), GetDlgItemText(1006),
-                                    GetDlgItemText(1007), GetDlgItemText(1008),
-                                    GetDlgItemText(1009));
+void CUBBDlg::BuildResultText() {
+    theApp().m_strReport =
+        QString("一次：%1V\r\n二次：%2V\r\n变比：%3kV/%4V\r\n极性：%5")
+            .arg(GetDlgItemText(1005), GetDlgItemText(1006), GetDlgItemText(1007),
+                 GetDlgItemText(1008), GetDlgItemText(1009));
 }
 
-void CUBBDlg::ClearResults()
-{
+void CUBBDlg::ClearResults() {
     for (const int id : kResultIds)
         SetDlgItemText(id, QString());
     UpdateData(false);

@@ -8,7 +8,7 @@ class QComboBox;
 // PT ratio and polarity (test kind 5): the voltage twin of the CT ratio page, without taps.
 class CUBBDlg : public CTestPage {
     Q_OBJECT
-public:
+  public:
     explicit CUBBDlg(QWidget* parent = nullptr);
 
     // Click of 1013: checks the entries and the instrument's voltage limit, then runs the test.
@@ -26,10 +26,10 @@ public:
     int m_nTestVoltage = 1000; // V
     QComboBox* m_cbRatedSecondary = nullptr;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
 
-private:
+  private:
     Ui::Dlg137 ui;
 };

@@ -5,15 +5,13 @@
 
 #include <algorithm>
 
-CUFHDlg::CUFHDlg(QWidget* parent) : CBurdenPage(parent)
-{
+CUFHDlg::CUFHDlg(QWidget* parent) : CBurdenPage(parent) {
     ui.setupUi(this);
     connect(ui.id1013, &QPushButton::clicked, this, &CUFHDlg::OnStart);
     InitDialog();
 }
 
-bool CUFHDlg::OnInitDialog()
-{
+bool CUFHDlg::OnInitDialog() {
     CBurdenPage::OnInitDialog();
     theApp().m_pUFHDlg = this;
     ui.id1014->setInsertPolicy(QComboBox::NoInsert);
@@ -22,8 +20,7 @@ bool CUFHDlg::OnInitDialog()
     return true;
 }
 
-void CUFHDlg::OnStart()
-{
+void CUFHDlg::OnStart() {
     const int ratedSecondary = std::max(GetSelectedIndex(1014), 0);
     ClearResults();
     RunTest([ratedSecondary](CDeviceLink& link) { link.SendPTBurdenParams(ratedSecondary); }, 300);

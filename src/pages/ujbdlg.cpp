@@ -12,8 +12,7 @@ namespace {
 constexpr int kResultIds[] = {1006, 1008, 1010, 1007, 1009, 1014};
 } // namespace
 
-CUJBDlg::CUJBDlg(QWidget* parent) : CErrorPage(parent, kResultIds)
-{
+CUJBDlg::CUJBDlg(QWidget* parent) : CErrorPage(parent, kResultIds) {
     ui.setupUi(this);
     PromoteRatedPrimaryEntry();
     connect(ui.id1013, &QPushButton::clicked, this, &CUJBDlg::OnStart);
@@ -22,8 +21,7 @@ CUJBDlg::CUJBDlg(QWidget* parent) : CErrorPage(parent, kResultIds)
 
 // The template has a plain entry at 1004; the numeric entry takes its place, name, label and
 // position in the tab order.
-void CUJBDlg::PromoteRatedPrimaryEntry()
-{
+void CUJBDlg::PromoteRatedPrimaryEntry() {
     QLineEdit* plain = ui.id1004;
     auto* numeric = new CFwNumEdt(plain->parentWidget());
     numeric->setObjectName(plain->objectName());
@@ -35,8 +33,7 @@ void CUJBDlg::PromoteRatedPrimaryEntry()
     ui.id1004 = numeric;
 }
 
-void CUJBDlg::DoDataExchange(CDataExchange& dx)
-{
+void CUJBDlg::DoDataExchange(CDataExchange& dx) {
     DDX_Control(dx, 1011, m_btnFullLoad);
     DDX_Control(dx, 1012, m_btnLightLoad);
     DDX_Control(dx, 1004, m_editRatedPrimary);
@@ -45,8 +42,7 @@ void CUJBDlg::DoDataExchange(CDataExchange& dx)
     DDV_MinMaxInt(dx, m_nRatedBurden, 1, 99);
 }
 
-bool CUJBDlg::OnInitDialog()
-{
+bool CUJBDlg::OnInitDialog() {
     CErrorPage::OnInitDialog();
     theApp().m_pUJBDlg = this;
     ui.id1018->setInsertPolicy(QComboBox::NoInsert);
@@ -58,8 +54,7 @@ bool CUJBDlg::OnInitDialog()
     return true;
 }
 
-void CUJBDlg::OnStart()
-{
+void CUJBDlg::OnStart() {
     if (!UpdateData(true))
         return;
     // The float against the double bounds: an entered 0.1 is stored slightly above 0.1 and passes.
@@ -72,7 +67,8 @@ void CUJBDlg::OnStart()
     const int ratedSecondary = std::max(GetSelectedIndex(1018), 0);
     const int mode = IsChecked(1011) ? 1 : 0;
     ClearResults();
-    RunTest([this, tenthsKv, ratedSecondary, mode](CDeviceLink& link) {
+    const auto sendParameters = [this, tenthsKv, ratedSecondary, mode](CDeviceLink& link) {
         link.SendPTErrorParams(tenthsKv, ratedSecondary, m_nRatedBurden, mode);
-    }, 300);
+    };
+    RunTest(sendParameters, 300);
 }

@@ -9,7 +9,7 @@ class QRadioButton;
 // PT ratio and phase error (test kind 6) at 80 %, 100 % and 120 % of the rated voltage.
 class CUJBDlg : public CErrorPage {
     Q_OBJECT
-public:
+  public:
     explicit CUJBDlg(QWidget* parent = nullptr);
 
     // Click of 1013: checks the entries and the 0.1..220 kV range, then runs the test.
@@ -21,11 +21,11 @@ public:
     QRadioButton* m_btnFullLoad = nullptr;
     QRadioButton* m_btnLightLoad = nullptr;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
 
-private:
+  private:
     void PromoteRatedPrimaryEntry();
 
     Ui::Dlg138 ui;

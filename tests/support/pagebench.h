@@ -24,9 +24,8 @@ using Bytes = std::vector<std::uint8_t>;
 // clock and the message-box recorder. Replies the instrument sends are read but go nowhere;
 // tests of the result handlers call them directly, and the end-to-end tests use the main frame.
 class PageBench {
-public:
-    PageBench()
-    {
+  public:
+    PageBench() {
         tarvex::InitResources();
         app.m_pLink = new CDeviceLink(&target); // the application object deletes it
         app.m_pLink->Open(1, 9600);
@@ -34,8 +33,7 @@ public:
     }
 
     // Every frame the program wrote, split at AA 55 (an F2/F3 frame keeps its trailing 00).
-    std::vector<Bytes> Frames() const
-    {
+    std::vector<Bytes> Frames() const {
         const Bytes written = port.Written();
         std::vector<Bytes> frames;
         for (std::size_t i = 0; i < written.size(); ++i) {
@@ -49,8 +47,7 @@ public:
 
     // Milliseconds between the instrument's receiving the first frame of command `first` and
     // the first of `second`; nullopt when either never came.
-    std::optional<std::int64_t> GapMs(std::uint8_t first, std::uint8_t second) const
-    {
+    std::optional<std::int64_t> GapMs(std::uint8_t first, std::uint8_t second) const {
         std::optional<std::int64_t> a, b;
         for (const sim::LogEntry& entry : engine.Log()) {
             if (entry.kind != sim::LogEntry::Kind::Received)
@@ -67,22 +64,20 @@ public:
 
     // Clicks the start button of a page as the operator would (the main frame enables it
     // after the handshake).
-    static void Start(QWidget* page)
-    {
+    static void Start(QWidget* page) {
         auto* button = page->findChild<QPushButton*>("id1013");
         button->setEnabled(true);
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    static void Type(QWidget* page, const char* entryName, const QString& text)
-    {
+    static void Type(QWidget* page, const char* entryName, const QString& text) {
         auto* entry = page->findChild<QLineEdit*>(entryName);
         entry->clear();
         QTest::keyClicks(entry, text);
     }
 
     class NullTarget : public CReplyTarget {
-    public:
+      public:
         long OnDeviceReply() override { return 0; }
     };
 
@@ -96,8 +91,7 @@ public:
 };
 
 // The frame AA 55 command payload 0D 0A.
-inline Bytes Frame(std::uint8_t command, Bytes payload)
-{
+inline Bytes Frame(std::uint8_t command, Bytes payload) {
     Bytes frame{0xAA, 0x55, command};
     frame.insert(frame.end(), payload.begin(), payload.end());
     frame.push_back(0x0D);
