@@ -1,8 +1,12 @@
 // The CT and PT excitation pages: the result reply, the start sequence with its checks, the
 // history view, the chart, the report text and the data file read back.
+#include "app/mainfrm.h"
+#include "controls/fwnumedt.h"
+#include "controls/ltree.h"
 #include "history/reportfile.h"
 #include "pages/gbktext.h"
 #include "pages/ivadlg.h"
+#include "pages/iwcdlg.h"
 #include "pages/uvadlg.h"
 #include "platform/filedialogrecorder.h"
 #include "support/pagebench.h"
@@ -17,6 +21,8 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+
+#include <memory>
 
 namespace {
 
@@ -686,4 +692,163 @@ TEST_F(CtDataFile, TextEndsAtTheFirstNulByte)
     file += QByteArray("\0", 1) + "0.200\t40.0\r\n";
     Open(Write("nul.txt", file));
     EXPECT_EQ(List()->topLevelItemCount(), 1);
+}
+
+// --- Whole tests against the simulated instrument -------------------------------------------
+
+namespace {
+
+// The program as the operator runs it, connected to the simulated instrument, on the virtual
+// clock; the main frame's dispatcher hands the replies to the pages.
+class ExcitationEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tarvex::InitResources();
+        app = std::make_unique<CTarvexApp>();
+        ASSERT_TRUE(app->InitInstance());
+        frame = app->m_pMainWnd;
+        frame->OnConnect();
+        ASSERT_TRUE(app->m_pLink->m_bConnected);
+        boxes.clear();
+    }
+    void TearDown() override
+    {
+        app->ExitInstance();
+        app.reset();
+    }
+
+    // Chooses the test in the tree and presses the start button that the handshake enabled.
+    void Run(int kind, CExcitationPage* page)
+    {
+        frame->m_LTree->SelectTest(kind);
+        ASSERT_EQ(engine.TestKind(), CDeviceLink::TestKindCode(kind));
+        auto* start = page->findChild<QPushButton*>("id1009");
+        ASSERT_TRUE(start->isEnabled());
+        engine.ClearLog();
+        QTest::mouseClick(start, Qt::LeftButton);
+    }
+    // When the instrument received the first frame of each command, in order.
+    std::vector<std::pair<std::uint8_t, std::int64_t>> Received() const
+    {
+        std::vector<std::pair<std::uint8_t, std::int64_t>> received;
+        for (const sim::LogEntry& entry : engine.Log())
+            if (entry.kind == sim::LogEntry::Kind::Received)
+                received.emplace_back(entry.code, entry.timeMs);
+        return received;
+    }
+    static int Rows(const CExcitationPage* page) { return page->m_list->topLevelItemCount(); }
+    static QStringList AllRows(const CExcitationPage* page)
+    {
+        QStringList rows;
+        for (int r = 0; r < Rows(page); ++r) {
+            QTreeWidgetItem* item = page->m_list->topLevelItem(r);
+            rows << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
+        }
+        return rows;
+    }
+    // Save with the operator entering name; the bytes of the file it wrote.
+    QByteArray Save(const QString& name)
+    {
+        dialogs.setAnswer(dir.filePath(name));
+        frame->OnFileSave();
+        QFile file(dir.filePath(name + ".txt"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    tarvex::VirtualClock clock;
+    tarvex::ScopedClock useClock{clock};
+    tarvex::MessageBoxRecorder boxes;
+    tarvex::FileDialogRecorder dialogs;
+    QTemporaryDir dir;
+    sim::Engine engine;
+    sim::ScopedSimPort port{engine};
+    std::unique_ptr<CTarvexApp> app;
+    CMainFrame* frame = nullptr;
+};
+
+} // namespace
+
+TEST_F(ExcitationEndToEnd, CtTestIsShownSavedReopenedAndGivesAnErrorCurve)
+{
+    CIVADlg* page = app->m_pIVADlg;
+    Run(0, page);
+
+    const auto received = Received();
+    ASSERT_GE(received.size(), 3u);
+    EXPECT_EQ(received[0].first, 0xED);
+    EXPECT_EQ(received[1].first, 0xEB);
+    EXPECT_EQ(received[1].second - received[0].second, 500);
+    EXPECT_EQ(received[2].first, 0xF6); // the dispatcher's answer to the test-finished reply
+    EXPECT_EQ(received[2].second - received[1].second, 10000);
+    EXPECT_EQ(received.size(), 3u);     // no polls: the result came
+
+    ASSERT_EQ(Rows(page), 31); // the origin and the 30 points of the instrument
+    EXPECT_EQ(page->m_Points.size(), 30u);
+    EXPECT_EQ(app->m_CurveCurrents.size(), 31);
+    EXPECT_TRUE(page->GetDlgItemText(1033).startsWith("U = "));
+    EXPECT_NE(page->m_fKneeVoltage, 0);
+    const QStringList shown = AllRows(page);
+    const QString kneeVoltage = page->GetDlgItemText(1033);
+    const QString kneeCurrent = page->GetDlgItemText(1034);
+
+    const QByteArray saved = Save("ct");
+    ASSERT_EQ(dialogs.calls().size(), 1u);
+    EXPECT_EQ(dialogs.calls()[0].suggestedName, "CT伏安特性");
+    app->m_strReport.clear();
+    page->BuildResultText();
+    EXPECT_EQ(saved, tarvex::ToGbk(app->m_strReport));
+
+    page->ClearResults();
+    dialogs.setAnswer(dir.filePath("ct.txt"));
+    page->OnOpenData();
+    EXPECT_EQ(AllRows(page), shown);
+    EXPECT_EQ(page->GetDlgItemText(1033), kneeVoltage);
+    EXPECT_EQ(page->GetDlgItemText(1034), kneeCurrent);
+
+    CIWCDlg* window = frame->m_pErrorCurveDlg;
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->isVisible());
+    QTest::mouseClick(page->findChild<QPushButton*>("id1016"), Qt::LeftButton);
+    EXPECT_TRUE(window->isVisible());
+    window->m_edtZ2->setText("0");
+    QTest::mouseClick(window->findChild<QPushButton*>("id1013"), Qt::LeftButton);
+    EXPECT_GT(window->m_list->topLevelItemCount(), 0);
+    EXPECT_GT(window->m_nMaxImpedance, 0);
+    EXPECT_EQ(window->m_nMaxMultiple % 4, 0);
+    EXPECT_EQ(window->m_ErrorPoints.size(), size_t(window->m_list->topLevelItemCount()));
+    EXPECT_TRUE(boxes.calls().empty());
+}
+
+TEST_F(ExcitationEndToEnd, PtTestWaitsItsTimeAndTheErrorCurveTakesItsData)
+{
+    Run(0, app->m_pIVADlg);
+    CUVADlg* page = app->m_pUVADlg;
+    Run(4, page);
+
+    const auto received = Received();
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[0].first, 0xED);
+    EXPECT_EQ(received[1].second - received[0].second, 300);
+    EXPECT_EQ(received[2].first, 0xF6);
+    EXPECT_EQ(received[2].second - received[1].second, 35000);
+    ASSERT_EQ(Rows(page), 31);
+    EXPECT_EQ(Rows(app->m_pIVADlg), 31); // the CT page keeps its own result
+
+    const QByteArray saved = Save("pt");
+    EXPECT_EQ(dialogs.calls().back().suggestedName, "PT伏安特性");
+    EXPECT_TRUE(saved.contains(tarvex::ToGbk("测试电压：200V\r\n")));
+
+    // Opened from the CT page, the window still computes from the PT curve on show.
+    app->m_CurveCurrents.clear();
+    app->m_CurveVoltages.clear();
+    dialogs.setAnswer(dir.filePath("pt.txt"));
+    page->OnOpenData();
+    const QList<float> ptCurrents = app->m_CurveCurrents;
+    app->m_pIVADlg->OnErrorCurve();
+    CIWCDlg* window = frame->m_pErrorCurveDlg;
+    window->OnCalcErrorCurve();
+    const int ptRows = window->m_list->topLevelItemCount();
+    EXPECT_GT(ptRows, 0);
+    EXPECT_EQ(app->m_CurveCurrents, ptCurrents);
 }
