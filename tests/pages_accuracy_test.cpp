@@ -96,17 +96,6 @@ TEST_F(CtErrorPage, ShortResultShowsOnlyTheWholeValues) {
     }
 }
 
-TEST_F(PtErrorPage, ShortResultShowsOnlyTheWholeValues) {
-    const Bytes payload = Payload(6);
-    for (const int length : {0, 3, 11}) {
-        SCOPED_TRACE(length);
-        page.ClearResults();
-        page.ShowErrorResult(payload.data(), length);
-        for (int i = 0; i < 6; ++i)
-            EXPECT_EQ(Text(kPtIds[i]), 2 * i + 2 <= length ? Expected(i) : "") << kPtIds[i];
-    }
-}
-
 TEST_F(CtErrorPage, InitialisationChoosesLightLoadAndFiveAmperes) {
     EXPECT_EQ(bench.app.m_pIJBDlg, &page);
     EXPECT_TRUE(page.IsChecked(1012));

@@ -282,17 +282,14 @@ TEST_F(CtRatioPage, CurrentAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
         } else {
             ASSERT_EQ(bench.boxes.calls().size(), 1u);
             EXPECT_EQ(bench.boxes.calls()[0].text, c.message);
+            // The limit is the page's own message; the range checks are the framework's.
+            const bool limit = c.message.startsWith("一次侧");
+            EXPECT_EQ(bench.boxes.calls()[0].caption, limit ? "系统提示" : "Tarvex");
+            if (limit) {
+                EXPECT_EQ(bench.boxes.calls()[0].style, MB_OK | MB_ICONINFORMATION);
+            }
         }
     }
-}
-
-TEST_F(CtRatioPage, LimitMessageIsASystemPromptWithInformationIcon) {
-    bench.app.m_nMaxTestCurrent = 600;
-    PageBench::Type(&page, "id1004", "601");
-    PageBench::Start(&page);
-    ASSERT_EQ(bench.boxes.calls().size(), 1u);
-    EXPECT_EQ(bench.boxes.calls()[0].caption, "系统提示");
-    EXPECT_EQ(bench.boxes.calls()[0].style, MB_OK | MB_ICONINFORMATION);
 }
 
 TEST_F(CtRatioPage, StartEmptiesTheTapList) {

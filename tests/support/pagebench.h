@@ -19,6 +19,18 @@
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The frames of what the program wrote, split at AA 55 (an F2/F3 frame keeps its trailing 00).
+inline std::vector<Bytes> SplitFrames(const Bytes& written) {
+    std::vector<Bytes> frames;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (i + 1 < written.size() && written[i] == 0xAA && written[i + 1] == 0x55)
+            frames.emplace_back();
+        if (!frames.empty())
+            frames.back().push_back(written[i]);
+    }
+    return frames;
+}
+
 // A page under test with everything it talks to: the application object, a link opened on the
 // simulated instrument (handshake flag already set, so guarded commands go out), the virtual
 // clock and the message-box recorder. Replies the instrument sends are read but go nowhere;
@@ -32,18 +44,8 @@ class PageBench {
         app.m_pLink->m_bConnected = 1;
     }
 
-    // Every frame the program wrote, split at AA 55 (an F2/F3 frame keeps its trailing 00).
-    std::vector<Bytes> Frames() const {
-        const Bytes written = port.Written();
-        std::vector<Bytes> frames;
-        for (std::size_t i = 0; i < written.size(); ++i) {
-            if (i + 1 < written.size() && written[i] == 0xAA && written[i + 1] == 0x55)
-                frames.emplace_back();
-            if (!frames.empty())
-                frames.back().push_back(written[i]);
-        }
-        return frames;
-    }
+    // Every frame the program wrote.
+    std::vector<Bytes> Frames() const { return SplitFrames(port.Written()); }
 
     // Milliseconds between the instrument's receiving the first frame of command `first` and
     // the first of `second`; nullopt when either never came.
