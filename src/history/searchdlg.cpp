@@ -1,0 +1,303 @@
+#include "searchdlg.h"
+
+#include "app/mainfrm.h"
+#include "app/tarvexapp.h"
+#include "controls/ltree.h"
+#include "devicelink.h"
+#include "platform/clock.h"
+#include "platform/fonts.h"
+#include "ui_dlg151_search.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+
+namespace {
+
+constexpr int kDotPeriodMs = 200;
+constexpr int kPauseAfterFetchMs = 2000;
+constexpr int kPauseStepMs = 100; // how soon a paused worker notices a stop
+constexpr int kListHead = 2;      // count N
+constexpr int kListEntry = 6;     // year, month, day, line, group, phase
+constexpr int kRecordHead = 44;   // time, texts, knee, settings, n
+constexpr int kColumnWidth = 100;
+const char* const kDoneText = "搜索完毕，数据已上传";
+
+// The list font, made once and kept for the program's lifetime.
+const QFont& ListFont() {
+    static const QFont font = tarvex::SongFont(16);
+    return font;
+}
+
+int SignedWord(const unsigned char* p) {
+    return static_cast<std::int16_t>((p[0] << 8) | p[1]);
+}
+int UnsignedWord(const unsigned char* p) {
+    return (p[0] << 8) | p[1];
+}
+
+QString SingleByteText(const unsigned char* p, int count) {
+    return QString::fromLatin1(reinterpret_cast<const char*>(p), count);
+}
+
+// A voltage sample in tenths of a volt brought to a multiple of 5 toward zero (C++'s
+// remainder takes the dividend's sign), so that a CT curve moves in steps of 0.5 V.
+int CutToHalfVolts(int tenths) {
+    return tenths - tenths % 5;
+}
+
+} // namespace
+
+CSearchDlg::CSearchDlg(QWidget* owner) : CDialog(owner), ui(std::make_unique<Ui::Dlg151>()) {
+    ui->setupUi(this);
+    m_SearchList = ui->id1003;
+    m_btnOK = ui->id1;
+    m_btnExit = ui->id2;
+    m_StatusText = ui->id1022;
+    m_timer = new QTimer(this);
+    m_timer->setInterval(kDotPeriodMs);
+    connect(m_timer, &QTimer::timeout, this, &CSearchDlg::OnTimer);
+    InitDialog();
+}
+
+CSearchDlg::~CSearchDlg() {
+    StopUpload();
+    if (theApp().m_pSearchDlg == this)
+        theApp().m_pSearchDlg = nullptr;
+}
+
+bool CSearchDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    theApp().m_pSearchDlg = this;
+
+    const QStringList columns{"索引", "日期", "编号", "组号", "相序"};
+    m_SearchList->setFont(ListFont());
+    m_SearchList->setColumnCount(columns.size());
+    m_SearchList->setHeaderLabels(columns);
+    for (int column = 0; column < columns.size(); ++column) {
+        m_SearchList->setColumnWidth(column, kColumnWidth);
+        m_SearchList->headerItem()->setTextAlignment(column, Qt::AlignCenter);
+    }
+    m_SearchList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_SearchList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_SearchList->header()->setSectionsMovable(true);
+    m_SearchList->header()->setStretchLastSection(false);
+    // Grid lines between the cells, as the list control's grid style draws them.
+    m_SearchList->setStyleSheet("QTreeView::item { border-right: 1px solid #c0c0c0;"
+                                " border-bottom: 1px solid #c0c0c0; }");
+    return true;
+}
+
+CRecordArray& CSearchDlg::Records() const {
+    return m_nRecordKind == 1 ? theApp().m_PTRecords : theApp().m_CTRecords;
+}
+
+void CSearchDlg::AddListRow(int index, const QString& date, int line, int group,
+                            unsigned char phase) {
+    auto* row = new QTreeWidgetItem(m_SearchList);
+    const QString texts[] = {QString::asprintf("%d", index + 1), date,
+                             QString::asprintf("%d", line), QString::asprintf("%d", group),
+                             QString::asprintf("%X", phase)};
+    for (int column = 0; column < 5; ++column) {
+        row->setText(column, texts[column]);
+        row->setTextAlignment(column, Qt::AlignCenter);
+    }
+}
+
+void CSearchDlg::OnRecordList(const unsigned char* payload, int length) {
+    m_SearchList->clear();
+    if (!payload || length < kListHead)
+        return;
+    const int claimed = SignedWord(payload);
+    if (claimed <= 0)
+        return;
+    const int count = std::min(claimed, (length - kListHead) / kListEntry);
+
+    CRecordArray& records = Records();
+    unsigned char phase = 0;
+    for (int i = 0; i < count; ++i) {
+        const unsigned char* entry = payload + kListHead + kListEntry * i;
+        const QString date = QString::asprintf("%02d-%02d-%02d", entry[0], entry[1], entry[2]);
+        const unsigned char code = entry[5];
+        // An unknown code repeats the previous record's phase; the first record has none to
+        // repeat and stores its own code plus 10, as the known codes do.
+        if (code <= 2 || i == 0)
+            phase = static_cast<unsigned char>(code + 10);
+        AddListRow(i, date, entry[3], entry[4], phase);
+
+        if (records.size() < i + 1)
+            records.append(tagTESTRECORD{});
+        tagTESTRECORD& rec = records[i];
+        rec.strDate = date;
+        rec.byLineNo = entry[3];
+        rec.byGroupNo = entry[4];
+        rec.byPhase = phase;
+    }
+}
+
+void CSearchDlg::OnRecordData(const unsigned char* payload, int length) {
+    CRecordArray& records = Records();
+    if (!payload || length < kRecordHead || m_nCurrentIndex < 0 ||
+        m_nCurrentIndex >= records.size())
+        return;
+    const bool pt = m_nRecordKind == 1;
+    tagTESTRECORD& rec = records[m_nCurrentIndex];
+
+    const unsigned char* t = payload;
+    rec.strTestTime =
+        QString::asprintf("%02d-%02d-%02d %02d:%02d:%02d", t[0], t[1], t[2], t[3], t[4], t[5]);
+    rec.strText1 = SingleByteText(payload + 6, 10);
+    rec.strText2 = SingleByteText(payload + 16, 10);
+    rec.strText3 = SingleByteText(payload + 26, 10);
+    const int kneeVoltage = UnsignedWord(payload + 36);
+    const int kneeCurrent = UnsignedWord(payload + 38);
+    rec.fKneeVoltage = static_cast<float>(pt ? kneeVoltage : kneeVoltage / 25.0);
+    rec.fKneeCurrent = static_cast<float>(pt ? kneeCurrent : kneeCurrent / 600.0);
+    rec.nTestVoltage = static_cast<std::int16_t>(SignedWord(payload + 40));
+    rec.nTestCurrent = payload[42];
+
+    const int n = std::min<int>(payload[43], (length - kRecordHead) / 4);
+    const unsigned char* currents = payload + kRecordHead;
+    const unsigned char* voltages = currents + 2 * n;
+    rec.arrCurrent.clear();
+    rec.arrVoltage.clear();
+    for (int j = 0; j < n; ++j) {
+        const int voltage = SignedWord(voltages + 2 * j);
+        rec.arrCurrent.append(static_cast<float>(SignedWord(currents + 2 * j) / 1000.0));
+        rec.arrVoltage.append(static_cast<float>((pt ? voltage : CutToHalfVolts(voltage)) / 10.0));
+    }
+}
+
+void CSearchDlg::OnTimer() {
+    const QString dot = QStringLiteral("·");
+    QString text;
+    if (m_nDotCount == 0) {
+        text = QString("正在搜索，请等待%1").arg(dot);
+        m_nDotCount = 1;
+    } else if (m_nDotCount == 1) {
+        text = QString("正在搜索，请等待%1%2").arg(dot, dot);
+        m_nDotCount = 2;
+    } else {
+        text = QString("正在搜索，请等待%1%2%3").arg(dot, dot, dot);
+        m_nDotCount = 0;
+    }
+    SetDlgItemText(1022, text);
+}
+
+void CSearchDlg::OnOK() {
+    if (m_bUploading)
+        return;
+    m_pMainFrame = theApp().m_pMainWnd;
+    m_jobs = SelectedJobs();
+    m_nUploadKind = m_nRecordKind;
+    m_pUploadLink = theApp().m_pLink;
+    BeginUpload();
+    if (m_jobs.empty()) {
+        m_bCompleted = true;
+        EndUpload();
+        return;
+    }
+    m_bStop = false;
+    m_bCompleted = false;
+    m_bWorkerDone = false;
+    m_worker = std::thread(&CSearchDlg::SearchThreadProc, this);
+}
+
+void CSearchDlg::OnCancel() {
+    hide();
+}
+
+std::vector<CSearchDlg::Job> CSearchDlg::SelectedJobs() const {
+    std::vector<Job> jobs;
+    for (int row = 0; row < m_SearchList->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = m_SearchList->topLevelItem(row);
+        if (item->isSelected())
+            jobs.push_back({row, item->text(0)});
+    }
+    return jobs;
+}
+
+void CSearchDlg::BeginUpload() {
+    m_bUploading = true;
+    m_timer->start();
+    m_btnOK->setEnabled(false);
+    m_btnExit->setEnabled(false);
+}
+
+// GUI thread: after the worker has finished (posted by it), or from StopUpload. Runs once per
+// upload.
+void CSearchDlg::EndUpload() {
+    if (m_worker.joinable())
+        m_worker.join();
+    if (!m_bUploading)
+        return;
+    m_timer->stop();
+    SetDlgItemText(1022, m_bCompleted ? QString(kDoneText) : QString());
+    m_btnOK->setEnabled(true);
+    m_btnExit->setEnabled(true);
+    m_bUploading = false;
+    theApp().OnUploadEnded();
+}
+
+void CSearchDlg::StopUpload() {
+    if (!m_worker.joinable())
+        return;
+    m_bStop = true;
+    // The worker may be waiting for this thread (its own calls, or the link handing a reply to
+    // the main frame), so keep serving posted calls until it is done.
+    while (!m_bWorkerDone) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        if (!m_bWorkerDone)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EndUpload();
+}
+
+void CSearchDlg::AddTreeChild(const Job& job) {
+    CLTree* tree = m_pMainFrame ? m_pMainFrame->m_LTree : nullptr;
+    if (tree && !tree->HasHistoryItem(m_nUploadKind, job.number))
+        tree->AddHistoryItem(m_nUploadKind, job.number);
+}
+
+template <typename Fn> bool CSearchDlg::OnGuiThread(Fn fn) {
+    if (m_bStop)
+        return false;
+    QMetaObject::invokeMethod(this, std::move(fn), Qt::BlockingQueuedConnection);
+    return true;
+}
+
+void CSearchDlg::PauseUnlessStopped(int ms) {
+    for (int left = ms; left > 0 && !m_bStop; left -= kPauseStepMs)
+        Sleep(std::min(left, kPauseStepMs));
+}
+
+// The worker: for each selected row the tree child (added before the fetch, kept even if no
+// record comes), the record request and the pause the instrument needs between requests.
+void CSearchDlg::SearchThreadProc(CSearchDlg* dlg) {
+    std::size_t fetched = 0;
+    for (const Job& job : dlg->m_jobs) {
+        const bool going = dlg->OnGuiThread([dlg, &job] {
+            dlg->AddTreeChild(job);
+            dlg->m_nCurrentIndex = job.row;
+        });
+        if (!going || dlg->m_bStop)
+            break;
+        if (dlg->m_pUploadLink)
+            dlg->m_pUploadLink->RequestHistoryRecord(dlg->m_nUploadKind,
+                                                     static_cast<unsigned short>(job.row + 1));
+        ++fetched;
+        dlg->PauseUnlessStopped(kPauseAfterFetchMs);
+    }
+    dlg->m_bCompleted = fetched == dlg->m_jobs.size();
+    QMetaObject::invokeMethod(
+        dlg, [dlg] { dlg->EndUpload(); }, Qt::QueuedConnection);
+    dlg->m_bWorkerDone = true;
+}

@@ -1,0 +1,105 @@
+#pragma once
+#include "app/testrecord.h"
+#include "platform/dialog.h"
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class CDeviceLink;
+class CMainFrame;
+class QLabel;
+class QPushButton;
+class QTimer;
+class QTreeWidget;
+namespace Ui {
+class Dlg151;
+}
+
+// The history dialog "搜索历史数据": the instrument's list of stored CT or PT records, and the
+// upload of the selected ones into the application's record lists and the tree.
+//
+// Threads: every member function is for the GUI thread. The upload runs SearchThreadProc on a
+// worker of its own; the worker never touches a widget (it reaches the tree, the buttons and
+// the status text through blocking queued calls onto this dialog) and holds the link alone
+// until the upload ends. The record replies it provokes are parsed here on the GUI thread, by
+// the main frame's dispatcher, while the worker waits in the link.
+class CSearchDlg : public CDialog {
+  public:
+    // Modeless: the owner (the main frame) shows it with show(). Registers itself as
+    // theApp().m_pSearchDlg.
+    explicit CSearchDlg(QWidget* owner = nullptr);
+    ~CSearchDlg() override;
+
+    // The payload of a list reply (0xE4 / 0xE6) and the number of bytes that arrived from it
+    // on: count N, then six bytes a record. A count past the bytes that arrived is cut to the
+    // records that arrived.
+    void OnRecordList(const unsigned char* payload, int length);
+    // The payload of a record reply (0xE5 / 0xE7) for record m_nCurrentIndex: time, texts,
+    // knee, settings, n currents, n voltages. A payload shorter than its 44-byte head is
+    // ignored; a count n past the bytes that arrived is cut to the points that arrived.
+    void OnRecordData(const unsigned char* payload, int length);
+
+    bool IsUploading() const { return m_bUploading; }
+    // Asks the worker to stop after the step it is in and waits for it, serving its calls onto
+    // this thread meanwhile (user input stays held back). Afterwards the dialog is idle with
+    // its buttons enabled. Does nothing when no upload runs.
+    void StopUpload();
+
+    // Timer 1's tick: the next frame of "正在搜索，请等待" with one, two or three dots.
+    void OnTimer();
+
+    QTreeWidget* m_SearchList = nullptr; // 1003
+    int m_nRecordKind = 0;               // 0 CT, 1 PT
+    int m_nCurrentIndex = 0;             // row of the record being fetched
+    int m_nDotCount = 0;
+    QPushButton* m_btnOK = nullptr;   // 1 "确定"
+    QPushButton* m_btnExit = nullptr; // 2 "退出"
+    QLabel* m_StatusText = nullptr;   // 1022
+    CMainFrame* m_pMainFrame = nullptr;
+
+  protected:
+    bool OnInitDialog() override;
+    // "确定": starts the upload of the selected rows. The dialog stays open.
+    void OnOK() override;
+    // "退出": hides the dialog; a running upload goes on.
+    void OnCancel() override;
+
+  private:
+    // One selected row: its index and its column-0 text (the record's one-based number).
+    struct Job {
+        int row;
+        QString number;
+    };
+
+    static void SearchThreadProc(CSearchDlg* dlg);
+    // Runs fn on the GUI thread and waits for it; false (fn not run) once a stop was asked.
+    template <typename Fn> bool OnGuiThread(Fn fn);
+    // Waits ms on the platform clock in short steps, ending early when a stop is asked.
+    void PauseUnlessStopped(int ms);
+
+    std::vector<Job> SelectedJobs() const;
+    void AddTreeChild(const Job& job);
+    void BeginUpload();
+    void EndUpload();
+    CRecordArray& Records() const;
+    void AddListRow(int index, const QString& date, int line, int group, unsigned char phase);
+
+    // Held by pointer so that users of this header need not see the generated form class.
+    std::unique_ptr<Ui::Dlg151> ui;
+    QTimer* m_timer = nullptr;
+
+    // Upload state. m_bUploading, m_worker: GUI thread. The jobs, kind and link are set before
+    // the worker starts and only read by it afterwards.
+    bool m_bUploading = false;
+    std::thread m_worker;
+    std::vector<Job> m_jobs;
+    int m_nUploadKind = 0;
+    CDeviceLink* m_pUploadLink = nullptr;
+    std::atomic<bool> m_bStop{false};
+    std::atomic<bool> m_bCompleted{false};
+    std::atomic<bool> m_bWorkerDone{false};
+};
