@@ -26,16 +26,14 @@ namespace {
 const QString kReport = QString::fromUtf8("测试时间：2024-05-17 10:11:12\r\n测试电压：200V\r\n"
                                           "I(A)\tU(V)\r\n0.000\t0.0\r\n0.100\t100.0\r\n");
 
-QByteArray ReadAll(const QString& path)
-{
+QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
 
-TEST(ReportName, SuggestionTakesTheItemOrBuildsARecordName)
-{
+TEST(ReportName, SuggestionTakesTheItemOrBuildsARecordName) {
     const struct {
         const char* item;
         const char* parent;
@@ -45,7 +43,7 @@ TEST(ReportName, SuggestionTakesTheItemOrBuildsARecordName)
         {"7", "CT历史数据", "CT007"},
         {"12", "PT历史数据", "PT012"},
         {"999", "PT历史数据", "PT999"},
-        {"1000", "PT历史数据", "1000"}, // four bytes: an ordinary item
+        {"1000", "PT历史数据", "1000"},         // four bytes: an ordinary item
         {"直流", "互感器综合参数测试", "直流"}, // two characters, four GBK bytes
         {"直", "互感器综合参数测试", "互感000"},
     };
@@ -53,29 +51,28 @@ TEST(ReportName, SuggestionTakesTheItemOrBuildsARecordName)
         EXPECT_EQ(SuggestedReportName(c.item, c.parent), QString::fromUtf8(c.suggested)) << c.item;
 }
 
-TEST(ReportName, TxtIsAppendedUnlessTheNameEndsInIt)
-{
+TEST(ReportName, TxtIsAppendedUnlessTheNameEndsInIt) {
     const struct {
         const char* chosen;
         const char* stored;
     } cases[] = {
-        {"/d/result", "/d/result.txt"},     {"/d/result.txt", "/d/result.txt"},
-        {"/d/a.txt.b", "/d/a.txt.b.txt"},   {"/d/RESULT.TXT", "/d/RESULT.TXT"},
-        {"/d/a.txt/b", "/d/a.txt/b.txt"},   {"/d/x.Txt", "/d/x.Txt"},
+        {"/d/result", "/d/result.txt"},   {"/d/result.txt", "/d/result.txt"},
+        {"/d/a.txt.b", "/d/a.txt.b.txt"}, {"/d/RESULT.TXT", "/d/RESULT.TXT"},
+        {"/d/a.txt/b", "/d/a.txt/b.txt"}, {"/d/x.Txt", "/d/x.Txt"},
         {"/d/txt", "/d/txt.txt"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(WithTxtExtension(c.chosen), c.stored) << c.chosen;
 }
 
-TEST(ReportFile, BytesAreTheGbkReportExactly)
-{
+TEST(ReportFile, BytesAreTheGbkReportExactly) {
     QTemporaryDir dir;
     const QString path = dir.filePath("r.txt");
     ASSERT_TRUE(SaveReportFile(path, kReport));
     const QByteArray bytes = ReadAll(path);
     QByteArray expected("\xB2\xE2\xCA\xD4\xCA\xB1\xBC\xE4\xA3\xBA"); // 测试时间：
-    expected += "2024-05-17 10:11:12\r\n\xB2\xE2\xCA\xD4\xB5\xE7\xD1\xB9\xA3\xBA" "200V\r\n"
+    expected += "2024-05-17 10:11:12\r\n\xB2\xE2\xCA\xD4\xB5\xE7\xD1\xB9\xA3\xBA"
+                "200V\r\n"
                 "I(A)\tU(V)\r\n0.000\t0.0\r\n0.100\t100.0\r\n";
     EXPECT_EQ(bytes, expected);
 
@@ -84,20 +81,18 @@ TEST(ReportFile, BytesAreTheGbkReportExactly)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"r.txt"}));
 }
 
-TEST(ReportFile, UnwritablePathsFail)
-{
+TEST(ReportFile, UnwritablePathsFail) {
     QTemporaryDir dir;
     QFile plain(dir.filePath("plain"));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();
     QDir(dir.path()).mkdir("folder.txt");
-    for (const QString& path : {dir.filePath("folder.txt"), dir.filePath("missing/r.txt"),
-                                dir.filePath("plain/r.txt")})
+    for (const QString& path :
+         {dir.filePath("folder.txt"), dir.filePath("missing/r.txt"), dir.filePath("plain/r.txt")})
         EXPECT_FALSE(SaveReportFile(path, kReport)) << qPrintable(path);
 }
 
-TEST(ReportFile, FailedWriteLeavesTheOldFileWhole)
-{
+TEST(ReportFile, FailedWriteLeavesTheOldFileWhole) {
     QTemporaryDir dir;
     const QString path = dir.filePath("r.txt");
     ASSERT_TRUE(SaveReportFile(path, "old report"));
@@ -122,15 +117,13 @@ TEST(ReportFile, FailedWriteLeavesTheOldFileWhole)
 namespace {
 
 class ReportCommands : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
+  protected:
+    void TearDown() override {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<QPrintPreviewDialog*>(w))
                 delete w;
     }
-    static QList<QPrintPreviewDialog*> Previews()
-    {
+    static QList<QPrintPreviewDialog*> Previews() {
         QList<QPrintPreviewDialog*> previews;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* preview = qobject_cast<QPrintPreviewDialog*>(w))
@@ -147,8 +140,7 @@ protected:
 
 } // namespace
 
-TEST_F(ReportCommands, SaveAsksWithTheSuggestedNameAndAppendsTxt)
-{
+TEST_F(ReportCommands, SaveAsksWithTheSuggestedNameAndAppendsTxt) {
     app.m_strReport = kReport;
     dialogs.setAnswer(dir.filePath("result"));
     SaveReport(&owner, "CT伏安特性");
@@ -161,8 +153,7 @@ TEST_F(ReportCommands, SaveAsksWithTheSuggestedNameAndAppendsTxt)
     EXPECT_TRUE(boxes.calls().empty());
 }
 
-TEST_F(ReportCommands, CancelledOrEmptySaveWritesNothing)
-{
+TEST_F(ReportCommands, CancelledOrEmptySaveWritesNothing) {
     app.m_strReport = kReport;
     SaveReport(&owner, "CT007"); // the recorder cancels
     app.m_strReport.clear();
@@ -173,8 +164,7 @@ TEST_F(ReportCommands, CancelledOrEmptySaveWritesNothing)
     EXPECT_TRUE(boxes.calls().empty());
 }
 
-TEST_F(ReportCommands, FailedSaveSaysSo)
-{
+TEST_F(ReportCommands, FailedSaveSaysSo) {
     app.m_strReport = kReport;
     dialogs.setAnswer(dir.filePath("missing/result.txt"));
     SaveReport(&owner, "PT012");
@@ -183,8 +173,7 @@ TEST_F(ReportCommands, FailedSaveSaysSo)
     EXPECT_EQ(boxes.calls()[0].caption, "系统提示");
 }
 
-TEST_F(ReportCommands, PrintLeavesTheReportInAnOpenPreview)
-{
+TEST_F(ReportCommands, PrintLeavesTheReportInAnOpenPreview) {
     app.m_strReport = kReport;
     PrintReport(&owner);
     const QList<QPrintPreviewDialog*> previews = Previews();
@@ -212,14 +201,12 @@ TEST_F(ReportCommands, PrintLeavesTheReportInAnOpenPreview)
     EXPECT_TRUE(Previews().isEmpty());
 }
 
-TEST_F(ReportCommands, EmptyReportPrintsNothing)
-{
+TEST_F(ReportCommands, EmptyReportPrintsNothing) {
     PrintReport(&owner);
     EXPECT_TRUE(Previews().isEmpty());
 }
 
-TEST(WordReport, TypedTextGoesAtTheSelection)
-{
+TEST(WordReport, TypedTextGoesAtTheSelection) {
     QWidget owner;
     CWordReport word(&owner);
     EXPECT_FALSE(word.AddDocument({}, false, 0, true)); // no application yet

@@ -29,8 +29,7 @@ namespace {
 // The payload of reply 0x1A/0x1F: N, knee voltage (0.1 V), knee current (mA), currents (mA),
 // voltages (0.1 V). count < 0 claims as many points as are given.
 Bytes ExcitationPayload(int kneeVoltage, int kneeCurrent, const std::vector<int>& currents,
-                        const std::vector<int>& voltages, int count = -1)
-{
+                        const std::vector<int>& voltages, int count = -1) {
     auto word = [](Bytes& out, int v) {
         out.push_back(std::uint8_t((v >> 8) & 0xFF));
         out.push_back(std::uint8_t(v & 0xFF));
@@ -48,29 +47,29 @@ Bytes ExcitationPayload(int kneeVoltage, int kneeCurrent, const std::vector<int>
 // The example of a two-point reply: knee 123.4 V / 0.250 A, points 0.1 A 100.3 V, 0.5 A 150 V.
 const Bytes kTwoPoints = ExcitationPayload(1234, 250, {100, 500}, {1003, 1500});
 
-QByteArray Gbk(const char* text) { return tarvex::ToGbk(QString::fromUtf8(text)); }
+QByteArray Gbk(const char* text) {
+    return tarvex::ToGbk(QString::fromUtf8(text));
+}
 
-template <class Page>
-class ExcitationPageTest : public ::testing::Test {
-protected:
+template <class Page> class ExcitationPageTest : public ::testing::Test {
+  protected:
     QString Text(int id) const { return page.GetDlgItemText(id); }
     QTreeWidget* List() const { return page.template findChild<QTreeWidget*>("id1003"); }
-    QStringList Row(int row) const
-    {
+    QStringList Row(int row) const {
         QTreeWidgetItem* item = List()->topLevelItem(row);
         return item ? QStringList{item->text(0), item->text(1), item->text(2)} : QStringList();
     }
-    void Show(const Bytes& payload) { page.ShowExcitationResult(payload.data(), int(payload.size())); }
-    std::vector<Bytes> FramesOf(std::uint8_t command) const
-    {
+    void Show(const Bytes& payload) {
+        page.ShowExcitationResult(payload.data(), int(payload.size()));
+    }
+    std::vector<Bytes> FramesOf(std::uint8_t command) const {
         std::vector<Bytes> frames;
         for (const Bytes& frame : bench.Frames())
             if (frame.size() > 2 && frame[2] == command)
                 frames.push_back(frame);
         return frames;
     }
-    QImage Chart()
-    {
+    QImage Chart() {
         page.resize(700, 580);
         return page.grab().toImage();
     }
@@ -88,8 +87,7 @@ const QColor kBlack(0, 0, 0);
 
 } // namespace
 
-TEST_F(CtExcitation, ReplyShowsKneeLabelsRowsAndMappedPoints)
-{
+TEST_F(CtExcitation, ReplyShowsKneeLabelsRowsAndMappedPoints) {
     EXPECT_EQ(bench.app.m_pIVADlg, &page);
     Show(kTwoPoints);
     EXPECT_EQ(Text(1033), "U = 123.4 V");
@@ -105,12 +103,11 @@ TEST_F(CtExcitation, ReplyShowsKneeLabelsRowsAndMappedPoints)
     EXPECT_FALSE(page.m_strTestTime.isEmpty());
 }
 
-TEST_F(CtExcitation, VoltagesGoDownToHalfVoltsTowardZero)
-{
+TEST_F(CtExcitation, VoltagesGoDownToHalfVoltsTowardZero) {
     const struct {
         int raw;
         const char* shown;
-    } cases[] = {{-7, "-0.5"}, {1003, "100.0"}, {1009, "100.5"}, {4, "0.0"},
+    } cases[] = {{-7, "-0.5"}, {1003, "100.0"}, {1009, "100.5"},    {4, "0.0"},
                  {-4, "0.0"},  {-5, "-0.5"},    {0x7FFF, "3276.5"}, {-32768, "-3276.5"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.raw);
@@ -119,8 +116,7 @@ TEST_F(CtExcitation, VoltagesGoDownToHalfVoltsTowardZero)
     }
 }
 
-TEST_F(CtExcitation, NoPointsLeavesTheOriginRowAndSetsTheKnee)
-{
+TEST_F(CtExcitation, NoPointsLeavesTheOriginRowAndSetsTheKnee) {
     Show(ExcitationPayload(1234, 250, {}, {}));
     ASSERT_EQ(List()->topLevelItemCount(), 1);
     EXPECT_EQ(Row(0), QStringList({"1", "0.000", "0.0"}));
@@ -129,8 +125,7 @@ TEST_F(CtExcitation, NoPointsLeavesTheOriginRowAndSetsTheKnee)
     EXPECT_EQ(Text(1034), "I = 0.250 A");
 }
 
-TEST_F(CtExcitation, FullCountOf255PointsIsShownWhole)
-{
+TEST_F(CtExcitation, FullCountOf255PointsIsShownWhole) {
     std::vector<int> currents, voltages;
     for (int i = 0; i < 255; ++i) {
         currents.push_back(4 * i);
@@ -142,8 +137,7 @@ TEST_F(CtExcitation, FullCountOf255PointsIsShownWhole)
     EXPECT_EQ(page.m_Points.size(), 255u);
 }
 
-TEST_F(CtExcitation, CountPastTheBytesIsCutToThePointsThatArrived)
-{
+TEST_F(CtExcitation, CountPastTheBytesIsCutToThePointsThatArrived) {
     // Three points sent, ten claimed, then the frame's trailer.
     Bytes payload = ExcitationPayload(500, 100, {100, 200, 300}, {100, 200, 300}, 10);
     payload.push_back(0xFD);
@@ -159,8 +153,7 @@ TEST_F(CtExcitation, CountPastTheBytesIsCutToThePointsThatArrived)
     EXPECT_EQ(Text(1033), "U = 50.0 V");
 }
 
-TEST_F(CtExcitation, ClearResultsEmptiesEverythingOnShow)
-{
+TEST_F(CtExcitation, ClearResultsEmptiesEverythingOnShow) {
     Show(kTwoPoints);
     page.ClearResults();
     EXPECT_EQ(List()->topLevelItemCount(), 0);
@@ -172,8 +165,7 @@ TEST_F(CtExcitation, ClearResultsEmptiesEverythingOnShow)
     EXPECT_EQ(Text(1034), "");
 }
 
-TEST_F(CtExcitation, InitialStateAndListLayout)
-{
+TEST_F(CtExcitation, InitialStateAndListLayout) {
     EXPECT_EQ(Text(1004), "200");
     EXPECT_EQ(Text(1005), "1");
     EXPECT_EQ(Text(1014), "A");
@@ -194,8 +186,7 @@ TEST_F(CtExcitation, InitialStateAndListLayout)
     EXPECT_EQ(List()->topLevelItem(1)->textAlignment(2), int(Qt::AlignCenter));
 }
 
-TEST_F(CtExcitation, HistoryModeSwapsButtonsAndEntriesForTheRecordGroup)
-{
+TEST_F(CtExcitation, HistoryModeSwapsButtonsAndEntriesForTheRecordGroup) {
     const int buttons[] = {1009, 1010, 1016};
     const int entries[] = {1004, 1005, 1006, 1007, 1014};
     const int recordGroup[] = {1024, 1025, 1027, 1029, 1030, 1031, 1032, 1011, 1012, 1013, 1015};
@@ -217,8 +208,7 @@ TEST_F(CtExcitation, HistoryModeSwapsButtonsAndEntriesForTheRecordGroup)
 
 namespace {
 
-tagTESTRECORD Record(unsigned char phase, std::int16_t voltage, std::int16_t current)
-{
+tagTESTRECORD Record(unsigned char phase, std::int16_t voltage, std::int16_t current) {
     tagTESTRECORD rec;
     rec.strDate = "24-05-17";
     rec.strTestTime = "24-05-17 10:11:12";
@@ -236,8 +226,7 @@ tagTESTRECORD Record(unsigned char phase, std::int16_t voltage, std::int16_t cur
 
 } // namespace
 
-TEST_F(CtExcitation, HistoryRecordShowsItsFieldsAndUnroundedPoints)
-{
+TEST_F(CtExcitation, HistoryRecordShowsItsFieldsAndUnroundedPoints) {
     bench.app.m_CTRecords = {Record(0x0A, 100, 1), Record(0x0B, 200, 2)};
     bench.app.m_PTRecords = {Record(0x0C, 300, 3)};
     page.SetHistoryMode(true);
@@ -263,8 +252,7 @@ TEST_F(CtExcitation, HistoryRecordShowsItsFieldsAndUnroundedPoints)
     EXPECT_EQ(List()->topLevelItemCount(), 3);
 }
 
-TEST_F(PtExcitation, HistoryRecordComesFromThePtList)
-{
+TEST_F(PtExcitation, HistoryRecordComesFromThePtList) {
     EXPECT_EQ(bench.app.m_pUVADlg, &page);
     bench.app.m_CTRecords = {Record(0x0A, 100, 1), Record(0x0B, 200, 2), Record(0x0B, 210, 2)};
     bench.app.m_PTRecords = {Record(0x0C, 300, 3)};
@@ -276,8 +264,7 @@ TEST_F(PtExcitation, HistoryRecordComesFromThePtList)
     EXPECT_EQ(Text(1004), "300");
 }
 
-TEST_F(CtExcitation, HistoryRecordWithZeroScalesDrawsNoPoints)
-{
+TEST_F(CtExcitation, HistoryRecordWithZeroScalesDrawsNoPoints) {
     bench.app.m_CTRecords = {Record(0x0A, 0, 0)};
     page.ShowHistoryRecord(0);
     EXPECT_EQ(List()->topLevelItemCount(), 3);
@@ -288,8 +275,7 @@ TEST_F(CtExcitation, HistoryRecordWithZeroScalesDrawsNoPoints)
 
 // --- The start sequence --------------------------------------------------------------------
 
-TEST_F(CtExcitation, StartSendsParametersPausesThenStartsAndPollsTwice)
-{
+TEST_F(CtExcitation, StartSendsParametersPausesThenStartsAndPollsTwice) {
     page.SetDlgItemText(1004, "150");
     page.SetDlgItemText(1005, "2");
     page.SetDlgItemText(1006, "7");
@@ -306,15 +292,13 @@ TEST_F(CtExcitation, StartSendsParametersPausesThenStartsAndPollsTwice)
     EXPECT_TRUE(bench.boxes.calls().empty());
 }
 
-TEST_F(PtExcitation, StartPausesThreeHundredMilliseconds)
-{
+TEST_F(PtExcitation, StartPausesThreeHundredMilliseconds) {
     page.OnStart();
     EXPECT_EQ(bench.GapMs(0xED, 0xEB), 300);
     EXPECT_EQ(FramesOf(0xED).size(), 1u);
 }
 
-TEST_F(CtExcitation, PhaseTextGivesTheCode)
-{
+TEST_F(CtExcitation, PhaseTextGivesTheCode) {
     const struct {
         const char* text;
         std::uint8_t code;
@@ -330,8 +314,7 @@ TEST_F(CtExcitation, PhaseTextGivesTheCode)
     }
 }
 
-TEST_F(CtExcitation, LimitsOfTheInstrumentStopTheStart)
-{
+TEST_F(CtExcitation, LimitsOfTheInstrumentStopTheStart) {
     bench.app.m_nMaxTestVoltage = 1000; // range 0xA2
     bench.app.m_nMaxTestCurrent = 600;
     Show(kTwoPoints);
@@ -353,8 +336,7 @@ TEST_F(CtExcitation, LimitsOfTheInstrumentStopTheStart)
     EXPECT_TRUE(bench.Frames().empty());
 }
 
-TEST_F(CtExcitation, FailedRangeCheckShowsOnlyTheFrameworkMessageAndSendsNothing)
-{
+TEST_F(CtExcitation, FailedRangeCheckShowsOnlyTheFrameworkMessageAndSendsNothing) {
     Show(kTwoPoints);
     const struct {
         int id;
@@ -380,8 +362,7 @@ TEST_F(CtExcitation, FailedRangeCheckShowsOnlyTheFrameworkMessageAndSendsNothing
     }
 }
 
-TEST_F(CtExcitation, StartThatGoesAheadClearsTheResult)
-{
+TEST_F(CtExcitation, StartThatGoesAheadClearsTheResult) {
     Show(kTwoPoints);
     page.OnStart();
     EXPECT_EQ(List()->topLevelItemCount(), 0); // the replies went nowhere on this bench
@@ -393,8 +374,7 @@ TEST_F(CtExcitation, StartThatGoesAheadClearsTheResult)
 namespace {
 
 // Text drawn on the page's background in its font with its top-left corner at (x, y), inside box.
-QImage TextMask(const QWidget& page, int x, int y, const QString& text, const QRect& box)
-{
+QImage TextMask(const QWidget& page, int x, int y, const QString& text, const QRect& box) {
     QImage image(700, 580, QImage::Format_RGB32);
     image.fill(page.palette().color(QPalette::Window));
     const QFont font = page.font();
@@ -406,8 +386,7 @@ QImage TextMask(const QWidget& page, int x, int y, const QString& text, const QR
     return image.copy(box);
 }
 
-bool SameDarkPixels(const QImage& a, const QImage& b)
-{
+bool SameDarkPixels(const QImage& a, const QImage& b) {
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
             if ((a.pixelColor(x, y).lightness() < 128) != (b.pixelColor(x, y).lightness() < 128))
@@ -417,26 +396,24 @@ bool SameDarkPixels(const QImage& a, const QImage& b)
 
 } // namespace
 
-TEST_F(CtExcitation, ChartTicksFollowTheTestCurrentAndVoltage)
-{
+TEST_F(CtExcitation, ChartTicksFollowTheTestCurrentAndVoltage) {
     const QRect currentTick(455, 301, 45, 18); // under x = 460: the second current tick
     const QRect voltageTick(240, 190, 38, 18); // left of the plot at y = 195: 2/5 of the scale
     const QImage defaults = Chart();
-    EXPECT_TRUE(SameDarkPixels(defaults.copy(currentTick),
-                               TextMask(page, 460, 300, "0.500", currentTick)));
-    EXPECT_TRUE(SameDarkPixels(defaults.copy(voltageTick),
-                               TextMask(page, 245, 195, "80", voltageTick)));
+    EXPECT_TRUE(
+        SameDarkPixels(defaults.copy(currentTick), TextMask(page, 460, 300, "0.500", currentTick)));
+    EXPECT_TRUE(
+        SameDarkPixels(defaults.copy(voltageTick), TextMask(page, 245, 195, "80", voltageTick)));
 
     page.SetDlgItemText(1005, "5");
     page.UpdateData(true);
     const QImage fiveAmps = Chart();
-    EXPECT_TRUE(SameDarkPixels(fiveAmps.copy(currentTick),
-                               TextMask(page, 460, 300, "2.500", currentTick)));
+    EXPECT_TRUE(
+        SameDarkPixels(fiveAmps.copy(currentTick), TextMask(page, 460, 300, "2.500", currentTick)));
     EXPECT_FALSE(SameDarkPixels(fiveAmps.copy(currentTick), defaults.copy(currentTick)));
 }
 
-TEST_F(CtExcitation, ChartDrawsPointsAndTheKneeCross)
-{
+TEST_F(CtExcitation, ChartDrawsPointsAndTheKneeCross) {
     Show(kTwoPoints);
     const QImage chart = Chart();
     EXPECT_EQ(chart.pixelColor(300, 60), kBlack);
@@ -459,8 +436,7 @@ TEST_F(CtExcitation, ChartDrawsPointsAndTheKneeCross)
     EXPECT_EQ(empty.pixelColor(379, 141), kBlack);
 }
 
-TEST_F(CtExcitation, KneeWithOnlyOneValueIsStillDrawn)
-{
+TEST_F(CtExcitation, KneeWithOnlyOneValueIsStillDrawn) {
     Show(ExcitationPayload(0, 500, {}, {})); // 0.5 A, 0 V: (480, 300)
     const QImage chart = Chart();
     EXPECT_EQ(chart.pixelColor(479, 296), kRed);
@@ -485,16 +461,14 @@ const char* const kTwoPointReport = "测试电压：200V\r\n"
 
 } // namespace
 
-TEST_F(CtExcitation, ReportTextHasTheLinesOfTheResult)
-{
+TEST_F(CtExcitation, ReportTextHasTheLinesOfTheResult) {
     Show(kTwoPoints);
     page.BuildResultText();
     EXPECT_EQ(bench.app.m_strReport,
               "测试时间：" + page.m_strTestTime + "\r\n" + QString::fromUtf8(kTwoPointReport));
 }
 
-TEST_F(CtExcitation, ReportInHistoryModeTakesTheRecordFields)
-{
+TEST_F(CtExcitation, ReportInHistoryModeTakesTheRecordFields) {
     bench.app.m_CTRecords = {Record(0x0B, 200, 1)};
     page.SetHistoryMode(true);
     page.ShowHistoryRecord(0);
@@ -503,16 +477,14 @@ TEST_F(CtExcitation, ReportInHistoryModeTakesTheRecordFields)
     EXPECT_TRUE(bench.app.m_strReport.contains("编号：12\r\n组号：3\r\n相序：B\r\n"));
 }
 
-TEST_F(CtExcitation, CtReportKeepsTheTestedVoltage)
-{
+TEST_F(CtExcitation, CtReportKeepsTheTestedVoltage) {
     Show(kTwoPoints);
     page.SetDlgItemText(1004, "300");
     page.BuildResultText();
     EXPECT_TRUE(bench.app.m_strReport.contains("测试电压：200V\r\n"));
 }
 
-TEST_F(PtExcitation, PtReportReadsTheEntriesAndComposesAfterARangeMessage)
-{
+TEST_F(PtExcitation, PtReportReadsTheEntriesAndComposesAfterARangeMessage) {
     Show(kTwoPoints);
     page.SetDlgItemText(1004, "300");
     page.BuildResultText();
@@ -526,11 +498,9 @@ TEST_F(PtExcitation, PtReportReadsTheEntriesAndComposesAfterARangeMessage)
     EXPECT_TRUE(bench.app.m_strReport.endsWith("0.500\t150.0\r\n"));
 }
 
-template <class Page>
-class DataFileTest : public ExcitationPageTest<Page> {
-protected:
-    QString Write(const QString& name, const QByteArray& bytes)
-    {
+template <class Page> class DataFileTest : public ExcitationPageTest<Page> {
+  protected:
+    QString Write(const QString& name, const QByteArray& bytes) {
         const QString path = dir.filePath(name);
         QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
@@ -538,8 +508,7 @@ protected:
         file.write(bytes);
         return path;
     }
-    void Open(const QString& chosen)
-    {
+    void Open(const QString& chosen) {
         dialogs.setAnswer(chosen);
         this->page.OnOpenData();
     }
@@ -551,8 +520,7 @@ protected:
 using CtDataFile = DataFileTest<CIVADlg>;
 using PtDataFile = DataFileTest<CUVADlg>;
 
-TEST_F(CtDataFile, SavedResultReopensWithTheSameRowsAndKnee)
-{
+TEST_F(CtDataFile, SavedResultReopensWithTheSameRowsAndKnee) {
     Show(kTwoPoints);
     page.BuildResultText();
     const QString path = dir.filePath("ct.txt");
@@ -560,7 +528,8 @@ TEST_F(CtDataFile, SavedResultReopensWithTheSameRowsAndKnee)
     QFile saved(path);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QByteArray bytes = saved.readAll();
-    EXPECT_EQ(bytes, Gbk("测试时间：") + page.m_strTestTime.toLatin1() + "\r\n" + Gbk(kTwoPointReport));
+    EXPECT_EQ(bytes,
+              Gbk("测试时间：") + page.m_strTestTime.toLatin1() + "\r\n" + Gbk(kTwoPointReport));
     EXPECT_TRUE(bytes.startsWith("\xB2\xE2\xCA\xD4\xCA\xB1\xBC\xE4\xA3\xBA")); // GBK, no BOM
 
     page.ClearResults();
@@ -578,11 +547,11 @@ TEST_F(CtDataFile, SavedResultReopensWithTheSameRowsAndKnee)
     EXPECT_EQ(Text(1014), "A");
 }
 
-TEST_F(PtDataFile, FileOfAnotherPageFillsLineGroupAndPhaseTexts)
-{
-    const QByteArray file = Gbk("测试时间：x\r\n测试电压：1500V\r\n测试电流：3A\r\n拐点电压：1000.25V\r\n"
-                                "拐点电流：0.5A\r\n编号：07  \r\n组号：2\r\n相序：C\r\nI(A)\tU(V)\r\n"
-                                "0.000\t0.0\r\n1.500\t750.0\r\n");
+TEST_F(PtDataFile, FileOfAnotherPageFillsLineGroupAndPhaseTexts) {
+    const QByteArray file =
+        Gbk("测试时间：x\r\n测试电压：1500V\r\n测试电流：3A\r\n拐点电压：1000.25V\r\n"
+            "拐点电流：0.5A\r\n编号：07  \r\n组号：2\r\n相序：C\r\nI(A)\tU(V)\r\n"
+            "0.000\t0.0\r\n1.500\t750.0\r\n");
     page.m_strTestTime = "earlier";
     Open(Write("pt.txt", file));
     EXPECT_EQ(Text(1004), "1500");
@@ -597,8 +566,7 @@ TEST_F(PtDataFile, FileOfAnotherPageFillsLineGroupAndPhaseTexts)
     EXPECT_EQ(page.m_Points, (std::vector<tagFWPOINT>{{280, 300}, {480, 175}}));
 }
 
-TEST_F(CtDataFile, MissingTestValuesComeFromTheLastPoint)
-{
+TEST_F(CtDataFile, MissingTestValuesComeFromTheLastPoint) {
     const struct {
         const char* head;
         const char* last;
@@ -620,9 +588,9 @@ TEST_F(CtDataFile, MissingTestValuesComeFromTheLastPoint)
     }
 }
 
-TEST_F(CtDataFile, MissingLabelsGiveEmptyTextsAndZeroKnee)
-{
-    Open(Write("bare.txt", Gbk("测试电压：200V\r\n测试电流：1A\r\nI(A)\tU(V)\r\n0.100\t20.0\r\nx\ty\r\n")));
+TEST_F(CtDataFile, MissingLabelsGiveEmptyTextsAndZeroKnee) {
+    Open(Write("bare.txt",
+               Gbk("测试电压：200V\r\n测试电流：1A\r\nI(A)\tU(V)\r\n0.100\t20.0\r\nx\ty\r\n")));
     EXPECT_EQ(Text(1033), "U =  V");
     EXPECT_EQ(Text(1034), "I =  A");
     EXPECT_EQ(page.m_fKneeVoltage, 0);
@@ -632,8 +600,7 @@ TEST_F(CtDataFile, MissingLabelsGiveEmptyTextsAndZeroKnee)
     EXPECT_EQ(Row(1), QStringList({"2", "0.000", "0.0"})); // not a number reads as 0
 }
 
-TEST_F(CtDataFile, FileOf255PointsIsReadWhole)
-{
+TEST_F(CtDataFile, FileOf255PointsIsReadWhole) {
     std::vector<int> currents, voltages;
     for (int i = 0; i < 255; ++i) {
         currents.push_back(3 * i + 1);
@@ -651,16 +618,15 @@ TEST_F(CtDataFile, FileOf255PointsIsReadWhole)
     EXPECT_EQ(page.m_nTestVoltage, 200);
 }
 
-TEST_F(CtDataFile, ExtensionRuleAndPathAsChosen)
-{
+TEST_F(CtDataFile, ExtensionRuleAndPathAsChosen) {
     const QByteArray file = Gbk("测试电压：200V\r\n测试电流：1A\r\nI(A)\tU(V)\r\n0.100\t20.0\r\n");
     const struct {
         const char* written;
         const char* chosen;
     } cases[] = {
-        {"a.txt/b.txt", "a.txt/b.txt"},  // a folder named a.txt
-        {"result.txt", "result"},         // ".txt" appended
-        {"Upper.TXT", "Upper.TXT"},       // kept, case as chosen
+        {"a.txt/b.txt", "a.txt/b.txt"}, // a folder named a.txt
+        {"result.txt", "result"},       // ".txt" appended
+        {"Upper.TXT", "Upper.TXT"},     // kept, case as chosen
         {"MixedCase.txt", "MixedCase.txt"},
     };
     for (const auto& c : cases) {
@@ -672,8 +638,7 @@ TEST_F(CtDataFile, ExtensionRuleAndPathAsChosen)
     }
 }
 
-TEST_F(CtDataFile, CancelledOrUnreadableFileKeepsTheResult)
-{
+TEST_F(CtDataFile, CancelledOrUnreadableFileKeepsTheResult) {
     Show(kTwoPoints);
     Open(QString()); // cancelled
     EXPECT_EQ(List()->topLevelItemCount(), 3);
@@ -686,8 +651,7 @@ TEST_F(CtDataFile, CancelledOrUnreadableFileKeepsTheResult)
     EXPECT_TRUE(bench.boxes.calls().empty());
 }
 
-TEST_F(CtDataFile, TextEndsAtTheFirstNulByte)
-{
+TEST_F(CtDataFile, TextEndsAtTheFirstNulByte) {
     QByteArray file = Gbk("测试电压：200V\r\n测试电流：1A\r\nI(A)\tU(V)\r\n0.100\t20.0\r\n");
     file += QByteArray("\0", 1) + "0.200\t40.0\r\n";
     Open(Write("nul.txt", file));
@@ -701,9 +665,8 @@ namespace {
 // The program as the operator runs it, connected to the simulated instrument, on the virtual
 // clock; the main frame's dispatcher hands the replies to the pages.
 class ExcitationEndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         tarvex::InitResources();
         app = std::make_unique<CTarvexApp>();
         ASSERT_TRUE(app->InitInstance());
@@ -712,15 +675,13 @@ protected:
         ASSERT_TRUE(app->m_pLink->m_bConnected);
         boxes.clear();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         app->ExitInstance();
         app.reset();
     }
 
     // Chooses the test in the tree and presses the start button that the handshake enabled.
-    void Run(int kind, CExcitationPage* page)
-    {
+    void Run(int kind, CExcitationPage* page) {
         frame->m_LTree->SelectTest(kind);
         ASSERT_EQ(engine.TestKind(), CDeviceLink::TestKindCode(kind));
         auto* start = page->findChild<QPushButton*>("id1009");
@@ -729,8 +690,7 @@ protected:
         QTest::mouseClick(start, Qt::LeftButton);
     }
     // When the instrument received the first frame of each command, in order.
-    std::vector<std::pair<std::uint8_t, std::int64_t>> Received() const
-    {
+    std::vector<std::pair<std::uint8_t, std::int64_t>> Received() const {
         std::vector<std::pair<std::uint8_t, std::int64_t>> received;
         for (const sim::LogEntry& entry : engine.Log())
             if (entry.kind == sim::LogEntry::Kind::Received)
@@ -738,8 +698,7 @@ protected:
         return received;
     }
     static int Rows(const CExcitationPage* page) { return page->m_list->topLevelItemCount(); }
-    static QStringList AllRows(const CExcitationPage* page)
-    {
+    static QStringList AllRows(const CExcitationPage* page) {
         QStringList rows;
         for (int r = 0; r < Rows(page); ++r) {
             QTreeWidgetItem* item = page->m_list->topLevelItem(r);
@@ -748,8 +707,7 @@ protected:
         return rows;
     }
     // Save with the operator entering name; the bytes of the file it wrote.
-    QByteArray Save(const QString& name)
-    {
+    QByteArray Save(const QString& name) {
         dialogs.setAnswer(dir.filePath(name));
         frame->OnFileSave();
         QFile file(dir.filePath(name + ".txt"));
@@ -769,8 +727,7 @@ protected:
 
 } // namespace
 
-TEST_F(ExcitationEndToEnd, CtTestIsShownSavedReopenedAndGivesAnErrorCurve)
-{
+TEST_F(ExcitationEndToEnd, CtTestIsShownSavedReopenedAndGivesAnErrorCurve) {
     CIVADlg* page = app->m_pIVADlg;
     Run(0, page);
 
@@ -781,7 +738,7 @@ TEST_F(ExcitationEndToEnd, CtTestIsShownSavedReopenedAndGivesAnErrorCurve)
     EXPECT_EQ(received[1].second - received[0].second, 500);
     EXPECT_EQ(received[2].first, 0xF6); // the dispatcher's answer to the test-finished reply
     EXPECT_EQ(received[2].second - received[1].second, 10000);
-    EXPECT_EQ(received.size(), 3u);     // no polls: the result came
+    EXPECT_EQ(received.size(), 3u); // no polls: the result came
 
     ASSERT_EQ(Rows(page), 31); // the origin and the 30 points of the instrument
     EXPECT_EQ(page->m_Points.size(), 30u);
@@ -820,8 +777,7 @@ TEST_F(ExcitationEndToEnd, CtTestIsShownSavedReopenedAndGivesAnErrorCurve)
     EXPECT_TRUE(boxes.calls().empty());
 }
 
-TEST_F(ExcitationEndToEnd, PtTestWaitsItsTimeAndTheErrorCurveTakesItsData)
-{
+TEST_F(ExcitationEndToEnd, PtTestWaitsItsTimeAndTheErrorCurveTakesItsData) {
     Run(0, app->m_pIVADlg);
     CUVADlg* page = app->m_pUVADlg;
     Run(4, page);

@@ -11,21 +11,18 @@
 namespace {
 
 class ErrorCurveWindow : public ::testing::Test {
-protected:
-    void SetCurve(const QList<float>& currents, const QList<float>& voltages)
-    {
+  protected:
+    void SetCurve(const QList<float>& currents, const QList<float>& voltages) {
         bench.app.m_CurveCurrents = currents;
         bench.app.m_CurveVoltages = voltages;
     }
     // The curve of the worked example: (0, 0), (0.01 A, 10 V), (0.02, 30), (0.05, 60), (0.2, 100).
     void SetExampleCurve() { SetCurve({0, 0.01f, 0.02f, 0.05f, 0.2f}, {0, 10, 30, 60, 100}); }
-    void Calculate(const QString& z2)
-    {
+    void Calculate(const QString& z2) {
         window.m_edtZ2->setText(z2);
         window.OnCalcErrorCurve();
     }
-    std::vector<QStringList> Rows() const
-    {
+    std::vector<QStringList> Rows() const {
         std::vector<QStringList> rows;
         for (int r = 0; r < window.m_list->topLevelItemCount(); ++r) {
             QTreeWidgetItem* item = window.m_list->topLevelItem(r);
@@ -33,8 +30,7 @@ protected:
         }
         return rows;
     }
-    QImage Chart()
-    {
+    QImage Chart() {
         window.resize(720, 560);
         return window.grab().toImage();
     }
@@ -46,8 +42,7 @@ protected:
 
 } // namespace
 
-TEST_F(ErrorCurveWindow, StartsAsAHiddenToolWindowWithItsChoices)
-{
+TEST_F(ErrorCurveWindow, StartsAsAHiddenToolWindowWithItsChoices) {
     EXPECT_TRUE(window.isWindow());
     EXPECT_EQ(window.windowType(), Qt::Tool);
     EXPECT_EQ(window.windowTitle(), "误差曲线");
@@ -69,8 +64,7 @@ TEST_F(ErrorCurveWindow, StartsAsAHiddenToolWindowWithItsChoices)
     EXPECT_EQ(window.m_list->font().pixelSize(), 16);
 }
 
-TEST_F(ErrorCurveWindow, WorkedExampleWithoutSecondaryImpedance)
-{
+TEST_F(ErrorCurveWindow, WorkedExampleWithoutSecondaryImpedance) {
     SetExampleCurve();
     Calculate("0");
     EXPECT_EQ(Rows(), (std::vector<QStringList>{{"1", "0.10", "133.3"}, {"2", "0.40", "55.5"}}));
@@ -83,8 +77,7 @@ TEST_F(ErrorCurveWindow, WorkedExampleWithoutSecondaryImpedance)
     EXPECT_EQ(chart.pixelColor(300, 60), QColor(0, 0, 0));
 }
 
-TEST_F(ErrorCurveWindow, RatedOneAmpScalesTheMultiples)
-{
+TEST_F(ErrorCurveWindow, RatedOneAmpScalesTheMultiples) {
     SetExampleCurve();
     QTest::mouseClick(window.findChild<QWidget*>("id1011"), Qt::LeftButton);
     EXPECT_EQ(window.m_bRated5A, 0);
@@ -95,16 +88,14 @@ TEST_F(ErrorCurveWindow, RatedOneAmpScalesTheMultiples)
     EXPECT_EQ(window.m_nMaxMultiple, 4);
 }
 
-TEST_F(ErrorCurveWindow, EnteredSecondaryImpedanceLowersTheLoad)
-{
+TEST_F(ErrorCurveWindow, EnteredSecondaryImpedanceLowersTheLoad) {
     SetExampleCurve();
     Calculate("1"); // the initial entry: E = U - I*Z2, ZII = E / (9 I) - Z2
     EXPECT_EQ(Rows(), (std::vector<QStringList>{{"1", "0.10", "132.2"}, {"2", "0.40", "54.4"}}));
     EXPECT_EQ(window.m_nMaxImpedance, 170);
 }
 
-TEST_F(ErrorCurveWindow, FivePercentCurveTakesEffectAtTheNextComputation)
-{
+TEST_F(ErrorCurveWindow, FivePercentCurveTakesEffectAtTheNextComputation) {
     SetExampleCurve();
     Calculate("0");
     const std::vector<QStringList> tenPercent = Rows();
@@ -122,8 +113,7 @@ TEST_F(ErrorCurveWindow, FivePercentCurveTakesEffectAtTheNextComputation)
     EXPECT_EQ(window.m_nSecondaryFactor, 9);
 }
 
-TEST_F(ErrorCurveWindow, OriginAloneEmptiesTheListAndBothScales)
-{
+TEST_F(ErrorCurveWindow, OriginAloneEmptiesTheListAndBothScales) {
     SetExampleCurve();
     Calculate("0");
     SetCurve({0}, {0});
@@ -135,8 +125,7 @@ TEST_F(ErrorCurveWindow, OriginAloneEmptiesTheListAndBothScales)
     EXPECT_EQ(Chart().pixelColor(300, 60), QColor(0, 0, 0)); // paints with zero scales
 }
 
-TEST_F(ErrorCurveWindow, NoCurveKeepsThePreviousResult)
-{
+TEST_F(ErrorCurveWindow, NoCurveKeepsThePreviousResult) {
     SetExampleCurve();
     Calculate("0");
     SetCurve({}, {});
@@ -145,16 +134,14 @@ TEST_F(ErrorCurveWindow, NoCurveKeepsThePreviousResult)
     EXPECT_EQ(window.m_nMaxImpedance, 170);
 }
 
-TEST_F(ErrorCurveWindow, ZeroCurrentAfterTheOriginIsSkipped)
-{
+TEST_F(ErrorCurveWindow, ZeroCurrentAfterTheOriginIsSkipped) {
     SetCurve({0, 0.01f, 0, 0.02f, 0.05f, 0.2f}, {0, 10, 5, 30, 60, 100});
     Calculate("0");
     EXPECT_EQ(Rows(), (std::vector<QStringList>{{"1", "0.10", "133.3"}, {"2", "0.40", "55.5"}}));
     EXPECT_EQ(window.m_nMaxImpedance, 170);
 }
 
-TEST_F(ErrorCurveWindow, ClosingOnlyHides)
-{
+TEST_F(ErrorCurveWindow, ClosingOnlyHides) {
     window.show();
     EXPECT_TRUE(window.isVisible());
     window.close();

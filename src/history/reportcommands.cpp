@@ -6,8 +6,7 @@
 #include "platform/filedialog.h"
 #include "platform/msgbox.h"
 
-void SaveReport(QWidget* owner, const QString& suggestedName)
-{
+void SaveReport(QWidget* owner, const QString& suggestedName) {
     const QString report = theApp().m_strReport;
     if (report.isEmpty())
         return;
@@ -18,8 +17,7 @@ void SaveReport(QWidget* owner, const QString& suggestedName)
         MessageBox(owner, "保存文件失败", "系统提示", MB_OK | MB_ICONINFORMATION);
 }
 
-void PrintReport(QWidget* owner)
-{
+void PrintReport(QWidget* owner) {
     const QString report = theApp().m_strReport;
     if (report.isEmpty())
         return;

@@ -7,28 +7,25 @@
 
 namespace {
 
-QByteArray Gbk(const QString& text)
-{
+QByteArray Gbk(const QString& text) {
     QStringEncoder encoder("GBK");
     return encoder.encode(text);
 }
 
 } // namespace
 
-QString SuggestedReportName(const QString& itemText, const QString& parentText)
-{
+QString SuggestedReportName(const QString& itemText, const QString& parentText) {
     if (Gbk(itemText).size() >= 4)
         return itemText;
-    return parentText.left(2) + QString::asprintf("%03d", std::atoi(itemText.toLatin1().constData()));
+    return parentText.left(2) +
+           QString::asprintf("%03d", std::atoi(itemText.toLatin1().constData()));
 }
 
-QString WithTxtExtension(const QString& path)
-{
+QString WithTxtExtension(const QString& path) {
     return path.endsWith(".txt", Qt::CaseInsensitive) ? path : path + ".txt";
 }
 
-bool SaveReportFile(const QString& path, const QString& report)
-{
+bool SaveReportFile(const QString& path, const QString& report) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

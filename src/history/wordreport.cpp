@@ -9,8 +9,7 @@
 namespace {
 
 // The word processor's default body text: 宋体, 五号 (10.5 pt).
-QFont BodyFont()
-{
+QFont BodyFont() {
     QFont font("宋体");
     font.setPointSizeF(10.5);
     return font;
@@ -20,14 +19,12 @@ QFont BodyFont()
 
 CWordReport::CWordReport(QWidget* owner) : m_owner(owner) {}
 
-CWordReport::~CWordReport()
-{
+CWordReport::~CWordReport() {
     if (m_preview && !m_preview->isVisible())
         delete m_preview;
 }
 
-bool CWordReport::CreateApplication()
-{
+bool CWordReport::CreateApplication() {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return false;
     if (!m_preview) {
@@ -38,8 +35,7 @@ bool CWordReport::CreateApplication()
     return true;
 }
 
-bool CWordReport::AddDocument(const QString&, bool, int documentType, bool)
-{
+bool CWordReport::AddDocument(const QString&, bool, int documentType, bool) {
     if (!m_preview || documentType != 0)
         return false;
     delete m_document;
@@ -52,8 +48,7 @@ bool CWordReport::AddDocument(const QString&, bool, int documentType, bool)
     return true;
 }
 
-void CWordReport::TypeText(const QString& text)
-{
+void CWordReport::TypeText(const QString& text) {
     if (!m_document)
         return;
     // A CR LF pair is one paragraph break, as a lone CR or LF is.
@@ -62,8 +57,7 @@ void CWordReport::TypeText(const QString& text)
     m_selection.insertText(typed);
 }
 
-void CWordReport::MoveRight(const QString& unit, const QString& count, const QString& extend)
-{
+void CWordReport::MoveRight(const QString& unit, const QString& count, const QString& extend) {
     if (!m_document || unit.toInt() != 1)
         return;
     const QTextCursor::MoveMode mode =
@@ -71,22 +65,19 @@ void CWordReport::MoveRight(const QString& unit, const QString& count, const QSt
     m_selection.movePosition(QTextCursor::NextCharacter, mode, std::max(count.toInt(), 0));
 }
 
-void CWordReport::SetVisible(bool visible)
-{
+void CWordReport::SetVisible(bool visible) {
     m_visible = visible;
     ShowPreviewIfDue();
 }
 
-void CWordReport::PrintPreview()
-{
+void CWordReport::PrintPreview() {
     if (!m_document)
         return;
     m_inPreview = true;
     ShowPreviewIfDue();
 }
 
-void CWordReport::ShowPreviewIfDue()
-{
+void CWordReport::ShowPreviewIfDue() {
     if (!m_preview || !m_inPreview)
         return;
     if (m_visible) {
@@ -97,6 +88,10 @@ void CWordReport::ShowPreviewIfDue()
     }
 }
 
-QTextDocument* CWordReport::Document() const { return m_document; }
+QTextDocument* CWordReport::Document() const {
+    return m_document;
+}
 
-QPrintPreviewDialog* CWordReport::PreviewDialog() const { return m_preview; }
+QPrintPreviewDialog* CWordReport::PreviewDialog() const {
+    return m_preview;
+}

@@ -13,7 +13,7 @@ class QWidget;
 // is a QTextDocument in "宋体" and the preview a non-modal QPrintPreviewDialog that owns the
 // document and deletes itself when closed. GUI thread only.
 class CWordReport {
-public:
+  public:
     explicit CWordReport(QWidget* owner = nullptr);
     // A preview that was never shown goes with this object; a shown one stays open.
     ~CWordReport();
@@ -38,7 +38,7 @@ public:
     QTextDocument* Document() const;
     QPrintPreviewDialog* PreviewDialog() const;
 
-private:
+  private:
     void ShowPreviewIfDue();
 
     QWidget* m_owner;

@@ -27,26 +27,27 @@ constexpr qint64 kMaxDataFileBytes = 1 << 20;
 const char* const kCRLF = "\r\n";
 
 // The list font is shared by every excitation page (and made once).
-const QFont& ListFont()
-{
+const QFont& ListFont() {
     static const QFont font = tarvex::SongFont(16);
     return font;
 }
 
-QString Gbk(const QByteArray& bytes) { return tarvex::FromGbk(bytes); }
+QString Gbk(const QByteArray& bytes) {
+    return tarvex::FromGbk(bytes);
+}
 
 // The file's text between a label and the end marker, without trailing white space.
-QByteArray FileField(const QByteArray& text, const char* label, const char* end)
-{
+QByteArray FileField(const QByteArray& text, const char* label, const char* end) {
     return tarvex::TrimRight(CTarvexApp::ExtractBetween(text, tarvex::ToGbk(label), end));
 }
 
-int Trunc(double v) { return tarvex::TruncSaturated(v, INT_MAX); }
+int Trunc(double v) {
+    return tarvex::TruncSaturated(v, INT_MAX);
+}
 
 // Reads the whole file (at most kMaxDataFileBytes), up to its first NUL; nothing when it
 // cannot be opened.
-std::optional<QByteArray> ReadDataFile(const QString& path)
-{
+std::optional<QByteArray> ReadDataFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -57,8 +58,7 @@ std::optional<QByteArray> ReadDataFile(const QString& path)
 }
 
 // The current and voltage of the last point from the last 20 bytes of the file.
-std::pair<float, float> LastPoint(const QByteArray& text)
-{
+std::pair<float, float> LastPoint(const QByteArray& text) {
     QByteArray tail = text.right(20);
     const qsizetype lineEnd = tail.indexOf(kCRLF);
     tail = tarvex::TrimLeft(lineEnd < 0 ? tail.mid(1) : tail.mid(lineEnd + 2));
@@ -73,14 +73,11 @@ std::pair<float, float> LastPoint(const QByteArray& text)
 } // namespace
 
 CExcitationPage::CExcitationPage(QWidget* parent, const Kind& kind)
-    : CTestPage(parent), m_kind(kind)
-{
-}
+    : CTestPage(parent), m_kind(kind) {}
 
 CExcitationPage::~CExcitationPage() = default;
 
-void CExcitationPage::DoDataExchange(CDataExchange& dx)
-{
+void CExcitationPage::DoDataExchange(CDataExchange& dx) {
     DDX_Control(dx, 1003, m_list);
     DDX_Text(dx, 1004, m_nTestVoltage);
     DDV_MinMaxInt(dx, m_nTestVoltage, 10, 2500);
@@ -92,8 +89,7 @@ void CExcitationPage::DoDataExchange(CDataExchange& dx)
     DDV_MinMaxInt(dx, m_nGroupNo, 1, 9);
 }
 
-bool CExcitationPage::OnInitDialog()
-{
+bool CExcitationPage::OnInitDialog() {
     CTestPage::OnInitDialog();
 
     m_kneeVoltageLabel = qobject_cast<QLabel*>(GetDlgItem(1033));
@@ -122,7 +118,8 @@ bool CExcitationPage::OnInitDialog()
 
     auto onClick = [this](int id, void (CExcitationPage::*handler)()) {
         if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
-            connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, handler] { (this->*handler)(); });
     };
     onClick(1009, &CExcitationPage::OnStart);
     onClick(1010, &CExcitationPage::OnOpenData);
@@ -133,8 +130,7 @@ bool CExcitationPage::OnInitDialog()
     return true;
 }
 
-void CExcitationPage::SetHistoryMode(bool mode)
-{
+void CExcitationPage::SetHistoryMode(bool mode) {
     m_bHistoryMode = mode ? 1 : 0;
     for (int id : {1009, 1010, 1016})
         ShowItem(id, !mode);
@@ -145,8 +141,7 @@ void CExcitationPage::SetHistoryMode(bool mode)
         ShowItem(id, mode);
 }
 
-void CExcitationPage::ClearCurve()
-{
+void CExcitationPage::ClearCurve() {
     m_Points.clear();
     if (m_list)
         m_list->clear();
@@ -154,8 +149,7 @@ void CExcitationPage::ClearCurve()
     theApp().m_CurveVoltages.clear();
 }
 
-void CExcitationPage::ClearResults()
-{
+void CExcitationPage::ClearResults() {
     ClearCurve();
     m_fKneeVoltage = 0;
     m_fKneeCurrent = 0;
@@ -165,8 +159,7 @@ void CExcitationPage::ClearResults()
 }
 
 void CExcitationPage::AddListRow(const QString& number, const QString& current,
-                                 const QString& voltage)
-{
+                                 const QString& voltage) {
     if (!m_list)
         return;
     auto* row = new QTreeWidgetItem(m_list, {number, current, voltage});
@@ -174,8 +167,7 @@ void CExcitationPage::AddListRow(const QString& number, const QString& current,
         row->setTextAlignment(column, Qt::AlignCenter);
 }
 
-void CExcitationPage::AppendPoint(int number, float current, float voltage)
-{
+void CExcitationPage::AppendPoint(int number, float current, float voltage) {
     if (auto position = TryMapPoint(current, voltage, m_nTestCurrent, m_nTestVoltage))
         m_Points.push_back(*position);
     theApp().m_CurveCurrents.append(current);
@@ -186,21 +178,18 @@ void CExcitationPage::AppendPoint(int number, float current, float voltage)
 
 // The origin opens every curve from the instrument or a record: a list row and the arrays,
 // but no drawn point.
-void CExcitationPage::AppendOrigin()
-{
+void CExcitationPage::AppendOrigin() {
     theApp().m_CurveCurrents.append(0);
     theApp().m_CurveVoltages.append(0);
     AddListRow("1", "0.000", "0.0");
 }
 
-void CExcitationPage::ShowKneeLabels()
-{
+void CExcitationPage::ShowKneeLabels() {
     SetDlgItemText(1033, QString::asprintf("U = %.1f V", double(m_fKneeVoltage)));
     SetDlgItemText(1034, QString::asprintf("I = %.3f A", double(m_fKneeCurrent)));
 }
 
-int CExcitationPage::PhaseCode() const
-{
+int CExcitationPage::PhaseCode() const {
     const QString phase = GetDlgItemText(1014);
     if (phase == "A")
         return 0;
@@ -209,20 +198,21 @@ int CExcitationPage::PhaseCode() const
     return 2;
 }
 
-void CExcitationPage::OnStart()
-{
+void CExcitationPage::OnStart() {
     // A failed range check has shown its message and focused the field: nothing is sent.
     if (!UpdateData(true))
         return;
     const int phase = PhaseCode();
     const CTarvexApp& app = theApp();
     if (m_nTestVoltage > app.m_nMaxTestVoltage) {
-        MessageBox(this, QString::asprintf("测试电压不能超过%dV，请重新设置", app.m_nMaxTestVoltage),
+        MessageBox(this,
+                   QString::asprintf("测试电压不能超过%dV，请重新设置", app.m_nMaxTestVoltage),
                    "系统提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
     if (m_nTestCurrent > app.m_nMaxTestCurrent) {
-        MessageBox(this, QString::asprintf("测试电流不能超过%dA，请重新设置", app.m_nMaxTestCurrent),
+        MessageBox(this,
+                   QString::asprintf("测试电流不能超过%dA，请重新设置", app.m_nMaxTestCurrent),
                    "系统提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
@@ -235,8 +225,7 @@ void CExcitationPage::OnStart()
         m_kind.startPauseMs);
 }
 
-void CExcitationPage::ShowExcitationResult(const unsigned char* payload, int length)
-{
+void CExcitationPage::ShowExcitationResult(const unsigned char* payload, int length) {
     if (!payload || length < 5)
         return;
     auto word = [payload](int offset) {
@@ -255,13 +244,13 @@ void CExcitationPage::ShowExcitationResult(const unsigned char* payload, int len
         const int voltage = word(5 + 2 * n + 2 * i);
         // Down to a multiple of 5 toward zero: every voltage is a multiple of 0.5 V.
         const int rounded = voltage - voltage % 5;
-        AppendPoint(i + 2, static_cast<float>(current / 1000.0), static_cast<float>(rounded / 10.0));
+        AppendPoint(i + 2, static_cast<float>(current / 1000.0),
+                    static_cast<float>(rounded / 10.0));
     }
     update();
 }
 
-void CExcitationPage::ShowHistoryRecord(int index)
-{
+void CExcitationPage::ShowHistoryRecord(int index) {
     const CRecordArray& records = theApp().*m_kind.records;
     if (index < 0 || index >= records.size())
         return;
@@ -288,8 +277,7 @@ void CExcitationPage::ShowHistoryRecord(int index)
     update();
 }
 
-void CExcitationPage::OnErrorCurve()
-{
+void CExcitationPage::OnErrorCurve() {
     CMainFrame* frame = theApp().m_pMainWnd;
     if (!frame || !frame->m_pErrorCurveDlg)
         return;
@@ -299,16 +287,14 @@ void CExcitationPage::OnErrorCurve()
     window->update();
 }
 
-void CExcitationPage::ReadReportTexts(QString& line, QString& group, QString& phase) const
-{
+void CExcitationPage::ReadReportTexts(QString& line, QString& group, QString& phase) const {
     const bool history = m_bHistoryMode != 0;
     line = GetDlgItemText(history ? 1012 : 1006);
     group = GetDlgItemText(history ? 1013 : 1007);
     phase = GetDlgItemText(history ? 1015 : 1014);
 }
 
-void CExcitationPage::BuildResultText()
-{
+void CExcitationPage::BuildResultText() {
     QString line, group, phase;
     ReadReportTexts(line, group, phase);
     // The PT page reports the entries as they stand; a range message does not stop the text.
@@ -328,13 +314,13 @@ void CExcitationPage::BuildResultText()
     const CTarvexApp& app = theApp();
     for (qsizetype i = 0; i < app.m_CurveCurrents.size(); ++i) {
         const float voltage = i < app.m_CurveVoltages.size() ? app.m_CurveVoltages[i] : 0.0f;
-        text += QString::asprintf("%0.3f\t%0.1f\r\n", double(app.m_CurveCurrents[i]), double(voltage));
+        text +=
+            QString::asprintf("%0.3f\t%0.1f\r\n", double(app.m_CurveCurrents[i]), double(voltage));
     }
     theApp().m_strReport = text;
 }
 
-void CExcitationPage::OnOpenData()
-{
+void CExcitationPage::OnOpenData() {
     QString path = GetOpenFilePath(nullptr, "数据文件(*.txt)|*.txt|");
     if (path.isEmpty())
         return;
@@ -350,8 +336,7 @@ void CExcitationPage::OnOpenData()
 
 // Test voltage and current (with their fall-backs from the last point), knee point, line,
 // group and phase.
-void CExcitationPage::ApplyFileHead(const QByteArray& text)
-{
+void CExcitationPage::ApplyFileHead(const QByteArray& text) {
     const QByteArray voltage = FileField(text, "测试电压：", "V\r\n");
     m_nTestVoltage = voltage.isEmpty() ? 0 : tarvex::CAtoi(voltage);
     const QByteArray current = FileField(text, "测试电流：", "A\r\n");
@@ -377,8 +362,7 @@ void CExcitationPage::ApplyFileHead(const QByteArray& text)
 }
 
 // Every line after the "I(A)" header is a point, numbered from 1, the origin line included.
-void CExcitationPage::ApplyFileRows(const QByteArray& text)
-{
+void CExcitationPage::ApplyFileRows(const QByteArray& text) {
     QByteArray rest = text;
     if (const qsizetype header = rest.indexOf("(A)"); header >= 0)
         rest = rest.mid(header);
@@ -402,11 +386,9 @@ void CExcitationPage::ApplyFileRows(const QByteArray& text)
     }
 }
 
-void CExcitationPage::paintEvent(QPaintEvent*)
-{
+void CExcitationPage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    tarvex::PaintChart(painter, tarvex::ExcitationChartAxes(m_nTestCurrent, m_nTestVoltage),
-                       m_Points,
-                       tarvex::KneeCross(m_fKneeCurrent, m_fKneeVoltage, m_nTestCurrent,
-                                         m_nTestVoltage));
+    tarvex::PaintChart(
+        painter, tarvex::ExcitationChartAxes(m_nTestCurrent, m_nTestVoltage), m_Points,
+        tarvex::KneeCross(m_fKneeCurrent, m_fKneeVoltage, m_nTestCurrent, m_nTestVoltage));
 }

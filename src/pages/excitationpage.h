@@ -15,7 +15,7 @@ class QTreeWidget;
 // (CUVADlg): parameters, the test sequence, the point list, the chart with its knee cross, the
 // history view of an uploaded record, the data file and the report text. GUI thread only.
 class CExcitationPage : public CTestPage {
-public:
+  public:
     // What tells the CT and the PT page apart.
     struct Kind {
         unsigned char replyCode;           // reply code of the result: 0x1A CT, 0x1F PT
@@ -59,12 +59,12 @@ public:
     QString m_strTestTime;
     int m_bHistoryMode = 0;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     // Empties the points, the list and the application's curve arrays.
     void ClearCurve();
     // Appends one point: its position (while the scales can be mapped), the curve arrays and

@@ -10,14 +10,12 @@
 namespace tarvex {
 namespace {
 
-bool IsCSpace(char c)
-{
+bool IsCSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 // The text after leading blanks and one optional '+' (from_chars takes '-' itself).
-const char* SkipBlanksAndPlus(const char* p, const char* end)
-{
+const char* SkipBlanksAndPlus(const char* p, const char* end) {
     while (p != end && IsCSpace(*p))
         ++p;
     if (p != end && *p == '+' && p + 1 != end && *(p + 1) != '-')
@@ -27,37 +25,32 @@ const char* SkipBlanksAndPlus(const char* p, const char* end)
 
 } // namespace
 
-QByteArray ToGbk(const QString& text)
-{
+QByteArray ToGbk(const QString& text) {
     QStringEncoder encoder("GBK");
     return encoder.encode(text);
 }
 
-QString FromGbk(const QByteArray& bytes)
-{
+QString FromGbk(const QByteArray& bytes) {
     QStringDecoder decoder("GBK");
     const QString text = decoder.decode(bytes);
     return text;
 }
 
-QByteArray TrimLeft(const QByteArray& text)
-{
+QByteArray TrimLeft(const QByteArray& text) {
     qsizetype i = 0;
     while (i < text.size() && IsCSpace(text[i]))
         ++i;
     return text.mid(i);
 }
 
-QByteArray TrimRight(const QByteArray& text)
-{
+QByteArray TrimRight(const QByteArray& text) {
     qsizetype n = text.size();
     while (n > 0 && IsCSpace(text[n - 1]))
         --n;
     return text.left(n);
 }
 
-int CAtoi(const QByteArray& text)
-{
+int CAtoi(const QByteArray& text) {
     const char* end = text.constData() + text.size();
     const char* p = SkipBlanksAndPlus(text.constData(), end);
     bool negative = false;
@@ -72,8 +65,7 @@ int CAtoi(const QByteArray& text)
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-double CAtof(const QByteArray& text)
-{
+double CAtof(const QByteArray& text) {
     const char* end = text.constData() + text.size();
     const char* p = SkipBlanksAndPlus(text.constData(), end);
     double value = 0;

@@ -6,20 +6,17 @@ namespace {
 const CExcitationPage::Kind kCTExcitation{0x1A, 500, &CTarvexApp::m_CTRecords, false};
 }
 
-CIVADlg::CIVADlg(QWidget* parent) : CExcitationPage(parent, kCTExcitation)
-{
+CIVADlg::CIVADlg(QWidget* parent) : CExcitationPage(parent, kCTExcitation) {
     ui.setupUi(this);
     InitDialog();
 }
 
-CIVADlg::~CIVADlg()
-{
+CIVADlg::~CIVADlg() {
     if (theApp().m_pIVADlg == this)
         theApp().m_pIVADlg = nullptr;
 }
 
-bool CIVADlg::OnInitDialog()
-{
+bool CIVADlg::OnInitDialog() {
     theApp().m_pIVADlg = this;
     return CExcitationPage::OnInitDialog();
 }

@@ -5,13 +5,13 @@
 // The CT excitation page (tab "CT伏安特性", template 133): result code 0x1A, the CT records,
 // 500 ms between the parameters and the start; registers itself as theApp().m_pIVADlg.
 class CIVADlg : public CExcitationPage {
-public:
+  public:
     explicit CIVADlg(QWidget* parent = nullptr);
     ~CIVADlg() override;
 
-protected:
+  protected:
     bool OnInitDialog() override;
 
-private:
+  private:
     Ui::Dlg133 ui;
 };

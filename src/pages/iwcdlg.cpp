@@ -13,16 +13,14 @@
 
 namespace {
 
-const QFont& ListFont()
-{
+const QFont& ListFont() {
     static const QFont font = tarvex::SongFont(16);
     return font;
 }
 
 // The template's plain entry takes the place of a numeric entry field of the same name, place
 // and accessible name.
-CFwNumEdt* ReplaceWithNumEdit(QLineEdit* plain)
-{
+CFwNumEdt* ReplaceWithNumEdit(QLineEdit* plain) {
     if (!plain)
         return nullptr;
     auto* numeric = new CFwNumEdt(plain->parentWidget());
@@ -35,8 +33,7 @@ CFwNumEdt* ReplaceWithNumEdit(QLineEdit* plain)
 
 } // namespace
 
-CIWCDlg::CIWCDlg(QWidget* owner) : CDialogPage(owner, Qt::Tool)
-{
+CIWCDlg::CIWCDlg(QWidget* owner) : CDialogPage(owner, Qt::Tool) {
     ui.setupUi(this);
     m_edtZ2 = ReplaceWithNumEdit(ui.id1004);
     ui.id1004 = nullptr;
@@ -45,8 +42,7 @@ CIWCDlg::CIWCDlg(QWidget* owner) : CDialogPage(owner, Qt::Tool)
 
 CIWCDlg::~CIWCDlg() = default;
 
-bool CIWCDlg::OnInitDialog()
-{
+bool CIWCDlg::OnInitDialog() {
     CDialogPage::OnInitDialog();
     m_list = ui.id1003;
     SetupList();
@@ -61,8 +57,7 @@ bool CIWCDlg::OnInitDialog()
     return true;
 }
 
-void CIWCDlg::SetupList()
-{
+void CIWCDlg::SetupList() {
     m_list->setFont(ListFont());
     m_list->setColumnCount(3);
     m_list->setHeaderLabels({"组号", "M10", "ZII"});
@@ -77,8 +72,7 @@ void CIWCDlg::SetupList()
                           " border-bottom: 1px solid #c0c0c0; }");
 }
 
-void CIWCDlg::ConnectHandlers()
-{
+void CIWCDlg::ConnectHandlers() {
     auto onClick = [this](QAbstractButton* button, void (CIWCDlg::*handler)()) {
         connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
@@ -89,38 +83,33 @@ void CIWCDlg::ConnectHandlers()
     onClick(ui.id1013, &CIWCDlg::OnCalcErrorCurve);
 }
 
-void CIWCDlg::OnRated1A()
-{
+void CIWCDlg::OnRated1A() {
     m_bRated5A = 0;
     CheckRadio(1011, true);
     CheckRadio(1012, false);
 }
 
-void CIWCDlg::OnRated5A()
-{
+void CIWCDlg::OnRated5A() {
     m_bRated5A = 1;
     CheckRadio(1011, false);
     CheckRadio(1012, true);
 }
 
-void CIWCDlg::OnCurve5()
-{
+void CIWCDlg::OnCurve5() {
     CheckRadio(1015, true);
     CheckRadio(1016, false);
     m_nCurrentFactor = 20;
     m_nSecondaryFactor = 19;
 }
 
-void CIWCDlg::OnCurve10()
-{
+void CIWCDlg::OnCurve10() {
     CheckRadio(1015, false);
     CheckRadio(1016, true);
     m_nCurrentFactor = 10;
     m_nSecondaryFactor = 9;
 }
 
-void CIWCDlg::OnCalcErrorCurve()
-{
+void CIWCDlg::OnCalcErrorCurve() {
     const CTarvexApp& app = theApp();
     tarvex::ErrorCurveParams params;
     params.rated5A = m_bRated5A != 0;
@@ -128,10 +117,9 @@ void CIWCDlg::OnCalcErrorCurve()
     params.secondaryFactor = m_nSecondaryFactor;
     if (m_edtZ2)
         params.secondaryImpedance = static_cast<float>(tarvex::CAtof(m_edtZ2->text().toLatin1()));
-    const std::optional<tarvex::ErrorCurveResult> result =
-        tarvex::CalcErrorCurve({app.m_CurveCurrents.constData(), size_t(app.m_CurveCurrents.size())},
-                               {app.m_CurveVoltages.constData(), size_t(app.m_CurveVoltages.size())},
-                               params);
+    const std::optional<tarvex::ErrorCurveResult> result = tarvex::CalcErrorCurve(
+        {app.m_CurveCurrents.constData(), size_t(app.m_CurveCurrents.size())},
+        {app.m_CurveVoltages.constData(), size_t(app.m_CurveVoltages.size())}, params);
     if (!result)
         return;
     m_ErrorPoints = result->points;
@@ -146,8 +134,7 @@ void CIWCDlg::OnCalcErrorCurve()
     update();
 }
 
-void CIWCDlg::paintEvent(QPaintEvent*)
-{
+void CIWCDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     tarvex::PaintChart(painter, tarvex::ErrorCurveChartAxes(m_nMaxMultiple, m_nMaxImpedance),
                        m_ErrorPoints, std::nullopt);

@@ -13,7 +13,7 @@ class QTreeWidget;
 // drawn. A tool window of the main frame, created once and hidden; closing it only hides it.
 // GUI thread only.
 class CIWCDlg : public CDialogPage {
-public:
+  public:
     explicit CIWCDlg(QWidget* owner);
     ~CIWCDlg() override;
 
@@ -36,11 +36,11 @@ public:
     int m_nSecondaryFactor = 9;
     CFwNumEdt* m_edtZ2 = nullptr; // 1004, "CT二次阻抗"
 
-protected:
+  protected:
     bool OnInitDialog() override;
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void SetupList();
     void ConnectHandlers();
 

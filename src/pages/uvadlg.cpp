@@ -6,20 +6,17 @@ namespace {
 const CExcitationPage::Kind kPTExcitation{0x1F, 300, &CTarvexApp::m_PTRecords, true};
 }
 
-CUVADlg::CUVADlg(QWidget* parent) : CExcitationPage(parent, kPTExcitation)
-{
+CUVADlg::CUVADlg(QWidget* parent) : CExcitationPage(parent, kPTExcitation) {
     ui.setupUi(this);
     InitDialog();
 }
 
-CUVADlg::~CUVADlg()
-{
+CUVADlg::~CUVADlg() {
     if (theApp().m_pUVADlg == this)
         theApp().m_pUVADlg = nullptr;
 }
 
-bool CUVADlg::OnInitDialog()
-{
+bool CUVADlg::OnInitDialog() {
     theApp().m_pUVADlg = this;
     return CExcitationPage::OnInitDialog();
 }

@@ -6,13 +6,13 @@
 // 300 ms between the parameters and the start, and a report that reads the entries back first;
 // registers itself as theApp().m_pUVADlg.
 class CUVADlg : public CExcitationPage {
-public:
+  public:
     explicit CUVADlg(QWidget* parent = nullptr);
     ~CUVADlg() override;
 
-protected:
+  protected:
     bool OnInitDialog() override;
 
-private:
+  private:
     Ui::Dlg136 ui;
 };
