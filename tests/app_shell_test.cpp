@@ -2,6 +2,7 @@
 
 #include "app/commdlg.h"
 #include "app/syssetdlg.h"
+#include "pages/dzdlg.h"
 #include "pages/ibbdlg.h"
 #include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
@@ -261,8 +262,9 @@ TEST_F(Shell, ChoosingATestSendsItsKindAndDecidesSaveAndPrint)
         EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xEC, c.code, 0x0D, 0x0A})) << c.kind;
         EXPECT_EQ(frame->CommandAction(32776)->isEnabled(), c.reports) << c.kind;
         EXPECT_EQ(frame->CommandAction(32777)->isEnabled(), c.reports) << c.kind;
-        if (c.reportKind >= 0)
+        if (c.reportKind >= 0) {
             EXPECT_EQ(frame->m_nReportKind, c.reportKind);
+        }
     }
 }
 
@@ -582,4 +584,13 @@ TEST_F(Settings, TheFieldsTakeTenCharactersAndTheClockTicks)
     });
     frame->OnSettings();
     EXPECT_TRUE(TakeWritten().empty());
+}
+
+TEST_F(Shell, TheTrailerIsNeverReadAsPayload)
+{
+    // A resistance reply cut before its unit byte: FD must not be taken for the unit.
+    Dispatch({0x55, 0xAA, 0x6A, 0x04, 0xD2, 0xFD, 0xFA});
+    EXPECT_EQ(app->m_pDZDlg->GetDlgItemText(1004), "");
+    Dispatch({0x55, 0xAA, 0x6A, 0x04, 0xD2, 0x00, 0xFD, 0xFA});
+    EXPECT_EQ(app->m_pDZDlg->GetDlgItemText(1004), "123.4");
 }

@@ -56,6 +56,14 @@ void Info(QWidget* owner, const QString& text)
     MessageBox(owner, text, "系统提示", MB_OK | MB_ICONINFORMATION);
 }
 
+// Where the payloads of the block end: before its FD FA trailer, so that a reply cut short
+// never has the trailer read as data.
+int PayloadEnd()
+{
+    const bool trailer = g_RxLen >= 2 && g_RxBuf[g_RxLen - 2] == 0xFD && g_RxBuf[g_RxLen - 1] == 0xFA;
+    return trailer ? g_RxLen - 2 : g_RxLen;
+}
+
 } // namespace
 
 CMainFrame::CMainFrame()
@@ -69,6 +77,9 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame()
 {
+    // An upload still running would hand replies to a frame half destroyed.
+    if (m_pSearchDlg)
+        m_pSearchDlg->StopUpload();
     tarvex::SetWaitObserver(nullptr);
     if (theApp().m_pMainWnd == this)
         theApp().m_pMainWnd = nullptr;
@@ -317,7 +328,7 @@ long CMainFrame::OnDeviceReply()
             const unsigned char code = g_RxBuf[i + 2];
             if (code == 0xD1)
                 return 0; // ends the dispatch as it stands
-            HandleReply(code, g_RxBuf + i + 3, g_RxLen - (i + 3));
+            HandleReply(code, g_RxBuf + i + 3, PayloadEnd() - (i + 3));
             i += 5;
         } else {
             ++i;

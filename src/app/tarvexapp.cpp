@@ -35,7 +35,9 @@ bool CTarvexApp::InitInstance()
 
 int CTarvexApp::ExitInstance()
 {
-    delete m_pMainWnd; // its destruction ends with the link's
+    if (m_pMainWnd && m_pMainWnd->isVisible())
+        m_pMainWnd->close(); // stops an upload, says goodbye to the instrument, closes the port
+    delete m_pMainWnd;
     m_pMainWnd = nullptr;
     delete m_pLink;
     m_pLink = nullptr;

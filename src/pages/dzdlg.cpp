@@ -27,6 +27,8 @@ bool CDZDlg::OnInitDialog() {
 }
 
 void CDZDlg::OnStart() {
+    if (StartRefused())
+        return;
     ClearResults();
     RunTest({}, 0);
 }

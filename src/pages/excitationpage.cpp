@@ -199,6 +199,8 @@ int CExcitationPage::PhaseCode() const {
 }
 
 void CExcitationPage::OnStart() {
+    if (StartRefused())
+        return;
     // A failed range check has shown its message and focused the field: nothing is sent.
     if (!UpdateData(true))
         return;

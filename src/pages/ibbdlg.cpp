@@ -76,6 +76,8 @@ void CIBBDlg::PrepareList() {
 }
 
 void CIBBDlg::OnStart() {
+    if (StartRefused())
+        return;
     if (!UpdateData(true))
         return;
     const int ratedSecondary = IsChecked(1012) ? 5 : 1;

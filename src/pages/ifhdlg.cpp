@@ -27,6 +27,8 @@ bool CIFHDlg::OnInitDialog() {
 }
 
 void CIFHDlg::OnStart() {
+    if (StartRefused())
+        return;
     UpdateData(true);
     const int ratedSecondary = IsChecked(1012) ? 5 : 1;
     ClearResults();

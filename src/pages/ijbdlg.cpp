@@ -34,6 +34,8 @@ bool CIJBDlg::OnInitDialog() {
 }
 
 void CIJBDlg::OnStart() {
+    if (StartRefused())
+        return;
     if (!UpdateData(true))
         return;
     const int ratedSecondary = IsChecked(1016) ? 5 : 1;

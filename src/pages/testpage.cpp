@@ -4,10 +4,10 @@
 #include "devicelink.h"
 #include "platform/clock.h"
 
+bool CTestPage::StartRefused() { return theApp().RefuseDuringUpload(this); }
+
 void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters, int pauseMs)
 {
-    if (theApp().RefuseDuringUpload(this))
-        return;
     CDeviceLink* link = theApp().m_pLink;
     if (!link)
         return;

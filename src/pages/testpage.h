@@ -15,6 +15,10 @@ public:
     virtual void ClearResults() = 0;
 
 protected:
+    // True, after telling the operator, while the history upload holds the link. Every start
+    // asks first, before it reads or clears anything.
+    bool StartRefused();
+
     // The sequence of every test: clear m_bStartAcked, send the page's parameter command (none
     // when sendParameters is empty), pause, StartTest (which waits the test's time and reads),
     // then at most two polls with RequestResult while no test-finished reply has come.

@@ -47,6 +47,8 @@ bool CUBBDlg::OnInitDialog() {
 }
 
 void CUBBDlg::OnStart() {
+    if (StartRefused())
+        return;
     if (!UpdateData(true))
         return;
     const int ratedSecondary = std::max(GetSelectedIndex(1014), 0);

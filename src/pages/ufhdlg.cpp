@@ -21,6 +21,8 @@ bool CUFHDlg::OnInitDialog() {
 }
 
 void CUFHDlg::OnStart() {
+    if (StartRefused())
+        return;
     const int ratedSecondary = std::max(GetSelectedIndex(1014), 0);
     ClearResults();
     RunTest([ratedSecondary](CDeviceLink& link) { link.SendPTBurdenParams(ratedSecondary); }, 300);

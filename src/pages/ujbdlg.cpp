@@ -55,6 +55,8 @@ bool CUJBDlg::OnInitDialog() {
 }
 
 void CUJBDlg::OnStart() {
+    if (StartRefused())
+        return;
     if (!UpdateData(true))
         return;
     // The float against the double bounds: an entered 0.1 is stored slightly above 0.1 and passes.
