@@ -3,6 +3,7 @@
 #include "platform/beep.h"
 
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QStringEncoder>
 
@@ -134,4 +135,22 @@ void CFwNumEdt::inputMethodEvent(QInputMethodEvent* event)
     QInputMethodEvent rest(event->preeditString(), event->attributes());
     QLineEdit::inputMethodEvent(&rest);
     event->accept();
+}
+
+CFwNumEdt* CFwNumEdt::ReplaceLineEdit(QLineEdit* plain)
+{
+    if (!plain)
+        return nullptr;
+    auto* numeric = new CFwNumEdt(plain->parentWidget());
+    numeric->setObjectName(plain->objectName());
+    numeric->setGeometry(plain->geometry());
+    numeric->setAccessibleName(plain->accessibleName());
+    numeric->setText(plain->text());
+    for (QLabel* label : plain->window()->findChildren<QLabel*>()) {
+        if (label->buddy() == plain)
+            label->setBuddy(numeric);
+    }
+    QWidget::setTabOrder(plain, numeric);
+    delete plain;
+    return numeric;
 }

@@ -17,6 +17,10 @@ class QKeyEvent;
 class CFwNumEdt : public QLineEdit {
     Q_OBJECT
 public:
+    // Puts a numeric entry field in the place of a template's plain entry: same name, position,
+    // accessible name, label and place in the tab order. The plain entry is deleted.
+    static CFwNumEdt* ReplaceLineEdit(QLineEdit* plain);
+
     explicit CFwNumEdt(QWidget* parent = nullptr);
 
     // Store the limit; the current text is not re-examined.

@@ -4,6 +4,7 @@
 #include "app/tarvexapp.h"
 #include "controls/ltree.h"
 #include "devicelink.h"
+#include "platform/reportlist.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
 #include "ui_dlg151_search.h"
@@ -30,12 +31,6 @@ constexpr int kListEntry = 6;     // year, month, day, line, group, phase
 constexpr int kRecordHead = 44;   // time, texts, knee, settings, n
 constexpr int kColumnWidth = 100;
 const char* const kDoneText = "搜索完毕，数据已上传";
-
-// The list font, made once and kept for the program's lifetime.
-const QFont& ListFont() {
-    static const QFont font = tarvex::SongFont(16);
-    return font;
-}
 
 int SignedWord(const unsigned char* p) {
     return static_cast<std::int16_t>((p[0] << 8) | p[1]);
@@ -78,21 +73,8 @@ bool CSearchDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     theApp().m_pSearchDlg = this;
 
-    const QStringList columns{"索引", "日期", "编号", "组号", "相序"};
-    m_SearchList->setFont(ListFont());
-    m_SearchList->setColumnCount(columns.size());
-    m_SearchList->setHeaderLabels(columns);
-    for (int column = 0; column < columns.size(); ++column) {
-        m_SearchList->setColumnWidth(column, kColumnWidth);
-        m_SearchList->headerItem()->setTextAlignment(column, Qt::AlignCenter);
-    }
+    tarvex::PrepareReportList(m_SearchList, {"索引", "日期", "编号", "组号", "相序"}, kColumnWidth);
     m_SearchList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_SearchList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_SearchList->header()->setSectionsMovable(true);
-    m_SearchList->header()->setStretchLastSection(false);
-    // Grid lines between the cells, as the list control's grid style draws them.
-    m_SearchList->setStyleSheet("QTreeView::item { border-right: 1px solid #c0c0c0;"
-                                " border-bottom: 1px solid #c0c0c0; }");
     return true;
 }
 

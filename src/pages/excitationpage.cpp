@@ -6,6 +6,7 @@
 #include "history/reportfile.h"
 #include "pages/gbktext.h"
 #include "pages/iwcdlg.h"
+#include "platform/reportlist.h"
 #include "platform/filedialog.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
@@ -25,12 +26,6 @@ namespace {
 constexpr qint64 kMaxDataFileBytes = 1 << 20;
 
 const char* const kCRLF = "\r\n";
-
-// The list font is shared by every excitation page (and made once).
-const QFont& ListFont() {
-    static const QFont font = tarvex::SongFont(16);
-    return font;
-}
 
 QString Gbk(const QByteArray& bytes) {
     return tarvex::FromGbk(bytes);
@@ -100,21 +95,7 @@ bool CExcitationPage::OnInitDialog() {
             label->setFont(kneeFont);
     }
 
-    if (m_list) {
-        m_list->setFont(ListFont());
-        m_list->setColumnCount(3);
-        m_list->setHeaderLabels({"序号", "电流(A)", "电压(V)"});
-        for (int column = 0; column < 3; ++column) {
-            m_list->setColumnWidth(column, 100);
-            m_list->headerItem()->setTextAlignment(column, Qt::AlignCenter);
-        }
-        m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-        m_list->header()->setSectionsMovable(true);
-        m_list->header()->setStretchLastSection(false);
-        // Grid lines between the cells, as the list control's grid style draws them.
-        m_list->setStyleSheet("QTreeView::item { border-right: 1px solid #c0c0c0;"
-                              " border-bottom: 1px solid #c0c0c0; }");
-    }
+    tarvex::PrepareReportList(m_list, {"序号", "电流(A)", "电压(V)"}, 100);
 
     auto onClick = [this](int id, void (CExcitationPage::*handler)()) {
         if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))

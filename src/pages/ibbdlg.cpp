@@ -4,6 +4,7 @@
 
 #include "app/tarvexapp.h"
 #include "devicelink.h"
+#include "platform/reportlist.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 
@@ -60,19 +61,7 @@ bool CIBBDlg::OnInitDialog() {
 }
 
 void CIBBDlg::PrepareList() {
-    m_list->setFont(tarvex::SongFont(16));
-    // The report list of the original: grid lines, movable columns, whole-row selection.
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->header()->setSectionsMovable(true);
-    m_list->header()->setStretchLastSection(false);
-    m_list->setStyleSheet("QTreeView::item { border-right: 1px solid #d0d0d0;"
-                          " border-bottom: 1px solid #d0d0d0; }");
-    m_list->setHeaderLabels({"组号", "变比", "极性"});
-    for (int column = 0; column < 3; ++column) {
-        m_list->setColumnWidth(column, 80);
-        m_list->headerItem()->setTextAlignment(column, Qt::AlignCenter);
-    }
+    tarvex::PrepareReportList(m_list, {"组号", "变比", "极性"}, 80);
 }
 
 void CIBBDlg::OnStart() {

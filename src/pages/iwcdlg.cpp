@@ -4,6 +4,7 @@
 #include "controls/fwnumedt.h"
 #include "pages/errorcurve.h"
 #include "pages/gbktext.h"
+#include "platform/reportlist.h"
 #include "platform/fonts.h"
 
 #include <QAbstractButton>
@@ -11,31 +12,9 @@
 #include <QPainter>
 #include <QTreeWidget>
 
-namespace {
-
-const QFont& ListFont() {
-    static const QFont font = tarvex::SongFont(16);
-    return font;
-}
-
-// The template's plain entry takes the place of a numeric entry field of the same name, place
-// and accessible name.
-CFwNumEdt* ReplaceWithNumEdit(QLineEdit* plain) {
-    if (!plain)
-        return nullptr;
-    auto* numeric = new CFwNumEdt(plain->parentWidget());
-    numeric->setObjectName(plain->objectName());
-    numeric->setGeometry(plain->geometry());
-    numeric->setAccessibleName(plain->accessibleName());
-    delete plain;
-    return numeric;
-}
-
-} // namespace
-
 CIWCDlg::CIWCDlg(QWidget* owner) : CDialogPage(owner, Qt::Tool) {
     ui.setupUi(this);
-    m_edtZ2 = ReplaceWithNumEdit(ui.id1004);
+    m_edtZ2 = CFwNumEdt::ReplaceLineEdit(ui.id1004);
     ui.id1004 = nullptr;
     InitDialog();
 }
@@ -58,18 +37,7 @@ bool CIWCDlg::OnInitDialog() {
 }
 
 void CIWCDlg::SetupList() {
-    m_list->setFont(ListFont());
-    m_list->setColumnCount(3);
-    m_list->setHeaderLabels({"组号", "M10", "ZII"});
-    for (int column = 0; column < 3; ++column) {
-        m_list->setColumnWidth(column, 100);
-        m_list->headerItem()->setTextAlignment(column, Qt::AlignCenter);
-    }
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->header()->setSectionsMovable(true);
-    m_list->header()->setStretchLastSection(false);
-    m_list->setStyleSheet("QTreeView::item { border-right: 1px solid #c0c0c0;"
-                          " border-bottom: 1px solid #c0c0c0; }");
+    tarvex::PrepareReportList(m_list, {"组号", "M10", "ZII"}, 100);
 }
 
 void CIWCDlg::ConnectHandlers() {

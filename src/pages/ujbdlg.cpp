@@ -22,15 +22,7 @@ CUJBDlg::CUJBDlg(QWidget* parent) : CErrorPage(parent, kResultIds) {
 // The template has a plain entry at 1004; the numeric entry takes its place, name, label and
 // position in the tab order.
 void CUJBDlg::PromoteRatedPrimaryEntry() {
-    QLineEdit* plain = ui.id1004;
-    auto* numeric = new CFwNumEdt(plain->parentWidget());
-    numeric->setObjectName(plain->objectName());
-    numeric->setGeometry(plain->geometry());
-    numeric->setAccessibleName(plain->accessibleName());
-    ui.lblRatedPrimary->setBuddy(numeric);
-    QWidget::setTabOrder(plain, numeric);
-    delete plain;
-    ui.id1004 = numeric;
+    ui.id1004 = CFwNumEdt::ReplaceLineEdit(ui.id1004);
 }
 
 void CUJBDlg::DoDataExchange(CDataExchange& dx) {
