@@ -42,7 +42,7 @@ CFwNumEdt::CFwNumEdt(QWidget* parent) : QLineEdit(parent) {}
 CFwNumEdt::CharAction CFwNumEdt::Classify(const QString& text, char32_t ch, int maxInt,
                                           int maxDec, int maxLen)
 {
-    // L and P in bytes of the text as the original stores it (GBK); for the ASCII digits and
+    // L and P in bytes of the text as the program stores it (GBK); for the ASCII digits and
     // "." that typing can produce they equal the QString length and index.
     static thread_local QStringEncoder gbk("GBK");
     QByteArray bytes = gbk.isValid() ? QByteArray(gbk.encode(text)) : text.toUtf8();

@@ -37,7 +37,7 @@ tagFWPOINT MapPoint(float current, float voltage, int fullCurrent, int fullVolta
 {
     if (!CanMapPoint(fullCurrent, fullVoltage))
         return {280, 300};
-    // float throughout, as the original: float x int promotes the int to float.
+    // float throughout: float x int promotes the int to float, so pixels match the float maths.
     const float x = current * 400 / static_cast<float>(fullCurrent) + 280;
     const float y = 300 - voltage * 250 / static_cast<float>(fullVoltage);
     return {tarvex::TruncSaturated(x, kPixelLimit), tarvex::TruncSaturated(y, kPixelLimit)};

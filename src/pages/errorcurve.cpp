@@ -43,7 +43,7 @@ std::optional<ErrorCurveResult> CalcErrorCurve(std::span<const float> currents,
         const float divisor = current * static_cast<float>(params.secondaryFactor);
         if (current == 0 || divisor == 0)
             continue;
-        // M in double with the float stored, as the original's "f1 * I / 5.0" into a float array.
+        // M computed in double ("f1 * I / 5.0") and kept as a float, like the list's values.
         const float m = static_cast<float>(params.currentFactor * current / rated);
         const float e = voltage - current * z2;
         const float z = e / divisor - z2;

@@ -39,7 +39,7 @@ void CUBBDlg::DoDataExchange(CDataExchange& dx) {
 bool CUBBDlg::OnInitDialog() {
     CTestPage::OnInitDialog();
     theApp().m_pUBBDlg = this;
-    // Typed text picks no item (it is not added to the list), as in the original's combo.
+    // Typed text picks no item (it is not added to the list), so only a choice counts.
     m_cbRatedSecondary->setInsertPolicy(QComboBox::NoInsert);
     SetSelectedIndex(1014, -1);
     SetDlgItemText(1014, "100");
