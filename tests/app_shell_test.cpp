@@ -486,20 +486,51 @@ TEST_F(PortDialog, ListChoicesOpenThatPortAndRate)
     }
 }
 
-TEST_F(PortDialog, TypedTextIsNotRead)
+// Typed as an operator does: into the field, then Tab away or click 确定 with the mouse. Qt's
+// combo box makes the matching item current when the focus leaves, so a typed item counts.
+TEST_F(PortDialog, TypedTextCountsOnlyWhereItIsAnItem)
 {
-    CCommDlg dialog(frame);
-    Run(
-        [](CCommDlg& d) {
-            d.m_cbPort->lineEdit()->clear();
-            QTest::keyClicks(d.m_cbPort->lineEdit(), "COM3");
-            d.m_cbBaud->lineEdit()->clear();
-            QTest::keyClicks(d.m_cbBaud->lineEdit(), "4800");
-            d.findChild<QPushButton*>("id1")->click();
-        },
-        dialog);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], (std::pair<std::string, int>{"COM1", 9600}));
+    struct Case {
+        const char* port;
+        const char* baud;
+        std::string name;
+        int rate;
+    };
+    const Case cases[] = {
+        {"COM3", "4800", "COM3", 4800},
+        {"com7", "19200", "COM7", 19200},
+        {"COM33", "4801", "COM1", 9600},
+        {"ttyUSB0", "", "COM1", 9600},
+    };
+    for (const Case& c : cases) {
+        link->ClosePort();
+        opened.clear();
+        CCommDlg dialog(frame);
+        Run(
+            [&](CCommDlg& d) {
+                QApplication::setActiveWindow(&d);
+                d.m_cbPort->setFocus();
+                d.m_cbPort->lineEdit()->clear();
+                QTest::keyClicks(d.m_cbPort->lineEdit(), c.port);
+                QTest::keyClick(d.m_cbPort->lineEdit(), Qt::Key_Tab);
+                d.m_cbBaud->lineEdit()->clear();
+                QTest::keyClicks(d.m_cbBaud->lineEdit(), c.baud);
+                QTest::mouseClick(d.findChild<QPushButton*>("id1"), Qt::LeftButton);
+            },
+            dialog);
+        ASSERT_EQ(opened.size(), 1u) << c.port;
+        EXPECT_EQ(opened[0], (std::pair<std::string, int>{c.name, c.rate})) << c.port;
+    }
+}
+
+TEST_F(Shell, ADeviceThatGoesAwaySetsThePaneBackToNoDevice)
+{
+    ASSERT_EQ(frame->ConnPaneText(), "COM1已打开，波特率为9600bps");
+    shared->vanished = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->ConnPaneText() == "没有连接设备"; }, 2000));
+    EXPECT_FALSE(link->IsOpen());
+    frame->OnConnect();
+    EXPECT_EQ(boxes.texts(), QStringList{"请先进行端口配置"});
 }
 
 TEST_F(PortDialog, APortThatCannotBeOpenedKeepsTheDialogAndTheChoice)
@@ -517,7 +548,7 @@ TEST_F(PortDialog, APortThatCannotBeOpenedKeepsTheDialogAndTheChoice)
         },
         dialog);
     EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(boxes.texts(), QStringList{"串口打开失败"});
+    EXPECT_EQ(boxes.texts(), QStringList{"串口打开失败\n找不到串口设备，请检查连接线和USB转串口适配器"});
     EXPECT_EQ(boxes.calls()[0].owner, &dialog);
     EXPECT_FALSE(link->IsOpen());
     EXPECT_EQ(frame->ConnPaneText(), paneBefore);

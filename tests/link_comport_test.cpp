@@ -1,13 +1,20 @@
 #include "comname.h"
 #include "comport.h"
+#include "portlock.h"
+#include "systempaths.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <cstring>
+#include <iomanip>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
@@ -30,9 +37,15 @@ protected:
         ::tcsetattr(master, TCSANOW, &raw);
         std::filesystem::create_directories(tarvex::PortFolder());
         std::filesystem::create_symlink(name, tarvex::PortFolder() + "/COM1");
+        device = name;
+        tarvex::SystemPaths paths;
+        paths.lockDir = dir.path().toStdString() + "/lock";
+        std::filesystem::create_directories(paths.lockDir);
+        tarvex::SetSystemPaths(paths);
     }
     void TearDown() override
     {
+        tarvex::SetSystemPaths({});
         if (master >= 0)
             ::close(master);
         if (slave >= 0)
@@ -61,7 +74,10 @@ protected:
         return got;
     }
 
+    std::string LockFile() const { return tarvex::PortLock::LockFilePath(device); }
+
     QTemporaryDir dir;
+    std::string device;
     int master = -1;
     int slave = -1;
 };
@@ -107,13 +123,90 @@ TEST_F(PtyTest, OpenOnAnOpenPortKeepsTheOldBaudRate)
     EXPECT_EQ(port.ActualBaud(), 9600);
 }
 
-TEST_F(PtyTest, ThePortIsExclusive)
+// Run as an ordinary user too: the kernel keeps a pty's exclusive flag after close unless it
+// is cleared, and only root passes it.
+TEST_F(PtyTest, ThePortIsExclusiveAndLockedWhileOpenAndFreeAfterClose)
 {
     CComPort first, second;
     ASSERT_EQ(first.Open(1, 9600), 1);
+    std::ifstream lock(LockFile());
+    int pid = 0;
+    EXPECT_TRUE(lock >> pid) << LockFile();
+    EXPECT_EQ(pid, ::getpid());
     EXPECT_EQ(second.Open(1, 9600), 0);
+    EXPECT_EQ(second.LastFailure().cause, tarvex::OpenFailure::Busy);
     first.Close();
+    EXPECT_FALSE(std::filesystem::exists(LockFile()));
     EXPECT_EQ(second.Open(1, 9600), 1);
+    second.Close();
+    const int again = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    EXPECT_GE(again, 0) << "exclusive flag left on the tty: " << std::strerror(errno);
+    ::close(again);
+}
+
+TEST_F(PtyTest, AStaleLockIsRemovedAndALiveOneRefusesNamingItsProcess)
+{
+    pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0); // a process that is surely gone
+    struct Case {
+        int pidInFile;
+        bool opens;
+    };
+    for (const Case c : {Case{child, true}, Case{int(::getppid()), false}, Case{0, true}}) {
+        std::ofstream(LockFile()) << std::setw(10) << c.pidInFile << "\n";
+        CComPort port;
+        EXPECT_EQ(port.Open(1, 9600), c.opens ? 1 : 0) << c.pidInFile;
+        if (!c.opens) {
+            EXPECT_EQ(port.LastFailure().ownerPid, c.pidInFile);
+            EXPECT_TRUE(port.LastFailure().Text().contains(QString::number(c.pidInFile)));
+            EXPECT_TRUE(std::filesystem::exists(LockFile())); // another program's lock stays
+        }
+        port.Close();
+        std::filesystem::remove(LockFile());
+    }
+}
+
+TEST_F(PtyTest, AForbiddenDeviceNamesItsGroup)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root opens any device; CI runs this as an ordinary user too";
+    ASSERT_EQ(::fchmod(slave, 0), 0);
+    CComPort port;
+    EXPECT_EQ(port.Open(1, 9600), 0);
+    EXPECT_EQ(port.LastFailure().cause, tarvex::OpenFailure::NoPermission);
+    EXPECT_TRUE(port.LastFailure().Text().contains("组"));
+    EXPECT_FALSE(std::filesystem::exists(LockFile()));
+}
+
+// A fake /sys, /proc/cmdline and /dev: the console and a ttyS without UART lead nowhere.
+TEST(ComName, TheConsoleAndPortsWithoutAUartAreNeverACom)
+{
+    QTemporaryDir root;
+    const std::string r = root.path().toStdString();
+    tarvex::SystemPaths paths{r + "/sys", r + "/cmdline", r + "/dev", r + "/lock"};
+    auto write = [](const std::string& path, const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path) << text;
+    };
+    for (const char* tty : {"ttyS0", "ttyS1", "ttyS2", "ttyS3"})
+        write(r + "/dev/" + tty, "");
+    write(r + "/sys/class/tty/console/active", "tty0 ttyS0\n");
+    write(r + "/cmdline", "quiet console=ttyS3,115200n8 ro\n");
+    write(r + "/sys/class/tty/ttyS1/type", "0\n");
+    write(r + "/sys/class/tty/ttyS2/type", "4\n");
+    qputenv("XDG_CONFIG_HOME", root.path().toUtf8());
+    std::filesystem::create_directories(tarvex::PortFolder());
+    std::filesystem::create_symlink(r + "/dev/ttyS0", tarvex::PortFolder() + "/COM5");
+    tarvex::SetSystemPaths(paths);
+    EXPECT_EQ(tarvex::ResolveComDevice("COM1"), "");              // the active console
+    EXPECT_EQ(tarvex::ResolveComDevice("COM2"), "");              // no UART behind it
+    EXPECT_EQ(tarvex::ResolveComDevice("COM3"), r + "/dev/ttyS2"); // a 16550A
+    EXPECT_EQ(tarvex::ResolveComDevice("COM4"), "");              // console= of the kernel
+    EXPECT_EQ(tarvex::ResolveComDevice("COM5"), "");              // a link to the console
+    tarvex::SetSystemPaths({});
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(PtyTest, AMissingPortFailsAndASecondOpenTriesAgain)
@@ -121,6 +214,7 @@ TEST_F(PtyTest, AMissingPortFailsAndASecondOpenTriesAgain)
     CComPort port;
     EXPECT_EQ(port.Open(7, 9600), 0);
     EXPECT_FALSE(port.IsPortOpen());
+    EXPECT_EQ(port.LastFailure().cause, tarvex::OpenFailure::NoDevice);
     std::filesystem::create_symlink(tarvex::PortFolder() + "/COM1", tarvex::PortFolder() + "/COM7");
     EXPECT_EQ(port.Open(7, 9600), 1);
 }
@@ -173,6 +267,8 @@ TEST_F(PtyTest, AVanishedDeviceLeavesThePortClosed)
     master = -1;
     ::close(slave); // only the port's own descriptor keeps the slave now
     slave = -1;
+    EXPECT_FALSE(port.CheckLine());
+    EXPECT_TRUE(port.DeviceWasLost());
     EXPECT_EQ(port.PendingIn(), 0);
     EXPECT_FALSE(port.IsPortOpen());
     const unsigned char b[1] = {7};

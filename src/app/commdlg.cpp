@@ -27,21 +27,21 @@ bool CCommDlg::OnInitDialog()
     return true;
 }
 
-// An editable combo keeps the index of the item last chosen from its list; typing only changes
-// the edit text, and a typed text that matches no item leaves no item chosen.
+// Qt's editable combo box makes an item current when the text in its field equals that item,
+// as soon as the operator presses Enter or the focus leaves the field (a click on 确定 does
+// both), ignoring case. So the text shown counts: an item's text chooses that item, whether picked
+// from the list or typed; any other text is not read and the default applies.
 void CCommDlg::OnOK()
 {
-    int port = m_cbPort->currentIndex() + 1;
-    if (port < 1 || m_cbPort->currentText() != m_cbPort->itemText(port - 1))
-        port = 1;
-    int baud = 9600;
-    const int baudItem = m_cbBaud->currentIndex();
-    if (baudItem >= 0 && m_cbBaud->currentText() == m_cbBaud->itemText(baudItem))
-        baud = m_cbBaud->itemText(baudItem).toInt();
+    const int portItem = m_cbPort->findText(m_cbPort->currentText(), Qt::MatchFixedString);
+    const int port = portItem >= 0 ? portItem + 1 : 1;
+    const int baudItem = m_cbBaud->findText(m_cbBaud->currentText(), Qt::MatchFixedString);
+    const int baud = baudItem >= 0 ? m_cbBaud->itemText(baudItem).toInt() : 9600;
     CDeviceLink* link = theApp().m_pLink;
     link->Open(port, baud);
     if (!link->IsOpen()) {
-        MessageBox(this, "串口打开失败", "系统提示", MB_OK | MB_ICONINFORMATION);
+        MessageBox(this, "串口打开失败\n" + link->LastFailure().Text(), "系统提示",
+                   MB_OK | MB_ICONINFORMATION);
         return;
     }
     if (CMainFrame* frame = theApp().m_pMainWnd)

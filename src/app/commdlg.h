@@ -4,8 +4,8 @@
 
 class QComboBox;
 
-// Port settings: the operator chooses port and baud rate from the lists and the port opens on
-// the spot. Only list choices count; text typed into the fields is not read.
+// Port settings: the operator chooses port and baud rate and the port opens on the spot. A field
+// counts when its text is one of its list items; other typed text leaves the default.
 class CCommDlg : public CDialog {
 public:
     explicit CCommDlg(QWidget* parent = nullptr);

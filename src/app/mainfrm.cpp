@@ -44,6 +44,8 @@ namespace {
 constexpr int kConnPaneWidth = 250;
 constexpr int kTimePaneWidth = 200;
 constexpr int kClockPeriodMs = 500;
+// How often an idle or waiting link looks whether its device went away.
+constexpr int kLineWatchMs = 100;
 const char* const kNoDevice = "没有连接设备";
 
 QString PortOpenedText(int port, int baud)
@@ -95,6 +97,9 @@ bool CMainFrame::Create()
     auto* clock = new QTimer(this);
     connect(clock, &QTimer::timeout, this, &CMainFrame::OnTimer);
     clock->start(kClockPeriodMs);
+    auto* lineWatch = new QTimer(this);
+    connect(lineWatch, &QTimer::timeout, this, &CMainFrame::WatchLine);
+    lineWatch->start(kLineWatchMs);
     tarvex::SetWaitObserver(this);
 
     theApp().m_pLink = new CDeviceLink(this, this);
@@ -266,6 +271,16 @@ void CMainFrame::CreateStatusBar()
 void CMainFrame::OnTimer()
 {
     m_timePane->setText("时间: " + QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss"));
+}
+
+// The upload worker owns the link while it runs and notices a loss at its own next read.
+void CMainFrame::WatchLine()
+{
+    CDeviceLink* link = theApp().m_pLink;
+    if (!link || theApp().IsUploading())
+        return;
+    if (!link->CheckLine() && link->DeviceWasLost() && m_connPane->text() != kNoDevice)
+        SetConnPaneText(kNoDevice);
 }
 
 void CMainFrame::SetConnPaneText(const QString& text) { m_connPane->setText(text); }

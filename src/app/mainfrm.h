@@ -87,6 +87,8 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void OnTimer();
+    // Shows "没有连接设备" once the device behind the open port has gone away.
+    void WatchLine();
     QAction* AddCommand(int id, const QString& text, const QString& prompt);
     void HandleReply(unsigned char code, const unsigned char* payload, int length);
     void OnHandshake();

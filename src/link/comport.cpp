@@ -14,9 +14,14 @@ int CComPort::Open(int port, int baud)
 {
     if (m_bOpen)
         return 1;
+    tarvex::LastOpenFailure() = {};
     m_hPort = tarvex::CurrentSerialOpener()(tarvex::ComDeviceName(port), baud);
-    if (!m_hPort)
+    m_openFailure = tarvex::LastOpenFailure();
+    if (!m_hPort) {
+        if (m_openFailure.cause == tarvex::OpenFailure::None)
+            m_openFailure.cause = tarvex::OpenFailure::NoDevice;
         return 0;
+    }
     m_bOpen = 1;
     return 1;
 }
@@ -25,7 +30,21 @@ int CComPort::Close()
 {
     m_hPort.reset();
     m_bOpen = 0;
+    m_bDeviceLost = false;
     return 1;
+}
+
+bool CComPort::CheckLine()
+{
+    if (m_bOpen && m_hPort->HungUp())
+        DeviceLost();
+    return m_bOpen != 0;
+}
+
+void CComPort::DeviceLost()
+{
+    Close();
+    m_bDeviceLost = true;
 }
 
 int CComPort::WriteByte(unsigned char byte)

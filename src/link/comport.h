@@ -1,4 +1,5 @@
 #pragma once
+#include "openfailure.h"
 #include "serialdevice.h"
 
 #include <memory>
@@ -32,10 +33,20 @@ public:
     // The baud rate the driver really set; 0 when closed.
     int ActualBaud() const;
 
+    // Looks whether the device has gone away without waiting, and closes the port if so.
+    // True while the port is open.
+    bool CheckLine();
+    // True when the port was closed because its device went away (until the next open).
+    bool DeviceWasLost() const { return m_bDeviceLost; }
+    // Why the latest Open failed.
+    const tarvex::OpenFailure& LastFailure() const { return m_openFailure; }
+
 private:
     // The device vanished (adapter pulled, other end gone): from now on the port is closed.
-    void DeviceLost() { Close(); }
+    void DeviceLost();
 
     std::unique_ptr<tarvex::SerialDevice> m_hPort;
     int m_bOpen = 0;
+    bool m_bDeviceLost = false;
+    tarvex::OpenFailure m_openFailure;
 };

@@ -19,6 +19,8 @@ public:
     virtual int Read(unsigned char* buffer, int limit) = 0;
     // The baud rate the driver really set.
     virtual int Baud() const = 0;
+    // True once the device has gone away (hang-up or I/O error); never waits.
+    virtual bool HungUp() { return Pending() < 0; }
 };
 
 // Opens the device behind a port name ("COM1", "\\.\COM10") at a baud rate with 8 data bits;

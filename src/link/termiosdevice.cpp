@@ -1,12 +1,16 @@
 #include "termiosdevice.h"
 
 #include "baudrate.h"
+#include "openfailure.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -34,39 +38,93 @@ speed_t StandardSpeed(int baud)
 }
 
 // A hang-up shows as an error of the call or as POLLHUP/POLLERR without data.
-bool HungUp(int fd)
+bool LineHungUp(int fd)
 {
     pollfd p{fd, POLLIN, 0};
     return ::poll(&p, 1, 0) == 1 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) &&
            !(p.revents & POLLIN);
 }
 
+std::string OwningGroup(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    const group* owner = ::getgrgid(st.st_gid);
+    return owner ? owner->gr_name : std::string();
+}
+
+void Fail(OpenFailure::Cause cause, const std::string& path)
+{
+    OpenFailure& failure = LastOpenFailure();
+    failure = OpenFailure{};
+    failure.cause = cause;
+    failure.device = path;
+}
+
+// UARTs make a rate from a clock divisor; within 2 % the line still works.
+bool BaudMatches(int asked, int set) { return set > 0 && std::abs(set - asked) * 50 <= asked; }
+
 } // namespace
 
 std::unique_ptr<SerialDevice> TermiosDevice::Open(const std::string& path, int baud)
 {
-    if (path.empty() || baud <= 0)
+    if (path.empty() || baud <= 0) {
+        Fail(OpenFailure::NoDevice, path);
         return nullptr;
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    }
+    std::unique_ptr<TermiosDevice> device(new TermiosDevice(-1, baud));
+    int ownerPid = 0;
+    if (!device->m_lock.Acquire(path, &ownerPid)) {
+        Fail(OpenFailure::Busy, path);
+        LastOpenFailure().ownerPid = ownerPid;
         return nullptr;
-    std::unique_ptr<TermiosDevice> device(new TermiosDevice(fd, baud));
-    if (!device->Configure(baud))
-        return nullptr; // the destructor closes the descriptor
+    }
+    device->m_fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (device->m_fd < 0) {
+        const int error = errno;
+        if (error == EACCES || error == EPERM) {
+            Fail(OpenFailure::NoPermission, path);
+            LastOpenFailure().group = OwningGroup(path);
+        } else {
+            Fail(error == EBUSY ? OpenFailure::Busy : OpenFailure::NoDevice, path);
+        }
+        return nullptr; // the destructor releases the lock file
+    }
+    if (!device->Lock()) {
+        Fail(OpenFailure::Busy, path);
+        return nullptr;
+    }
+    if (!device->Configure(baud)) {
+        Fail(OpenFailure::Settings, path);
+        LastOpenFailure().baud = baud;
+        return nullptr;
+    }
     return device;
 }
 
 TermiosDevice::~TermiosDevice()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd < 0)
+        return;
+    // The kernel keeps the exclusive flag of a tty whose other end stays open (a pty, a
+    // device another process still holds), which would lock out the next ordinary user.
+    if (m_exclusive)
+        ::ioctl(m_fd, TIOCNXCL);
+    ::close(m_fd);
+}
+
+// TIOCEXCL keeps other programs out, but root passes it; flock keeps a second Tarvex out too.
+bool TermiosDevice::Lock()
+{
+    if (::ioctl(m_fd, TIOCEXCL) != 0)
+        return false;
+    m_exclusive = true;
+    return ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
 }
 
 bool TermiosDevice::Configure(int baud)
 {
-    // TIOCEXCL keeps other programs out; root passes it, so a lock keeps a second Tarvex out too.
-    if (::ioctl(m_fd, TIOCEXCL) != 0 || ::flock(m_fd, LOCK_EX | LOCK_NB) != 0)
-        return false;
     termios tio;
     if (::tcgetattr(m_fd, &tio) != 0)
         return false;
@@ -88,7 +146,7 @@ bool TermiosDevice::Configure(int baud)
     if (speed == B0 && tarvex_set_baud(m_fd, baud) != 0)
         return false;
     m_baud = tarvex_get_baud(m_fd);
-    return m_baud > 0;
+    return BaudMatches(baud, m_baud);
 }
 
 int TermiosDevice::WriteByte(unsigned char byte, int timeoutMs)
@@ -110,7 +168,7 @@ int TermiosDevice::Pending()
     int waiting = 0;
     if (::ioctl(m_fd, FIONREAD, &waiting) != 0)
         return -1;
-    if (waiting == 0 && HungUp(m_fd))
+    if (waiting == 0 && LineHungUp(m_fd))
         return -1;
     return waiting;
 }

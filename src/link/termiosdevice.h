@@ -1,4 +1,5 @@
 #pragma once
+#include "portlock.h"
 #include "serialdevice.h"
 
 namespace tarvex {
@@ -7,7 +8,9 @@ namespace tarvex {
 // no software flow control; parity, stop bits and hardware flow control as the driver has them.
 class TermiosDevice : public SerialDevice {
 public:
-    // nullptr when the device cannot be opened, is in use, or refuses the settings.
+    // nullptr when the device cannot be opened, is in use, or refuses the settings (the
+    // baud rate read back included); LastOpenFailure() then says why. A failed open leaves
+    // nothing behind: no descriptor, no lock, no exclusive flag.
     static std::unique_ptr<SerialDevice> Open(const std::string& path, int baud);
     ~TermiosDevice() override;
 
@@ -18,10 +21,13 @@ public:
 
 private:
     TermiosDevice(int fd, int baud) : m_fd(fd), m_baud(baud) {}
+    bool Lock();
     bool Configure(int baud);
 
     int m_fd;
     int m_baud;
+    bool m_exclusive = false;
+    PortLock m_lock;
 };
 
 } // namespace tarvex
