@@ -21,12 +21,14 @@
 #include "pages/ujbdlg.h"
 #include "pages/uvadlg.h"
 #include "platform/msgbox.h"
+#include "platform/statusnote.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -47,6 +49,11 @@ constexpr int kClockPeriodMs = 500;
 // How often an idle or waiting link looks whether its device went away.
 constexpr int kLineWatchMs = 100;
 const char* const kNoDevice = "没有连接设备";
+const char* const kReady = "就绪";
+const char* const kCloseRefused = "测试进行中，请等待测试结束";
+constexpr int kCloseRefusedShownMs = 5000;
+// A wait that follows another within this time continues its display instead of flashing.
+constexpr int kWaitDisplayLingerMs = 150;
 
 QString PortOpenedText(int port, int baud)
 {
@@ -83,6 +90,7 @@ CMainFrame::~CMainFrame()
     if (m_pSearchDlg)
         m_pSearchDlg->StopUpload();
     tarvex::SetWaitObserver(nullptr);
+    tarvex::SetStatusNoteBoard(nullptr);
     if (theApp().m_pMainWnd == this)
         theApp().m_pMainWnd = nullptr;
 }
@@ -101,6 +109,7 @@ bool CMainFrame::Create()
     connect(lineWatch, &QTimer::timeout, this, &CMainFrame::WatchLine);
     lineWatch->start(kLineWatchMs);
     tarvex::SetWaitObserver(this);
+    tarvex::SetStatusNoteBoard(this);
 
     theApp().m_pLink = new CDeviceLink(this, this);
     if (theApp().m_pLink->Open(1, 9600))
@@ -242,16 +251,23 @@ void CMainFrame::CreateToolBar()
 void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
-    m_messagePane = new QLabel("就绪");
-    bar->addWidget(m_messagePane, 1);
+    // The message pane: "就绪", a note, or the wait ("等待仪器 N 秒" with its progress bar).
+    m_messagePane = new QWidget;
+    auto* layout = new QHBoxLayout(m_messagePane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_messageText = new QLabel(kReady);
     m_waitBar = new QProgressBar;
-    m_waitBar->setMaximumWidth(160);
+    m_waitBar->setFixedWidth(160);
     m_waitBar->setTextVisible(false);
-    m_waitText = new QLabel;
-    bar->addWidget(m_waitBar);
-    bar->addWidget(m_waitText);
     m_waitBar->hide();
-    m_waitText->hide();
+    layout->addWidget(m_messageText);
+    layout->addWidget(m_waitBar);
+    layout->addStretch(1);
+    bar->addWidget(m_messagePane, 1);
+    m_waitHide = new QTimer(this);
+    m_waitHide->setSingleShot(true);
+    m_waitHide->setInterval(kWaitDisplayLingerMs);
+    connect(m_waitHide, &QTimer::timeout, this, &CMainFrame::HideWait);
     m_connPane = new QLabel(kNoDevice);
     m_connPane->setFixedWidth(kConnPaneWidth);
     m_timePane = new QLabel("时间:");
@@ -279,8 +295,10 @@ void CMainFrame::WatchLine()
     CDeviceLink* link = theApp().m_pLink;
     if (!link || theApp().IsUploading())
         return;
-    if (!link->CheckLine() && link->DeviceWasLost() && m_connPane->text() != kNoDevice)
+    if (!link->CheckLine() && link->DeviceWasLost() && m_connPane->text() != kNoDevice) {
         SetConnPaneText(kNoDevice);
+        tarvex::ShowStatusNote(tarvex::StatusNote::DeviceLost);
+    }
 }
 
 void CMainFrame::SetConnPaneText(const QString& text) { m_connPane->setText(text); }
@@ -295,25 +313,63 @@ void CMainFrame::SetCanSave(bool canSave, bool canPrint)
     CommandAction(ID_PRINT)->setEnabled(canPrint);
 }
 
+// A new command's wait clears the note of the last one. A short wait right after another (the
+// rest of a reply still arriving) keeps the display as it stands.
 void CMainFrame::WaitStarted(int totalMs)
 {
-    m_waitBar->setRange(0, totalMs);
-    m_waitBar->setValue(0);
+    const bool continuing = m_waitHide->isActive();
+    m_waitHide->stop();
+    if (continuing && totalMs < kWaitDisplayLingerMs)
+        return;
+    m_note = tarvex::StatusNote::Ready;
+    if (totalMs <= 0) {
+        m_waitBar->setRange(0, 0); // length unknown: a busy bar
+        m_messageText->setText("正在接收仪器数据");
+    } else {
+        m_waitBar->setRange(0, totalMs);
+        WaitProgress(totalMs);
+    }
     m_waitBar->show();
-    m_waitText->show();
-    WaitProgress(totalMs);
 }
 
 void CMainFrame::WaitProgress(int leftMs)
 {
+    if (m_waitBar->maximum() <= 0)
+        return;
     m_waitBar->setValue(m_waitBar->maximum() - leftMs);
-    m_waitText->setText(QString("等待仪器 %1 秒").arg((leftMs + 999) / 1000));
+    m_messageText->setText(QString("等待仪器 %1 秒").arg((leftMs + 999) / 1000));
 }
 
-void CMainFrame::WaitEnded()
+void CMainFrame::WaitEnded() { m_waitHide->start(); }
+
+void CMainFrame::HideWait()
 {
     m_waitBar->hide();
-    m_waitText->hide();
+    ShowNoteText();
+}
+
+void CMainFrame::ShowStatusNote(tarvex::StatusNote note)
+{
+    m_note = note;
+    if (!m_waitBar->isVisible())
+        ShowNoteText();
+}
+
+void CMainFrame::ShowNoteText()
+{
+    switch (m_note) {
+    case tarvex::StatusNote::Ready: m_messageText->setText(kReady); break;
+    case tarvex::StatusNote::NoReply: m_messageText->setText("仪器无应答"); break;
+    case tarvex::StatusNote::DeviceLost: m_messageText->setText("设备已断开"); break;
+    }
+}
+
+QString CMainFrame::MessagePaneText() const { return m_messageText->text(); }
+
+void CMainFrame::NoteMissingReply()
+{
+    tarvex::ShowStatusNote(theApp().m_pLink->DeviceWasLost() ? tarvex::StatusNote::DeviceLost
+                                                             : tarvex::StatusNote::NoReply);
 }
 
 void CMainFrame::SetTestLimits(unsigned char range)
@@ -353,9 +409,30 @@ long CMainFrame::OnDeviceReply()
     return 0;
 }
 
+// The page whose result a reply code carries; nullptr for every other code.
+CTestPage* CMainFrame::ResultReceiver(unsigned char code)
+{
+    CTarvexApp& app = theApp();
+    switch (code) {
+    case 0x1A: return app.m_pIVADlg;
+    case 0x1F: return app.m_pUVADlg;
+    case 0x2A:
+    case 0x7A: return app.m_pIBBDlg;
+    case 0x2F: return app.m_pUBBDlg;
+    case 0x3A: return app.m_pIJBDlg;
+    case 0x3F: return app.m_pUJBDlg;
+    case 0x4A: return app.m_pIFHDlg;
+    case 0x4F: return app.m_pUFHDlg;
+    case 0x6A: return app.m_pDZDlg;
+    default: return nullptr;
+    }
+}
+
 void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, int length)
 {
     CTarvexApp& app = theApp();
+    if (CTestPage* page = ResultReceiver(code))
+        page->m_bResultArrived = true;
     switch (code) {
     case 0x1A: if (app.m_pIVADlg) app.m_pIVADlg->ShowExcitationResult(payload, length); break;
     case 0x1F: if (app.m_pUVADlg) app.m_pUVADlg->ShowExcitationResult(payload, length); break;
@@ -382,6 +459,7 @@ void CMainFrame::OnHandshake()
 {
     CTarvexApp& app = theApp();
     app.m_pLink->m_bConnected = 1;
+    ++m_nHandshakes;
     Info(this, "连接设备成功");
     app.m_pLink->RequestDeviceInfo();
     m_TabCtrl->hide();
@@ -447,7 +525,10 @@ void CMainFrame::OnConnect()
         Info(this, "请先进行端口配置");
         return;
     }
+    const int handshakesBefore = m_nHandshakes;
     theApp().m_pLink->Connect();
+    if (m_nHandshakes == handshakesBefore)
+        NoteMissingReply();
 }
 
 void CMainFrame::OnSearch()
@@ -462,7 +543,10 @@ void CMainFrame::OnSearch()
     if (choice.DoModal() != IDOK)
         return;
     m_pSearchDlg->m_nRecordKind = choice.m_bCT ? 0 : 1;
+    const int repliesBefore = m_pSearchDlg->m_nRepliesSeen;
     theApp().m_pLink->RequestHistoryList(m_pSearchDlg->m_nRecordKind);
+    if (m_pSearchDlg->m_nRepliesSeen == repliesBefore)
+        NoteMissingReply();
     m_pSearchDlg->show();
     m_pSearchDlg->raise();
     m_pSearchDlg->SetDlgItemText(1022, "");
@@ -486,6 +570,12 @@ void CMainFrame::OnExit() { close(); }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // Closing now would throw away the result the instrument is about to send.
+    if (tarvex::WaitInProgress()) {
+        event->ignore();
+        statusBar()->showMessage(kCloseRefused, kCloseRefusedShownMs);
+        return;
+    }
     if (m_pSearchDlg)
         m_pSearchDlg->StopUpload();
     delete m_pErrorCurveDlg;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/clock.h"
+#include "platform/statusnote.h"
 #include "replytarget.h"
 
 #include <QMainWindow>
@@ -11,15 +12,20 @@ class CIWCDlg;
 class CLTree;
 class CMyTabCtrl;
 class CSearchDlg;
+class CTestPage;
 class QLabel;
 class QProgressBar;
 class QSplitter;
+class QTimer;
 class QToolBar;
 
 // The main window: menus, toolbar, status bar with the connection pane and a ticking clock, the
 // navigation tree and the test tabs side by side, the operator's commands, and the dispatcher
 // of every reply block the instrument sends. GUI thread only.
-class CMainFrame : public QMainWindow, public CReplyTarget, public tarvex::WaitObserver {
+class CMainFrame : public QMainWindow,
+                   public CReplyTarget,
+                   public tarvex::WaitObserver,
+                   public tarvex::StatusNoteBoard {
 public:
     // Command ids of the menus and the toolbar.
     enum Command {
@@ -48,6 +54,9 @@ public:
     void SetConnPaneText(const QString& text);
     QString ConnPaneText() const;
     QString TimePaneText() const;
+    // The text of the message pane: "就绪", a note, or the wait in progress.
+    QString MessagePaneText() const;
+    void ShowStatusNote(tarvex::StatusNote note) override;
     // The action of a command id (menus and toolbar share it).
     QAction* CommandAction(int id) const;
     // Sets the range limits of the device-information reply.
@@ -80,6 +89,8 @@ protected:
     void WaitStarted(int totalMs) override;
     void WaitProgress(int leftMs) override;
     void WaitEnded() override;
+    void HideWait();
+    void ShowNoteText();
 
 private:
     bool OnCreateClient();
@@ -94,17 +105,23 @@ private:
     void OnHandshake();
     void OnDeviceInfo(const unsigned char* payload, int length);
     void OnTestFinished();
+    static CTestPage* ResultReceiver(unsigned char code);
+    // "设备已断开" when the device went away, else "仪器无应答".
+    void NoteMissingReply();
     void ComposeReport();
     bool RefuseDuringUpload();
 
     QSplitter* m_wndSplitter = nullptr;
     QWidget* m_tabPane = nullptr;
     QToolBar* m_wndToolBar = nullptr;
-    QLabel* m_messagePane = nullptr;
+    QWidget* m_messagePane = nullptr;
+    QLabel* m_messageText = nullptr;
+    QTimer* m_waitHide = nullptr;
+    tarvex::StatusNote m_note = tarvex::StatusNote::Ready;
+    int m_nHandshakes = 0;
     QLabel* m_connPane = nullptr;
     QLabel* m_timePane = nullptr;
     QProgressBar* m_waitBar = nullptr;
-    QLabel* m_waitText = nullptr;
     std::map<int, QAction*> m_commands;
     bool m_closing = false;
 };

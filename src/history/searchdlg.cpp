@@ -7,6 +7,7 @@
 #include "platform/reportlist.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
+#include "platform/statusnote.h"
 #include "ui_dlg151_search.h"
 
 #include <QCoreApplication>
@@ -95,6 +96,7 @@ void CSearchDlg::AddListRow(int index, const QString& date, int line, int group,
 }
 
 void CSearchDlg::OnRecordList(const unsigned char* payload, int length) {
+    ++m_nRepliesSeen;
     m_SearchList->clear();
     if (!payload || length < kListHead)
         return;
@@ -126,6 +128,7 @@ void CSearchDlg::OnRecordList(const unsigned char* payload, int length) {
 }
 
 void CSearchDlg::OnRecordData(const unsigned char* payload, int length) {
+    ++m_nRepliesSeen;
     CRecordArray& records = Records();
     if (!payload || length < kRecordHead || m_nCurrentIndex < 0 ||
         m_nCurrentIndex >= records.size())
@@ -272,9 +275,15 @@ void CSearchDlg::SearchThreadProc(CSearchDlg* dlg) {
         });
         if (!going || dlg->m_bStop)
             break;
-        if (dlg->m_pUploadLink)
-            dlg->m_pUploadLink->RequestHistoryRecord(dlg->m_nUploadKind,
-                                                     static_cast<unsigned short>(job.row + 1));
+        if (CDeviceLink* link = dlg->m_pUploadLink) {
+            const int repliesBefore = dlg->m_nRepliesSeen;
+            link->RequestHistoryRecord(dlg->m_nUploadKind, static_cast<unsigned short>(job.row + 1));
+            if (dlg->m_nRepliesSeen == repliesBefore) {
+                const auto note = link->DeviceWasLost() ? tarvex::StatusNote::DeviceLost
+                                                        : tarvex::StatusNote::NoReply;
+                dlg->OnGuiThread([note] { tarvex::ShowStatusNote(note); });
+            }
+        }
         ++fetched;
         dlg->PauseUnlessStopped(kPauseAfterFetchMs);
     }

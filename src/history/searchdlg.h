@@ -44,6 +44,9 @@ class CSearchDlg : public CDialog {
     void OnRecordData(const unsigned char* payload, int length);
 
     bool IsUploading() const { return m_bUploading; }
+    // Count of list and record replies handed to this dialog: a request that leaves it
+    // unchanged got no answer.
+    std::atomic<int> m_nRepliesSeen{0};
     // Asks the worker to stop after the step it is in and waits for it, serving its calls onto
     // this thread meanwhile (user input stays held back). Afterwards the dialog is idle with
     // its buttons enabled. Does nothing when no upload runs.

@@ -1,5 +1,6 @@
 #include "devicelink.h"
 
+#include "protocoltrace.h"
 #include "rxbuffer.h"
 #include "platform/clock.h"
 #include "platform/msgbox.h"
@@ -17,6 +18,9 @@ namespace {
 
 constexpr int kMaxRead = kRxBufSize - 1; // room for the terminating zero
 constexpr int kPollStepMs = 5;
+// Stale bytes thrown away before one command at most; a line that never stops talking must
+// not hold the program here.
+constexpr int kMaxDiscard = 65536;
 
 int High(int value) { return (value >> 8) & 0xFF; }
 int Low(int value) { return value & 0xFF; }
@@ -73,9 +77,27 @@ void CDeviceLink::Send(unsigned char command, std::initializer_list<int> payload
     SendFrame(frame.data(), static_cast<int>(frame.size()));
 }
 
+int CDeviceLink::SendFrame(const unsigned char* bytes, int len)
+{
+    const int sent = Write(bytes, len);
+    if (sent > 0 && len >= 3)
+        tarvex::ProtocolTrace::Sent(bytes[2], bytes, len);
+    return sent;
+}
+
+void CDeviceLink::DiscardStale()
+{
+    unsigned char scrap[256];
+    int total = 0;
+    for (int n; total < kMaxDiscard && (n = Read(scrap, sizeof scrap)) > 0; total += n)
+        tarvex::ProtocolTrace::Discarded(scrap, n);
+}
+
 void CDeviceLink::SendAndRead(unsigned char command, std::initializer_list<int> payload,
                               int waitMs)
 {
+    DiscardStale();
+    m_nReplyCommand = command;
     Send(command, payload);
     Sleep(waitMs);
     ReadReply();
@@ -204,6 +226,7 @@ int CDeviceLink::ReadReply()
     held = ReadRestOfBlock(held);
     g_RxBuf[held] = 0;
     g_RxLen = static_cast<std::int16_t>(held);
+    tarvex::ProtocolTrace::Read(static_cast<unsigned char>(m_nReplyCommand), g_RxBuf, held);
     if (held < 5)
         return 0;
     if (EndsWithTrailer(held))
@@ -216,6 +239,11 @@ int CDeviceLink::ReadReply()
 // block ends with FD FA or the buffer is full.
 int CDeviceLink::ReadRestOfBlock(int held)
 {
+    if (held >= kMaxRead || EndsWithTrailer(held))
+        return held;
+    // One wait for the operator however many short sleeps; it ends before the dispatch, which
+    // may ask the operator something.
+    tarvex::WaitScope receiving(0);
     const int baud = ActualBaud() > 0 ? ActualBaud() : 9600;
     const int gapLimitMs = 50 + (2 * 10 * 1000 + baud - 1) / baud;
     int quietMs = 0;

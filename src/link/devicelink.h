@@ -22,7 +22,7 @@ public:
     int IsOpen() const { return IsPortOpen() ? 1 : 0; }
     void ClosePort() { Close(); }
     // Bytes handed to the port; 0 when it is closed.
-    int SendFrame(const unsigned char* bytes, int len) { return Write(bytes, len); }
+    int SendFrame(const unsigned char* bytes, int len);
 
     void Connect();                                             // 0xD0, 100 ms, read
     void Disconnect();                                          // 0xD1, then close the port
@@ -58,9 +58,13 @@ public:
 
 private:
     void Send(unsigned char command, std::initializer_list<int> payload = {});
+    // Every command that reads a reply first throws away what is still waiting from an earlier
+    // exchange, so a late reply is never taken as the answer to this one.
     void SendAndRead(unsigned char command, std::initializer_list<int> payload, int waitMs);
+    void DiscardStale();
     int ReadRestOfBlock(int held);
     void NotifyReply();
 
     QObject* m_pContext;
+    int m_nReplyCommand = 0; // the command whose reply ReadReply reads (for the trace)
 };

@@ -3,6 +3,7 @@
 #include "app/tarvexapp.h"
 #include "devicelink.h"
 #include "platform/clock.h"
+#include "platform/statusnote.h"
 
 bool CTestPage::StartRefused() { return theApp().RefuseDuringUpload(this); }
 
@@ -12,6 +13,7 @@ void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters,
     if (!link)
         return;
     link->m_bStartAcked = 0;
+    m_bResultArrived = false;
     if (sendParameters) {
         sendParameters(*link);
         Sleep(pauseMs);
@@ -22,4 +24,7 @@ void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters,
         Sleep(500);
         link->ReadReply();
     }
+    if (!m_bResultArrived)
+        tarvex::ShowStatusNote(link->DeviceWasLost() ? tarvex::StatusNote::DeviceLost
+                                                     : tarvex::StatusNote::NoReply);
 }

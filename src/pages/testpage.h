@@ -14,6 +14,10 @@ public:
     // Empties the results on show and writes the members back to the entries.
     virtual void ClearResults() = 0;
 
+    // Set by the dispatcher when a reply carrying this page's result arrives; RunTest clears it
+    // first and tells the operator when no result came.
+    bool m_bResultArrived = false;
+
 protected:
     // True, after telling the operator, while the history upload holds the link. Every start
     // asks first, before it reads or clears anything.
@@ -22,6 +26,7 @@ protected:
     // The sequence of every test: clear m_bStartAcked, send the page's parameter command (none
     // when sendParameters is empty), pause, StartTest (which waits the test's time and reads),
     // then at most two polls with RequestResult while no test-finished reply has come.
-    // Results reach the page through the dispatcher during these steps.
+    // Results reach the page through the dispatcher during these steps. A test that ends
+    // without a result leaves "仪器无应答" (or "设备已断开") in the status bar.
     void RunTest(const std::function<void(CDeviceLink&)>& sendParameters, int pauseMs);
 };

@@ -1,8 +1,9 @@
 #include "clock.h"
 
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
+#include <QApplication>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -12,11 +13,46 @@
 namespace tarvex {
 namespace {
 
+constexpr int kProgressTickMs = 250;
+
 bool OnGuiThread()
 {
     auto* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
 }
+
+// Eats the operator's input while a wait runs. Everything else (painting, timers, posted calls
+// from the upload worker, window-manager close requests) passes.
+class InputDiscarder : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+int g_scopeDepth = 0; // GUI thread only
+InputDiscarder* g_discarder = nullptr;
 
 class RealClock : public Clock {
 public:
@@ -30,36 +66,35 @@ public:
     {
         if (ms <= 0)
             return;
-        if (!OnGuiThread()) {
+        if (OnGuiThread())
+            WaitInEventLoop(ms);
+        else
             std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-            return;
-        }
-        WaitOnGuiThread(ms);
     }
 
 private:
-    // Keeps painting, timers and posted events going; real input waits until the end.
-    void WaitOnGuiThread(int ms)
+    // Sleeps in the event loop until the deadline; a progress tick keeps the status bar current.
+    void WaitInEventLoop(int ms)
     {
-        WaitObserver* observer = CurrentWaitObserver();
-        if (observer)
-            observer->WaitStarted(ms);
         const std::int64_t deadline = NowMs() + ms;
-        std::int64_t left = ms;
-        while (left > 0) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents,
-                                            static_cast<int>(std::min<std::int64_t>(left, 20)));
-            left = deadline - NowMs();
-            if (left > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(std::min<std::int64_t>(left, 5)));
-            left = deadline - NowMs();
-            if (observer)
-                observer->WaitProgress(static_cast<int>(std::max<std::int64_t>(left, 0)));
-        }
-        if (observer)
-            observer->WaitEnded();
-        if (auto* dispatcher = QAbstractEventDispatcher::instance())
-            dispatcher->wakeUp();
+        QEventLoop loop;
+        QTimer end;
+        end.setSingleShot(true);
+        end.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [this, deadline] {
+            if (WaitObserver* observer = CurrentWaitObserver())
+                observer->WaitProgress(static_cast<int>(std::max<std::int64_t>(deadline - NowMs(), 0)));
+        });
+        end.start(ms);
+        if (ms > kProgressTickMs)
+            tick.start(kProgressTickMs);
+        loop.exec();
+        // A loop ended early (the application is quitting) still keeps the wait's length.
+        const std::int64_t left = deadline - NowMs();
+        if (left > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(left));
     }
 };
 
@@ -79,6 +114,43 @@ void SetClock(Clock* clock) { g_clock.store(clock); }
 void SetWaitObserver(WaitObserver* observer) { g_observer.store(observer); }
 WaitObserver* CurrentWaitObserver() { return g_observer.load(); }
 
+WaitScope::WaitScope(int totalMs)
+{
+    if (!OnGuiThread() || g_scopeDepth++ > 0)
+        return;
+    m_outermost = true;
+    g_discarder = new InputDiscarder;
+    QCoreApplication::instance()->installEventFilter(g_discarder);
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (WaitObserver* observer = CurrentWaitObserver())
+        observer->WaitStarted(totalMs);
+}
+
+WaitScope::~WaitScope()
+{
+    if (!OnGuiThread())
+        return;
+    --g_scopeDepth;
+    if (!m_outermost)
+        return;
+    // Input that came in the wait's last moments is still queued: let the discarder have it.
+    QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(g_discarder);
+    delete g_discarder;
+    g_discarder = nullptr;
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        QApplication::restoreOverrideCursor();
+    if (WaitObserver* observer = CurrentWaitObserver())
+        observer->WaitEnded();
+}
+
+bool WaitInProgress() { return g_scopeDepth > 0; }
+
 } // namespace tarvex
 
-void Sleep(int ms) { tarvex::CurrentClock().SleepMs(ms); }
+void Sleep(int ms)
+{
+    tarvex::WaitScope scope(ms);
+    tarvex::CurrentClock().SleepMs(ms);
+}

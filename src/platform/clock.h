@@ -20,6 +20,7 @@ Clock& CurrentClock();
 void SetClock(Clock* clock);
 
 // Observer of the waits made on the GUI thread (the main frame shows them in its status bar).
+// totalMs 0: a wait of unknown length (a reply still arriving).
 class WaitObserver {
 public:
     virtual ~WaitObserver() = default;
@@ -30,8 +31,28 @@ public:
 void SetWaitObserver(WaitObserver* observer);
 WaitObserver* CurrentWaitObserver();
 
+// The program is busy with the instrument on the GUI thread for the life of this object: the
+// operator's mouse, key and wheel input is thrown away (never replayed: a second click on a
+// start button must not start a second test), a wait cursor shows, and the observer is told.
+// Scopes nest; only the outermost one acts, so a wait made of several short ones reads as one.
+// On any other thread it does nothing. GUI thread objects only.
+class WaitScope {
+public:
+    explicit WaitScope(int totalMs);
+    ~WaitScope();
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+
+private:
+    bool m_outermost = false;
+};
+
+// True while a WaitScope is alive on the GUI thread.
+bool WaitInProgress();
+
 } // namespace tarvex
 
-// Waits ms milliseconds. On the GUI thread the window stays painted and timers keep running,
-// while user input is held back until the wait is over; on any other thread a plain sleep.
+// Waits ms milliseconds. On the GUI thread it blocks in Qt's event loop (no polling) inside a
+// WaitScope: the window stays painted, timers keep running, input is discarded. On any other
+// thread a plain sleep.
 void Sleep(int ms);

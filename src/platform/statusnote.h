@@ -1,0 +1,21 @@
+#pragma once
+
+namespace tarvex {
+
+// What the status bar's message pane tells the operator between commands, without a message
+// box: nothing to say ("就绪"), a command that expected a reply got none ("仪器无应答"), or the
+// device went away ("设备已断开").
+enum class StatusNote { Ready, NoReply, DeviceLost };
+
+class StatusNoteBoard {
+public:
+    virtual ~StatusNoteBoard() = default;
+    virtual void ShowStatusNote(StatusNote note) = 0;
+};
+
+// The board in force (the main frame); nullptr: notes go nowhere.
+void SetStatusNoteBoard(StatusNoteBoard* board);
+// Shows a note. GUI thread only (the upload worker marshals its notes there).
+void ShowStatusNote(StatusNote note);
+
+} // namespace tarvex
