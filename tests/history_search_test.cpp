@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QThread>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -732,4 +733,24 @@ TEST_F(SearchUploadMany, AnUploadedRecordChosenInTheTreeShowsOnItsExcitationPage
         EXPECT_EQ(frame->m_nReportKind, c.pt ? 1 : 0);
         EXPECT_EQ(tree->SuggestedSaveName(), c.saveName);
     }
+}
+
+// Record 1 answers after its wait, record 2 not at all: record 2 must not take record 1's
+// reply, and the operator is told that a record went unanswered.
+TEST_F(SearchUploadMany, ALateRecordReplyIsThrownAwayNotTakenByTheNextRecord) {
+    Search(false);
+    sim::FaultSettings late;
+    late.lateMarginMs = 1000; // during the pause before the next request
+    engine.SetFaultSettings(late);
+    engine.SetFaults({{sim::Fault::LateReply, {0xE5}, 1}, {sim::Fault::NoReply, {0xE5}, 1}});
+    Upload({0, 1, 2, 3});
+    const auto stored = engine.Records().Ct();
+    EXPECT_TRUE(app.m_CTRecords[0].arrCurrent.isEmpty());
+    EXPECT_TRUE(app.m_CTRecords[1].arrCurrent.isEmpty());
+    EXPECT_TRUE(app.m_CTRecords[1].strTestTime.isEmpty());
+    for (int row : {2, 3}) {
+        EXPECT_EQ(app.m_CTRecords[row].arrCurrent.size(), qsizetype(stored[row].currents.size()));
+        EXPECT_FLOAT_EQ(app.m_CTRecords[row].fKneeVoltage, stored[row].kneeVoltageRaw / 25.0f);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->MessagePaneText() == "仪器无应答"; }, 2000));
 }

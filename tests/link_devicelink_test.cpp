@@ -1,4 +1,5 @@
 #include "devicelink.h"
+#include "protocoltrace.h"
 #include "rxbuffer.h"
 #include "platform/msgboxrecorder.h"
 #include "platform/virtualclock.h"
@@ -8,9 +9,11 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 using Bytes = std::vector<unsigned char>;
@@ -341,4 +344,27 @@ TEST_F(LinkTest, AReplyReadOnAWorkerIsHandledOnTheTargetsThread)
     worker.join();
     EXPECT_EQ(target.calls, 1);
     EXPECT_EQ(target.threadOfLastCall, QThread::currentThread());
+}
+
+// Stale bytes are thrown away before the next command, and the trace shows all three kinds of
+// line: what was sent, the block read, and what was discarded.
+TEST_F(LinkTest, TheTraceRecordsFramesBlocksAndDiscardedBytes)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("trace.log").toStdString();
+    ASSERT_TRUE(tarvex::ProtocolTrace::Open(path));
+    Arrive({0x55, 0xAA, 0x1A, 0xFD, 0xFA}); // a late result from an earlier exchange
+    Arrive({0x55, 0xAA, 0xD0, 0xFD, 0xFA}, 50);
+    link.Connect();
+    tarvex::ProtocolTrace::Close();
+    ASSERT_EQ(target.calls, 1);
+    EXPECT_EQ(target.lastBlock, (Bytes{0x55, 0xAA, 0xD0, 0xFD, 0xFA}));
+
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line.substr(line.find(']') + 2)); // without the time stamp
+    EXPECT_EQ(lines, (std::vector<std::string>{"?? discarded: 55 AA 1A FD FA",
+                                                "-> D0 Connect: AA 55 D0 0D 0A",
+                                                "<- D0 Connect: 55 AA D0 FD FA"}));
 }

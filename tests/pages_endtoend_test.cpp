@@ -2,6 +2,7 @@
 // start; the main frame's dispatcher hands the simulated instrument's replies to the pages.
 #include "app/mainfrm.h"
 #include "controls/ltree.h"
+#include "controls/mytabctrl.h"
 #include "pages/dzdlg.h"
 #include "pages/ibbdlg.h"
 #include "pages/ifhdlg.h"
@@ -9,12 +10,16 @@
 #include "pages/ubbdlg.h"
 #include "pages/ufhdlg.h"
 #include "pages/ujbdlg.h"
+#include "platform/clock.h"
+#include "sim/simserialdevice.h"
 #include "support/pagebench.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLabel>
+#include <QStatusBar>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <memory>
@@ -74,6 +79,11 @@ class EndToEnd : public ::testing::Test {
     }
 
     std::vector<Bytes> Frames() const { return SplitFrames(port->Written()); }
+
+    // The message pane, once the display of the last wait has gone.
+    bool PaneSays(const QString& text) const {
+        return QTest::qWaitFor([&] { return frame->MessagePaneText() == text; }, 2000);
+    }
 
     tarvex::VirtualClock clock;
     tarvex::ScopedClock useClock{clock};
@@ -313,4 +323,74 @@ TEST_F(EndToEnd, ResultArrivesWhileAnotherPageIsInFront) {
     app->m_pLink->StartTest();
     EXPECT_EQ(app->m_pUFHDlg->GetDlgItemText(1004), "25.0");
     EXPECT_FALSE(app->m_pUFHDlg->isVisible());
+}
+
+// An impatient operator: a second click on start, a click in the tree and a close of the window,
+// all while the test runs. None may act afterwards; the result the test brings is shown.
+TEST_F(EndToEnd, InputAndACloseDuringATestAreThrownAwayAndTheResultShows) {
+    Boot();
+    CDZDlg* page = app->m_pDZDlg;
+    auto* start = page->findChild<QPushButton*>("id1013");
+    bool closedMeanwhile = true;
+    QTimer::singleShot(0, [&] {
+        ASSERT_TRUE(tarvex::WaitInProgress());
+        QTest::mouseClick(start, Qt::LeftButton);
+        QTest::keyClick(start, Qt::Key_Space);
+        QTreeWidget* tree = frame->m_LTree;
+        QTreeWidgetItem* ctRatio = tree->topLevelItem(0)->child(1);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(ctRatio).center());
+        closedMeanwhile = !frame->close();
+    });
+    Run(kResistance, page);
+    QCoreApplication::processEvents();
+
+    int starts = 0;
+    for (const Bytes& f : Frames())
+        starts += f == Frame(0xEB, {});
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, kResistance);
+    EXPECT_TRUE(closedMeanwhile);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->statusBar()->currentMessage(), "测试进行中，请等待测试结束");
+    EXPECT_FALSE(page->GetDlgItemText(1004).isEmpty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The message pane tells what a reply that never came means, and forgets it at the next command.
+TEST_F(EndToEnd, MissingRepliesAndALostDeviceAreNotedInTheMessagePane) {
+    Boot();
+    EXPECT_TRUE(PaneSays("就绪"));
+    engine->SetFaults({{sim::Fault::NoReply, {}, 0}});
+    frame->OnConnect();
+    EXPECT_TRUE(PaneSays("仪器无应答"));
+    Run(kResistance, app->m_pDZDlg);
+    EXPECT_TRUE(PaneSays("仪器无应答"));
+
+    engine->SetFaults({});
+    Run(kResistance, app->m_pDZDlg);
+    EXPECT_TRUE(PaneSays("就绪"));
+
+    port->Device()->Vanish();
+    Run(kResistance, app->m_pDZDlg);
+    EXPECT_TRUE(PaneSays("设备已断开"));
+    EXPECT_EQ(frame->ConnPaneText(), "没有连接设备");
+}
+
+// A result that comes after the polls gave up must not answer the next command.
+TEST_F(EndToEnd, ALateResultIsNeverTakenAsTheAnswerToTheNextCommand) {
+    Boot();
+    sim::FaultSettings late;
+    late.lateMarginMs = 3000; // after both polls have given up
+    engine->SetFaultSettings(late);
+    engine->SetFaults({{sim::Fault::LateReply, {}, 0}});
+    CIFHDlg* burden = app->m_pIFHDlg;
+    Run(kCtBurden, burden);
+    EXPECT_EQ(burden->GetDlgItemText(1004), "");
+    engine->SetFaults({{sim::Fault::NoReply, {}, 0}});
+    clock.Advance(4000); // the late replies have all arrived by now
+    port->ClearWritten();
+    frame->OnConnect();
+    EXPECT_EQ(Frames(), std::vector<Bytes>{Frame(0xD0, {})}); // no F6 for a stale test-finished
+    EXPECT_EQ(burden->GetDlgItemText(1004), "");
+    EXPECT_TRUE(PaneSays("仪器无应答"));
 }

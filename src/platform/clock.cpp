@@ -131,11 +131,13 @@ WaitScope::~WaitScope()
 {
     if (!OnGuiThread())
         return;
-    --g_scopeDepth;
-    if (!m_outermost)
+    if (!m_outermost) {
+        --g_scopeDepth;
         return;
+    }
     // Input that came in the wait's last moments is still queued: let the discarder have it.
     QCoreApplication::processEvents();
+    --g_scopeDepth;
     QCoreApplication::instance()->removeEventFilter(g_discarder);
     delete g_discarder;
     g_discarder = nullptr;
