@@ -625,3 +625,28 @@ TEST_F(Shell, TheTrailerIsNeverReadAsPayload)
     Dispatch({0x55, 0xAA, 0x6A, 0x04, 0xD2, 0x00, 0xFD, 0xFA});
     EXPECT_EQ(app->m_pDZDlg->GetDlgItemText(1004), "123.4");
 }
+
+// The instrument's test-finished reply never comes; both polls get the six-tap result.
+TEST_F(Shell, TheSixTapListHoldsSixRowsHoweverOftenTheResultComes)
+{
+    Handshake();
+    Dispatch(DeviceInfo(0xAC, 0xA2, 0xA1));
+    const Bytes taps{0x55, 0xAA, 0x7A, 0x06, 0x03, 0xE8, 0x03, 0x40, 0x03, 0xE9, 0x07, 0xD2, 0x0B,
+                     0xBB, 0x0F, 0xA4, 0x13, 0x8E, 0x17, 0x78, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01,
+                     0x05, 0xFD, 0xFA};
+    Dispatch(taps);
+    Dispatch(taps);
+    EXPECT_EQ(app->m_pIBBDlg->findChild<QTreeWidget*>("id1003")->topLevelItemCount(), 6);
+}
+
+// The test-finished reply makes the dispatcher ask for the result; what that nested read brings
+// has no trailer and must reach no page, neither through the nested dispatch nor the outer scan.
+TEST_F(Shell, BytesOfABlockWithoutItsTrailerNeverReachAPage)
+{
+    Handshake();
+    Arrive({0xCC, 0xCC, 0xCC, 0x05, 0, 0, 0, 0, 0, 0x55, 0xAA, 0x2A, 0x03, 0xE8}, 100);
+    Dispatch({0x01, 0x00, 0x00, 0x55, 0xAA, 0xEB, 0xFD, 0xFA});
+    EXPECT_EQ(WrittenFrames(), std::vector<Bytes>{Bytes({0xAA, 0x55, 0xF6, 0x0D, 0x0A})});
+    for (int id : {1005, 1006, 1007, 1008, 1009}) // the result fields
+        EXPECT_EQ(app->m_pIBBDlg->GetDlgItemText(id), "") << id;
+}

@@ -137,19 +137,23 @@ TEST_F(CtExcitation, FullCountOf255PointsIsShownWhole) {
     EXPECT_EQ(page.m_Points.size(), 255u);
 }
 
-TEST_F(CtExcitation, CountPastTheBytesIsCutToThePointsThatArrived) {
-    // Three points sent, ten claimed, then the frame's trailer.
-    Bytes payload = ExcitationPayload(500, 100, {100, 200, 300}, {100, 200, 300}, 10);
-    payload.push_back(0xFD);
-    payload.push_back(0xFA);
+TEST_F(CtExcitation, AReplyCutShortShowsOnlyPointsWhoseCurrentAndVoltageArrived) {
+    // Four points claimed; four currents and two voltages arrived. The voltages still start
+    // after the four currents.
+    Bytes payload = ExcitationPayload(500, 100, {100, 200, 300, 400}, {150, 250, 350, 450});
+    payload.resize(payload.size() - 4);
     Show(payload);
-    ASSERT_EQ(List()->topLevelItemCount(), 4);
-    EXPECT_EQ(Row(3), QStringList({"4", "0.300", "30.0"}));
+    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    EXPECT_EQ(Row(1), QStringList({"2", "0.100", "15.0"}));
+    EXPECT_EQ(Row(2), QStringList({"3", "0.200", "25.0"}));
+    // Ten claimed, three of each sent: not one voltage of the claimed layout arrived.
+    Show(ExcitationPayload(500, 100, {100, 200, 300}, {100, 200, 300}, 10));
+    EXPECT_EQ(List()->topLevelItemCount(), 1);
 
     // Less than the head: the reply is not looked at.
     const Bytes head = ExcitationPayload(999, 999, {}, {});
     page.ShowExcitationResult(head.data(), 4);
-    EXPECT_EQ(List()->topLevelItemCount(), 4);
+    EXPECT_EQ(List()->topLevelItemCount(), 1);
     EXPECT_EQ(Text(1033), "U = 50.0 V");
 }
 

@@ -392,7 +392,10 @@ void CMainFrame::ClearReplyBuffer()
 
 long CMainFrame::OnDeviceReply()
 {
-    // g_RxLen is read afresh on every pass: a nested command replaces the buffer under the scan.
+    // A handler may send a command whose read replaces g_RxBuf (and dispatches it if it is a
+    // whole block). The scan of this block ends there: what the buffer holds now is not it, and
+    // may be a block without its trailer, which must never reach a page.
+    const int readsBefore = theApp().m_pLink ? theApp().m_pLink->m_nReadCount : 0;
     int i = 0;
     while (i + 5 <= g_RxLen) {
         if (g_RxBuf[i] == 0x55 && g_RxBuf[i + 1] == 0xAA) {
@@ -400,6 +403,8 @@ long CMainFrame::OnDeviceReply()
             if (code == 0xD1)
                 return 0; // ends the dispatch as it stands
             HandleReply(code, g_RxBuf + i + 3, PayloadEnd() - (i + 3));
+            if (theApp().m_pLink && theApp().m_pLink->m_nReadCount != readsBefore)
+                break;
             i += 5;
         } else {
             ++i;
@@ -545,7 +550,11 @@ void CMainFrame::OnSearch()
     m_pSearchDlg->m_nRecordKind = choice.m_bCT ? 0 : 1;
     const int repliesBefore = m_pSearchDlg->m_nRepliesSeen;
     theApp().m_pLink->RequestHistoryList(m_pSearchDlg->m_nRecordKind);
-    if (m_pSearchDlg->m_nRepliesSeen == repliesBefore)
+    if (m_pSearchDlg->m_nRepliesSeen != repliesBefore)
+        m_pSearchDlg->ShowListRows();
+    else if (g_RxLen >= kRxBufSize - 1)
+        Info(this, "历史数据记录过多，列表无法完整读取"); // no trailer within what one read holds
+    else
         NoteMissingReply();
     m_pSearchDlg->show();
     m_pSearchDlg->raise();

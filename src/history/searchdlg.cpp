@@ -4,6 +4,7 @@
 #include "app/tarvexapp.h"
 #include "controls/ltree.h"
 #include "devicelink.h"
+#include "replylayout.h"
 #include "platform/reportlist.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
@@ -83,21 +84,31 @@ CRecordArray& CSearchDlg::Records() const {
     return m_nRecordKind == 1 ? theApp().m_PTRecords : theApp().m_CTRecords;
 }
 
-void CSearchDlg::AddListRow(int index, const QString& date, int line, int group,
-                            unsigned char phase) {
-    auto* row = new QTreeWidgetItem(m_SearchList);
-    const QString texts[] = {QString::asprintf("%d", index + 1), date,
-                             QString::asprintf("%d", line), QString::asprintf("%d", group),
-                             QString::asprintf("%X", phase)};
-    for (int column = 0; column < 5; ++column) {
-        row->setText(column, texts[column]);
-        row->setTextAlignment(column, Qt::AlignCenter);
+void CSearchDlg::ShowListRows() {
+    if (!m_bListRowsPending)
+        return;
+    m_bListRowsPending = false;
+    m_SearchList->clear();
+    QList<QTreeWidgetItem*> items;
+    for (std::size_t index = 0; index < m_listRows.size(); ++index) {
+        const ListRow& r = m_listRows[index];
+        auto* row = new QTreeWidgetItem(QStringList{
+            QString::asprintf("%d", int(index) + 1), r.date, QString::asprintf("%d", r.line),
+            QString::asprintf("%d", r.group), QString::asprintf("%X", r.phase)});
+        for (int column = 0; column < 5; ++column)
+            row->setTextAlignment(column, Qt::AlignCenter);
+        items.append(row);
     }
+    m_SearchList->addTopLevelItems(items);
 }
 
 void CSearchDlg::OnRecordList(const unsigned char* payload, int length) {
     ++m_nRepliesSeen;
-    m_SearchList->clear();
+    m_listRows.clear();
+    if (!m_bListRowsPending) {
+        m_bListRowsPending = true;
+        QTimer::singleShot(0, this, &CSearchDlg::ShowListRows);
+    }
     if (!payload || length < kListHead)
         return;
     const int claimed = SignedWord(payload);
@@ -115,7 +126,7 @@ void CSearchDlg::OnRecordList(const unsigned char* payload, int length) {
         // repeat and stores its own code plus 10, as the known codes do.
         if (code <= 2 || i == 0)
             phase = static_cast<unsigned char>(code + 10);
-        AddListRow(i, date, entry[3], entry[4], phase);
+        m_listRows.push_back({date, entry[3], entry[4], phase});
 
         if (records.size() < i + 1)
             records.append(tagTESTRECORD{});
@@ -149,9 +160,10 @@ void CSearchDlg::OnRecordData(const unsigned char* payload, int length) {
     rec.nTestVoltage = static_cast<std::int16_t>(SignedWord(payload + 40));
     rec.nTestCurrent = payload[42];
 
-    const int n = std::min<int>(payload[43], (length - kRecordHead) / 4);
+    const int claimed = payload[43];
+    const int n = tarvex::PointsBothArrived(claimed, length - kRecordHead);
     const unsigned char* currents = payload + kRecordHead;
-    const unsigned char* voltages = currents + 2 * n;
+    const unsigned char* voltages = currents + 2 * claimed;
     rec.arrCurrent.clear();
     rec.arrVoltage.clear();
     for (int j = 0; j < n; ++j) {

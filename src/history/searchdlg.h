@@ -43,6 +43,10 @@ class CSearchDlg : public CDialog {
     // ignored; a count n past the bytes that arrived is cut to the points that arrived.
     void OnRecordData(const unsigned char* payload, int length);
 
+    // Builds the list view from the latest list reply. OnRecordList leaves that to the event
+    // loop (or to the caller of this), so a block of many list frames builds it once.
+    void ShowListRows();
+
     bool IsUploading() const { return m_bUploading; }
     // Count of list and record replies handed to this dialog: a request that leaves it
     // unchanged got no answer.
@@ -89,7 +93,15 @@ class CSearchDlg : public CDialog {
     void BeginUpload();
     void EndUpload();
     CRecordArray& Records() const;
-    void AddListRow(int index, const QString& date, int line, int group, unsigned char phase);
+
+    struct ListRow {
+        QString date;
+        int line;
+        int group;
+        unsigned char phase;
+    };
+    std::vector<ListRow> m_listRows; // of the latest list reply
+    bool m_bListRowsPending = false;
 
     // Held by pointer so that users of this header need not see the generated form class.
     std::unique_ptr<Ui::Dlg151> ui;

@@ -218,6 +218,7 @@ void CDeviceLink::RequestResult() { SendAndRead(0xF6, {}, 500); }
 
 int CDeviceLink::ReadReply()
 {
+    ++m_nReadCount;
     const int waiting = PendingIn();
     g_RxLen = static_cast<std::int16_t>(std::min(waiting, kMaxRead));
     if (waiting <= 0)

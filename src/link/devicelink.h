@@ -55,6 +55,9 @@ public:
     int m_nTestKind = -1;
     int m_bConnected = 0;
     int m_bStartAcked = 0;
+    // Calls of ReadReply so far: a dispatcher sees from it that a nested command has replaced
+    // g_RxBuf under its scan.
+    int m_nReadCount = 0;
 
 private:
     void Send(unsigned char command, std::initializer_list<int> payload = {});

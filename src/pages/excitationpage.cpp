@@ -3,6 +3,7 @@
 #include "app/mainfrm.h"
 #include "app/tarvexapp.h"
 #include "devicelink.h"
+#include "replylayout.h"
 #include "history/reportfile.h"
 #include "pages/gbktext.h"
 #include "pages/iwcdlg.h"
@@ -214,7 +215,8 @@ void CExcitationPage::ShowExcitationResult(const unsigned char* payload, int len
     auto word = [payload](int offset) {
         return static_cast<std::int16_t>((payload[offset] << 8) | payload[offset + 1]);
     };
-    const int n = std::min<int>(payload[0], (length - 5) / 4);
+    const int claimed = payload[0];
+    const int n = tarvex::PointsBothArrived(claimed, length - 5);
 
     m_strTestTime = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss");
     m_fKneeVoltage = static_cast<float>(word(1) / 10.0);
@@ -224,7 +226,7 @@ void CExcitationPage::ShowExcitationResult(const unsigned char* payload, int len
     AppendOrigin();
     for (int i = 0; i < n; ++i) {
         const int current = word(5 + 2 * i);
-        const int voltage = word(5 + 2 * n + 2 * i);
+        const int voltage = word(5 + 2 * claimed + 2 * i);
         // Down to a multiple of 5 toward zero: every voltage is a multiple of 0.5 V.
         const int rounded = voltage - voltage % 5;
         AppendPoint(i + 2, static_cast<float>(current / 1000.0),

@@ -110,6 +110,7 @@ void CIBBDlg::ShowTapResults(const unsigned char* payload, int length) {
     if (length < kTapPayload)
         return;
     const int secondary = payload[kTapSecondary];
+    m_list->clear(); // a second reply to the same test replaces the rows, never adds to them
     for (int i = 0; i < kTaps; ++i) {
         const double primary = tarvex::SignedWord(payload + kTapRatios + 2 * i) / 10.0;
         auto* row = new QTreeWidgetItem(QStringList{
