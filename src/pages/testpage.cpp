@@ -4,6 +4,10 @@
 #include "devicelink.h"
 #include "platform/clock.h"
 
+#include <QComboBox>
+
+#include <algorithm>
+
 bool CTestPage::StartRefused() { return theApp().RefuseDuringUpload(this); }
 
 void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters, int pauseMs)
@@ -22,4 +26,16 @@ void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters,
         Sleep(500);
         link->ReadReply();
     }
+}
+
+void CTestPage::InitRatedSecondaryBox(int id)
+{
+    SetSelectedIndex(id, -1);
+    SetDlgItemText(id, "100");
+}
+
+int CTestPage::RatedSecondaryIndex(int id) const
+{
+    const auto* box = qobject_cast<const QComboBox*>(GetDlgItem(id));
+    return box ? std::max(box->findText(box->currentText()), 0) : 0;
 }
