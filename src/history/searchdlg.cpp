@@ -82,8 +82,7 @@ CRecordArray& CSearchDlg::Records() const {
     return m_nRecordKind == 1 ? theApp().m_PTRecords : theApp().m_CTRecords;
 }
 
-void CSearchDlg::AddListRow(int index, const QString& date, int line, int group,
-                            unsigned char phase) {
+void CSearchDlg::AddListRow(int index, const QString& date, int line, int group, int phase) {
     auto* row = new QTreeWidgetItem(m_SearchList);
     const QString texts[] = {QString::asprintf("%d", index + 1), date,
                              QString::asprintf("%d", line), QString::asprintf("%d", group),
@@ -104,7 +103,7 @@ void CSearchDlg::OnRecordList(const unsigned char* payload, int length) {
     const int count = std::min(claimed, (length - kListHead) / kListEntry);
 
     CRecordArray& records = Records();
-    unsigned char phase = 0;
+    int phase = 0;
     for (int i = 0; i < count; ++i) {
         const unsigned char* entry = payload + kListHead + kListEntry * i;
         const QString date = QString::asprintf("%02d-%02d-%02d", entry[0], entry[1], entry[2]);
@@ -112,7 +111,7 @@ void CSearchDlg::OnRecordList(const unsigned char* payload, int length) {
         // An unknown code repeats the previous record's phase; the first record has none to
         // repeat and stores its own code plus 10, as the known codes do.
         if (code <= 2 || i == 0)
-            phase = static_cast<unsigned char>(code + 10);
+            phase = code + 10; // 250 gives 0x104, not a wrapped byte
         AddListRow(i, date, entry[3], entry[4], phase);
 
         if (records.size() < i + 1)

@@ -86,7 +86,7 @@ class CSearchDlg : public CDialog {
     void BeginUpload();
     void EndUpload();
     CRecordArray& Records() const;
-    void AddListRow(int index, const QString& date, int line, int group, unsigned char phase);
+    void AddListRow(int index, const QString& date, int line, int group, int phase);
 
     // Held by pointer so that users of this header need not see the generated form class.
     std::unique_ptr<Ui::Dlg151> ui;
