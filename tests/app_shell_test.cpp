@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -20,6 +21,9 @@
 #include <QToolBar>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
+
+#include <memory>
 
 using Bytes = std::vector<unsigned char>;
 
@@ -82,6 +86,28 @@ TEST_F(Shell, MenusAndToolbarCarryTheirCaptionsAndCommands)
                                   "|", "退出"}));
     for (QAction* a : toolbar->actions())
         EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();
+}
+
+TEST_F(Shell, ViewItemsFollowTheToolbarAndToggleTheStatusBar)
+{
+    frame->show();
+    auto* toolbar = frame->findChild<QToolBar*>("toolbar128");
+    QAction* toolbarItem = frame->CommandAction(59392);
+    QAction* statusItem = frame->CommandAction(59393);
+    const std::unique_ptr<QMenu> context(frame->createPopupMenu());
+    ASSERT_TRUE(context->actions().contains(toolbar->toggleViewAction()));
+    toolbar->toggleViewAction()->trigger(); // hidden from its context menu
+    EXPECT_FALSE(toolbar->isVisible());
+    EXPECT_FALSE(toolbarItem->isChecked());
+    toolbarItem->trigger();
+    EXPECT_TRUE(toolbar->isVisible());
+    EXPECT_TRUE(toolbarItem->isChecked());
+
+    statusItem->trigger();
+    EXPECT_FALSE(frame->statusBar()->isVisible());
+    EXPECT_TRUE(toolbar->isVisible());
+    statusItem->trigger();
+    EXPECT_TRUE(frame->statusBar()->isVisible());
 }
 
 TEST_F(Shell, TheClockPaneTicksWithTheDate)
@@ -329,6 +355,55 @@ TEST_F(Shell, TheTabsFollowTheMouseButNotTheKeyboard)
     EXPECT_EQ(bar->currentIndex(), 4);
     EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, 3);
     EXPECT_EQ(frame->m_LTree->currentItem(), frame->m_LTree->m_hTestItem[3]);
+    EXPECT_TRUE(TakeWritten().empty());
+}
+
+TEST_F(Shell, FocusOnTheTreeChoosesNothingTheOperatorsClickDoes)
+{
+    app->m_strReport = "x";
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    CLTree* tree = frame->m_LTree;
+    tree->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(tree->hasFocus());
+    EXPECT_TRUE(frame->CommandAction(32776)->isEnabled());
+    EXPECT_TRUE(frame->CommandAction(32777)->isEnabled());
+    EXPECT_EQ(app->m_strReport, "x");
+
+    const QRect root = tree->visualItemRect(tree->topLevelItem(0));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, root.center());
+    EXPECT_FALSE(frame->CommandAction(32776)->isEnabled());
+    EXPECT_TRUE(app->m_strReport.isEmpty());
+}
+
+TEST_F(Shell, OnlyTheLeftButtonChoosesATabAndTheWheelMovesNothing)
+{
+    link->m_bConnected = 1;
+    frame->show();
+    frame->m_LTree->SelectTest(1);
+    shared->written.clear();
+    QTabBar* bar = frame->m_TabCtrl->TabBar();
+    const QPoint onTab3 = bar->tabRect(3).center();
+    QTest::keyClick(bar, Qt::Key_Right); // the keyboard moves the header alone
+    auto stayed = [&](const char* what) {
+        QCoreApplication::processEvents();
+        EXPECT_EQ(bar->currentIndex(), 2) << what;
+        EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, 1) << what;
+        EXPECT_EQ(frame->m_LTree->currentItem(), frame->m_LTree->m_hTestItem[1]) << what;
+    };
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(bar, button, {}, onTab3);
+        stayed("click");
+        QTest::mouseDClick(bar, button, {}, onTab3);
+        stayed("double click");
+    }
+    for (int notch = 0; notch < 2; ++notch) {
+        QWheelEvent wheel(onTab3, bar->mapToGlobal(onTab3), {}, {0, -120}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(bar, &wheel);
+        stayed("wheel");
+    }
     EXPECT_TRUE(TakeWritten().empty());
 }
 

@@ -230,6 +230,29 @@ TEST(NumEdit, CtrlBackspaceIsACharacterAndRefused)
     EXPECT_EQ(tarvex::BeepCount() - before, 1);
 }
 
+TEST(NumEdit, KeysHeldWithAltOrMetaAreFilteredByTheirText)
+{
+    const struct {
+        char key;
+        Qt::KeyboardModifier modifier;
+        const char* expected;
+        int beeps;
+    } cases[] = {{'a', Qt::AltModifier, "1", 1},
+                 {'-', Qt::AltModifier, "1", 1},
+                 {'a', Qt::MetaModifier, "1", 1},
+                 {'5', Qt::AltModifier, "15", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        CFwNumEdt edit;
+        edit.setText("1");
+        edit.show();
+        const int before = tarvex::BeepCount();
+        QTest::keyClick(&edit, c.key, c.modifier);
+        EXPECT_EQ(edit.text(), c.expected);
+        EXPECT_EQ(tarvex::BeepCount() - before, c.beeps);
+    }
+}
+
 TEST(NumEdit, DialogKeysPassWithoutBeep)
 {
     CFwNumEdt edit;

@@ -216,6 +216,7 @@ TEST_F(SearchReplies, PhaseCodesGiveLettersAndAnUnknownCodeRepeatsThePreviousOne
         // The first record has no previous one: its own code plus 10, like the known codes.
         {{3, 9, 2}, {"D", "D", "C"}, {0x0D, 0x0D, 0x0C}},
         {{5}, {"F"}, {0x0F}},
+        {{250, 1}, {"104", "B"}, {0x104, 0x0B}}, // the sum, not a byte that wrapped
     };
     for (const Case& c : cases) {
         app.m_CTRecords.clear();

@@ -7,9 +7,12 @@
 #include "pages/ibbdlg.h"
 #include "pages/ifhdlg.h"
 #include "pages/ijbdlg.h"
+#include "pages/ivadlg.h"
+#include "pages/replyfields.h"
 #include "pages/ubbdlg.h"
 #include "pages/ufhdlg.h"
 #include "pages/ujbdlg.h"
+#include "pages/uvadlg.h"
 #include "platform/clock.h"
 #include "sim/simserialdevice.h"
 #include "support/pagebench.h"
@@ -18,6 +21,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -287,6 +291,73 @@ TEST_F(EndToEnd, PtBurdenAtTheRatedSecondaryVoltageChosen) {
         Run(kPtBurden, page);
         EXPECT_EQ(page->GetDlgItemText(1004), c.shown);
         TearDown();
+    }
+}
+
+TEST_F(EndToEnd, PtPagesSendTheRatedSecondaryTheBoxShows) {
+    Boot();
+    const struct {
+        int kind;
+        CTestPage* page;
+        const char* box;
+        std::size_t indexByte; // in the parameter frame
+    } pages[] = {{kPtRatio, app->m_pUBBDlg, "id1014", 5},
+                 {kPtError, app->m_pUJBDlg, "id1018", 5},
+                 {kPtBurden, app->m_pUFHDlg, "id1014", 3}};
+    // "220" chosen from the list, then other text typed over it: an item's exact text counts
+    // as that item, any other text as no item.
+    const struct {
+        const char* typed;
+        std::uint8_t index;
+    } typings[] = {{"57", 0}, {"100/3", 1}, {"220", 3}};
+    for (const auto& p : pages) {
+        auto* box = p.page->findChild<QComboBox*>(p.box);
+        for (const auto& t : typings) {
+            SCOPED_TRACE(std::string(p.box) + " " + t.typed);
+            frame->m_LTree->SelectTest(p.kind);
+            for (int i = 0; i < 4; ++i)
+                QTest::keyClick(box, Qt::Key_Down);
+            ASSERT_EQ(box->currentIndex(), 3);
+            QTest::keyClick(box->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(box->lineEdit(), t.typed);
+            Run(p.kind, p.page);
+
+            ASSERT_FALSE(Frames().empty());
+            EXPECT_EQ(Frames()[0].at(p.indexByte), t.index);
+            EXPECT_EQ(box->currentText(), t.typed);
+            if (p.kind == kPtRatio) {
+                EXPECT_EQ(p.page->GetDlgItemText(1008), tarvex::RatedSecondaryText(t.index));
+            }
+        }
+    }
+}
+
+TEST_F(EndToEnd, EntriesTakeDigitsAloneAndCombosKeepTheirItems) {
+    Boot();
+    const std::pair<CTestPage*, const char*> digitEntries[] = {
+        {app->m_pIVADlg, "id1004"}, {app->m_pIVADlg, "id1007"}, {app->m_pUVADlg, "id1006"},
+        {app->m_pIJBDlg, "id1004"}, {app->m_pIJBDlg, "id1005"}, {app->m_pUJBDlg, "id1005"}};
+    for (const auto& [page, name] : digitEntries) {
+        SCOPED_TRACE(name);
+        auto* entry = page->findChild<QLineEdit*>(name);
+        entry->clear();
+        QTest::keyClicks(entry, "1a-2. 3");
+        EXPECT_EQ(entry->text(), "123");
+    }
+    const std::pair<CTestPage*, const char*> combos[] = {{app->m_pIVADlg, "id1014"},
+                                                         {app->m_pUVADlg, "id1014"},
+                                                         {app->m_pUBBDlg, "id1014"},
+                                                         {app->m_pUJBDlg, "id1018"},
+                                                         {app->m_pUFHDlg, "id1014"}};
+    for (const auto& [page, name] : combos) {
+        SCOPED_TRACE(name);
+        auto* box = page->findChild<QComboBox*>(name);
+        const int items = box->count();
+        QTest::keyClick(box->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box->lineEdit(), "D");
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(box->count(), items);
+        EXPECT_EQ(box->currentText(), "D");
     }
 }
 

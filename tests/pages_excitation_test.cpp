@@ -84,6 +84,8 @@ using PtExcitation = ExcitationPageTest<CUVADlg>;
 const QColor kGreen(0, 255, 0);
 const QColor kRed(255, 0, 0);
 const QColor kBlack(0, 0, 0);
+// The chart with its tick texts, clear of every control.
+const QRect kChartArea(245, 25, 455, 295);
 
 } // namespace
 
@@ -340,6 +342,33 @@ TEST_F(CtExcitation, LimitsOfTheInstrumentStopTheStart) {
     EXPECT_TRUE(bench.Frames().empty());
 }
 
+TEST_F(CtExcitation, ARefusedStartLeavesTheReportAndTheChartAsMeasured) {
+    bench.app.m_nMaxTestVoltage = 1000;
+    bench.app.m_nMaxTestCurrent = 3;
+    Show(kTwoPoints);
+    page.BuildResultText();
+    const QString report = bench.app.m_strReport;
+    const QImage chart = Chart().copy(kChartArea);
+    const struct {
+        int id;
+        const char* text;
+        const char* kept;
+    } refusals[] = {
+        {1004, "1200", "200"}, {1004, "2600", "200"}, {1005, "4", "1"}, {1005, "6", "1"}};
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.text);
+        bench.boxes.clear();
+        page.SetDlgItemText(r.id, r.text);
+        page.OnStart();
+        EXPECT_FALSE(bench.boxes.calls().empty());
+        EXPECT_TRUE(bench.Frames().empty());
+        page.BuildResultText();
+        EXPECT_EQ(bench.app.m_strReport, report);
+        EXPECT_EQ(Chart().copy(kChartArea), chart);
+        page.SetDlgItemText(r.id, r.kept);
+    }
+}
+
 TEST_F(CtExcitation, FailedRangeCheckShowsOnlyTheFrameworkMessageAndSendsNothing) {
     Show(kTwoPoints);
     const struct {
@@ -490,6 +519,7 @@ TEST_F(CtExcitation, CtReportKeepsTheTestedVoltage) {
 
 TEST_F(PtExcitation, PtReportReadsTheEntriesAndComposesAfterARangeMessage) {
     Show(kTwoPoints);
+    const QImage chart = Chart().copy(kChartArea);
     page.SetDlgItemText(1004, "300");
     page.BuildResultText();
     EXPECT_TRUE(bench.app.m_strReport.contains("测试电压：300V\r\n"));
@@ -500,6 +530,7 @@ TEST_F(PtExcitation, PtReportReadsTheEntriesAndComposesAfterARangeMessage) {
     EXPECT_EQ(bench.boxes.texts(), QStringList({"请输入一个介于 1 和 5 之间的整数。"}));
     EXPECT_TRUE(bench.app.m_strReport.contains("测试电流：9A\r\n"));
     EXPECT_TRUE(bench.app.m_strReport.endsWith("0.500\t150.0\r\n"));
+    EXPECT_EQ(Chart().copy(kChartArea), chart); // still scaled as its points are mapped
 }
 
 template <class Page> class DataFileTest : public ExcitationPageTest<Page> {

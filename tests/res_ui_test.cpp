@@ -449,6 +449,7 @@ TEST_F(ResUiTest, CombosAreEditableWithTheirItemsAndNoneChosen)
         auto* box = qobject_cast<QComboBox*>(Find(w.get(), c.name));
         ASSERT_NE(box, nullptr) << c.tmpl << " " << c.name;
         EXPECT_TRUE(box->isEditable()) << c.tmpl << " " << c.name;
+        EXPECT_EQ(box->insertPolicy(), QComboBox::NoInsert) << c.tmpl << " " << c.name;
         QStringList items;
         for (int i = 0; i < box->count(); ++i)
             items << box->itemText(i);

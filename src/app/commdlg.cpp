@@ -20,8 +20,6 @@ bool CCommDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetSelectedIndex(1014, -1);
     SetSelectedIndex(1018, -1);
-    m_cbPort->setInsertPolicy(QComboBox::NoInsert);
-    m_cbBaud->setInsertPolicy(QComboBox::NoInsert);
     m_cbPort->setEditText("COM1");
     m_cbBaud->setEditText("9600");
     return true;

@@ -230,6 +230,9 @@ void CMainFrame::CreateToolBar()
     m_wndToolBar->setIconSize(QSize(32, 32));
     m_wndToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_wndToolBar->setMovable(true);
+    // The menu item follows the toolbar however it is hidden, from its context menu too.
+    connect(m_wndToolBar, &QToolBar::visibilityChanged, CommandAction(ID_VIEW_TOOLBAR),
+            &QAction::setChecked);
     for (const Item& item : kItems) {
         if (!item.id) {
             m_wndToolBar->addSeparator();

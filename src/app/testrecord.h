@@ -18,7 +18,9 @@ struct tagTESTRECORD {
     std::int16_t nTestCurrent = 0; // A
     unsigned char byLineNo = 0;
     unsigned char byGroupNo = 0;
-    unsigned char byPhase = 0; // 0x0A, 0x0B, 0x0C: "%X" writes A, B, C
+    // The phase code plus 10: 0x0A, 0x0B, 0x0C, so that "%X" writes A, B, C. Wider than a byte,
+    // as an unknown code (up to 255) keeps its sum: 250 shows "104".
+    int byPhase = 0;
     QList<float> arrCurrent;   // A
     QList<float> arrVoltage;   // V, same length and order as arrCurrent
 };

@@ -9,19 +9,19 @@
 
 namespace {
 
-// The characters Windows would send as WM_CHAR messages for this key press. Empty for keys that
-// send none there (arrows, Home, End, Delete, Insert, function keys, Alt and Ctrl combinations
-// other than Ctrl+letter) and for the dialog keys Tab, Return and Escape, which the dialog takes
-// before the edit sees a character: those reach QLineEdit untouched.
-QString WindowsChars(const QKeyEvent* e)
+// The characters this key press hands the field, as the Windows character messages would:
+// backspace, Ctrl+letter as its control character, and the text of every other key that
+// carries some, Alt and Meta combinations included (the edit would insert it). Empty for keys
+// that carry none (arrows, Home, End, Delete, Insert, function keys, other Ctrl combinations)
+// and for the dialog keys Tab, Return and Escape, which the dialog takes before the edit sees a
+// character: those reach QLineEdit untouched.
+QString TypedChars(const QKeyEvent* e)
 {
     const int key = e->key();
     const Qt::KeyboardModifiers mods = e->modifiers();
-    if (mods & (Qt::AltModifier | Qt::MetaModifier))
-        return {};
     if (key == Qt::Key_Backspace)
         return QString(QChar(mods & Qt::ControlModifier ? 0x7F : CFwNumEdt::kBackspace));
-    if (mods & Qt::ControlModifier) {
+    if ((mods & Qt::ControlModifier) && !(mods & (Qt::AltModifier | Qt::MetaModifier))) {
         // Ctrl+A .. Ctrl+Z are the control characters 1 to 26 (Ctrl+C 0x03, Ctrl+V 0x16,
         // Ctrl+X 0x18), with or without Shift.
         if (key >= Qt::Key_A && key <= Qt::Key_Z)
@@ -84,7 +84,7 @@ bool CFwNumEdt::Admit(char32_t ch)
 
 void CFwNumEdt::keyPressEvent(QKeyEvent* event)
 {
-    const QString chars = WindowsChars(event);
+    const QString chars = TypedChars(event);
     if (chars.isEmpty()) {
         QLineEdit::keyPressEvent(event);
         return;

@@ -8,11 +8,11 @@ class QKeyEvent;
 // number typed at the keyboard, with optional limits on the digits before and after the point
 // and on the whole length (0 = no limit).
 //
-// Filtered: every character a key press produces (QKeyEvent::text(), backspace, and the
-// control characters Ctrl+letter produces on Windows, Ctrl+C/V/X included), and every
-// character an input method commits. Not filtered, as on Windows: keys that produce no
-// character (arrows, Home, End, Delete, Insert, Tab, Return, Escape, function keys, Alt
-// combinations, Shift+Insert) and text pasted through the context menu or set by the program.
+// Filtered: every character a key press produces (QKeyEvent::text(), with Alt or Meta held too,
+// backspace, and the control characters Ctrl+letter produces on Windows, Ctrl+C/V/X
+// included), and every character an input method commits. Not filtered, as on Windows: keys
+// that produce no character (arrows, Home, End, Delete, Insert, Tab, Return, Escape, function
+// keys, Shift+Insert) and text pasted through the context menu or set by the program.
 // GUI thread only.
 class CFwNumEdt : public QLineEdit {
     Q_OBJECT

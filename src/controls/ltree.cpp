@@ -25,8 +25,10 @@ CLTree::CLTree(QWidget* parent) : QTreeWidget(parent)
     m_icon.addFile(":/icons/132.png", QSize(16, 16), QIcon::Normal);
     m_icon.addFile(":/icons/131.png", QSize(16, 16), QIcon::Selected);
     setIconSize(QSize(16, 16));
-    connect(this, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current) { OnSelChanged(current); });
+    // The selection, not the current item: a tree given the focus makes its first item current
+    // without selecting it, and that is no choice of the operator's.
+    connect(this, &QTreeWidget::itemSelectionChanged, this,
+            [this] { OnSelChanged(selectedItems().value(0)); });
 }
 
 QTreeWidgetItem* CLTree::AddItem(QTreeWidgetItem* parent, const QString& text)
@@ -99,7 +101,7 @@ void CLTree::ClearSelection()
 
 QString CLTree::SuggestedSaveName() const
 {
-    const QTreeWidgetItem* item = currentItem();
+    const QTreeWidgetItem* item = selectedItems().value(0);
     if (!item)
         return {};
     const QTreeWidgetItem* parent = item->parent();

@@ -14,12 +14,14 @@
 #include "pages/uvadlg.h"
 #include "platform/msgbox.h"
 
+#include <QMouseEvent>
 #include <QTabBar>
 
 CMyTabCtrl::CMyTabCtrl(QWidget* parent) : QWidget(parent), m_tabBar(new QTabBar(this))
 {
     m_tabBar->setExpanding(false);
     m_tabBar->setFocusPolicy(Qt::StrongFocus);
+    m_tabBar->installEventFilter(this);
     // Queued: the tab bar's own press handling moves the current tab first.
     connect(m_tabBar, &QTabBar::tabBarClicked, this, [this] { OnTabClicked(); },
             Qt::QueuedConnection);
@@ -77,6 +79,23 @@ void CMyTabCtrl::SetCurrentTab(int index)
 }
 
 int CMyTabCtrl::CurrentTab() const { return m_tabBar->currentIndex(); }
+
+// The tab bar reports a press of any button as a click, and its wheel moves the header alone:
+// only the left button reaches it, so that header, page and tree always agree.
+bool CMyTabCtrl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_tabBar)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Wheel:
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton;
+    default:
+        return false;
+    }
+}
 
 void CMyTabCtrl::OnTabClicked()
 {

@@ -3,8 +3,9 @@
 
 class QTabBar;
 
-// The nine test pages under a row of tabs. Only a mouse click on a tab changes the page (and
-// tells the tree); a tab moved with the keyboard moves the header alone. GUI thread only.
+// The nine test pages under a row of tabs. Only a left click on a tab changes the page (and
+// tells the tree); a tab moved with the keyboard moves the header alone; other mouse buttons and
+// the wheel do nothing. GUI thread only.
 class CMyTabCtrl : public QWidget {
 public:
     explicit CMyTabCtrl(QWidget* parent = nullptr);
@@ -22,6 +23,9 @@ public:
 
     static constexpr int m_nNumberOfPages = 9;
     int m_tabCurrent = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnTabClicked();

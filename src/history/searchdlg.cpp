@@ -117,7 +117,7 @@ void CSearchDlg::OnRecordList(const unsigned char* payload, int length) {
     const int count = std::min(claimed, (length - kListHead) / kListEntry);
 
     CRecordArray& records = Records();
-    unsigned char phase = 0;
+    int phase = 0;
     for (int i = 0; i < count; ++i) {
         const unsigned char* entry = payload + kListHead + kListEntry * i;
         const QString date = QString::asprintf("%02d-%02d-%02d", entry[0], entry[1], entry[2]);
@@ -125,7 +125,7 @@ void CSearchDlg::OnRecordList(const unsigned char* payload, int length) {
         // An unknown code repeats the previous record's phase; the first record has none to
         // repeat and stores its own code plus 10, as the known codes do.
         if (code <= 2 || i == 0)
-            phase = static_cast<unsigned char>(code + 10);
+            phase = code + 10; // 250 gives 0x104, not a wrapped byte
         m_listRows.push_back({date, entry[3], entry[4], phase});
 
         if (records.size() < i + 1)

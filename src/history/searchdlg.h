@@ -98,7 +98,7 @@ class CSearchDlg : public CDialog {
         QString date;
         int line;
         int group;
-        unsigned char phase;
+        int phase;
     };
     std::vector<ListRow> m_listRows; // of the latest list reply
     bool m_bListRowsPending = false;

@@ -180,26 +180,36 @@ int CExcitationPage::PhaseCode() const {
     return 2;
 }
 
-void CExcitationPage::OnStart() {
-    if (StartRefused())
-        return;
-    // A failed range check has shown its message and focused the field: nothing is sent.
+bool CExcitationPage::CheckStartEntries() {
+    // A failed range check has shown its message and focused the field.
     if (!UpdateData(true))
-        return;
-    const int phase = PhaseCode();
+        return false;
     const CTarvexApp& app = theApp();
     if (m_nTestVoltage > app.m_nMaxTestVoltage) {
         MessageBox(this,
                    QString::asprintf("测试电压不能超过%dV，请重新设置", app.m_nMaxTestVoltage),
                    "系统提示", MB_OK | MB_ICONINFORMATION);
-        return;
+        return false;
     }
     if (m_nTestCurrent > app.m_nMaxTestCurrent) {
         MessageBox(this,
                    QString::asprintf("测试电流不能超过%dA，请重新设置", app.m_nMaxTestCurrent),
                    "系统提示", MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    return true;
+}
+
+void CExcitationPage::OnStart() {
+    if (StartRefused())
+        return;
+    // A refused start puts the members back: the result on show stays as it was measured.
+    const EntryValues shown = EntryMembers();
+    if (!CheckStartEntries()) {
+        EntryMembers() = shown;
         return;
     }
+    const int phase = PhaseCode();
     // Only a start that goes ahead replaces the result on show.
     ClearResults();
     RunTest(
@@ -283,6 +293,8 @@ void CExcitationPage::BuildResultText() {
     QString line, group, phase;
     ReadReportTexts(line, group, phase);
     // The PT page reports the entries as they stand; a range message does not stop the text.
+    // The members go back afterwards, as they still scale the chart on show.
+    const EntryValues shown = EntryMembers();
     if (m_kind.rereadEntriesForReport)
         UpdateData(true);
 
@@ -303,6 +315,7 @@ void CExcitationPage::BuildResultText() {
             QString::asprintf("%0.3f\t%0.1f\r\n", double(app.m_CurveCurrents[i]), double(voltage));
     }
     theApp().m_strReport = text;
+    EntryMembers() = shown;
 }
 
 void CExcitationPage::OnOpenData() {

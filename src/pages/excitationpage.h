@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <tuple>
 #include <vector>
 
 class CTarvexApp;
@@ -65,6 +66,11 @@ class CExcitationPage : public CTestPage {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // The members of the four entries. The test voltage and current also scale the chart and
+    // the report of the result on show, so only a start that goes ahead may keep new values.
+    using EntryValues = std::tuple<int, int, int, int>;
+    auto EntryMembers() { return std::tie(m_nTestVoltage, m_nTestCurrent, m_nLineNo, m_nGroupNo); }
+
     // Empties the points, the list and the application's curve arrays.
     void ClearCurve();
     // Appends one point: its position (while the scales can be mapped), the curve arrays and
@@ -73,6 +79,9 @@ class CExcitationPage : public CTestPage {
     void AppendOrigin();
     void AddListRow(const QString& number, const QString& current, const QString& voltage);
     void ShowKneeLabels();
+    // Reads the entries into the members and checks them against their ranges and the
+    // instrument's limits; false, after telling the operator, when one fails.
+    bool CheckStartEntries();
     // Phase box text to the code the instrument takes: "A" 0, "B" 1, anything else 2.
     int PhaseCode() const;
     // The report lines of the entries that the text reads as they stand.

@@ -5,6 +5,10 @@
 #include "platform/clock.h"
 #include "platform/statusnote.h"
 
+#include <QComboBox>
+
+#include <algorithm>
+
 bool CTestPage::StartRefused() { return theApp().RefuseDuringUpload(this); }
 
 void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters, int pauseMs)
@@ -27,4 +31,16 @@ void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters,
     if (!m_bResultArrived)
         tarvex::ShowStatusNote(link->DeviceWasLost() ? tarvex::StatusNote::DeviceLost
                                                      : tarvex::StatusNote::NoReply);
+}
+
+void CTestPage::InitRatedSecondaryBox(int id)
+{
+    SetSelectedIndex(id, -1);
+    SetDlgItemText(id, "100");
+}
+
+int CTestPage::RatedSecondaryIndex(int id) const
+{
+    const auto* box = qobject_cast<const QComboBox*>(GetDlgItem(id));
+    return box ? std::max(box->findText(box->currentText()), 0) : 0;
 }

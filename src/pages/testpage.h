@@ -11,7 +11,8 @@ class CTestPage : public CDialogPage {
 public:
     using CDialogPage::CDialogPage;
 
-    // Empties the results on show and writes the members back to the entries.
+    // Empties the results on show. The pages whose results are entries also write the members
+    // back to their parameter entries; the excitation pages leave their entries as they stand.
     virtual void ClearResults() = 0;
 
     // Set by the dispatcher when a reply carrying this page's result arrives; RunTest clears it
@@ -29,4 +30,11 @@ protected:
     // Results reach the page through the dispatcher during these steps. A test that ends
     // without a result leaves "仪器无应答" (or "设备已断开") in the status bar.
     void RunTest(const std::function<void(CDeviceLink&)>& sendParameters, int pauseMs);
+
+    // The rated secondary voltage box of the PT pages shows "100" with no item chosen.
+    void InitRatedSecondaryBox(int id);
+    // The index sent for it: the item whose text the box shows exactly, 0 for any other text.
+    // An editable box keeps the index of the item last chosen while other text is typed over
+    // it, so that index alone would send a value the operator no longer sees.
+    int RatedSecondaryIndex(int id) const;
 };

@@ -8,8 +8,6 @@
 
 #include <QComboBox>
 
-#include <algorithm>
-
 namespace {
 
 constexpr tarvex::ScaledWord kRatioLayout[] = {
@@ -39,10 +37,7 @@ void CUBBDlg::DoDataExchange(CDataExchange& dx) {
 bool CUBBDlg::OnInitDialog() {
     CTestPage::OnInitDialog();
     theApp().m_pUBBDlg = this;
-    // Typed text picks no item (it is not added to the list), so only a choice counts.
-    m_cbRatedSecondary->setInsertPolicy(QComboBox::NoInsert);
-    SetSelectedIndex(1014, -1);
-    SetDlgItemText(1014, "100");
+    InitRatedSecondaryBox(1014);
     return true;
 }
 
@@ -51,7 +46,7 @@ void CUBBDlg::OnStart() {
         return;
     if (!UpdateData(true))
         return;
-    const int ratedSecondary = std::max(GetSelectedIndex(1014), 0);
+    const int ratedSecondary = RatedSecondaryIndex(1014);
     const int limit = theApp().m_nMaxTestVoltage;
     if (m_nTestVoltage > limit) {
         MessageBox(this, QString::asprintf("一次侧测试电压不能超过%dV，请重新设置", limit),

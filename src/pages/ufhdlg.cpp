@@ -3,8 +3,6 @@
 #include "app/tarvexapp.h"
 #include "devicelink.h"
 
-#include <algorithm>
-
 CUFHDlg::CUFHDlg(QWidget* parent) : CBurdenPage(parent) {
     ui.setupUi(this);
     connect(ui.id1013, &QPushButton::clicked, this, &CUFHDlg::OnStart);
@@ -14,16 +12,14 @@ CUFHDlg::CUFHDlg(QWidget* parent) : CBurdenPage(parent) {
 bool CUFHDlg::OnInitDialog() {
     CBurdenPage::OnInitDialog();
     theApp().m_pUFHDlg = this;
-    ui.id1014->setInsertPolicy(QComboBox::NoInsert);
-    SetSelectedIndex(1014, -1);
-    SetDlgItemText(1014, "100");
+    InitRatedSecondaryBox(1014);
     return true;
 }
 
 void CUFHDlg::OnStart() {
     if (StartRefused())
         return;
-    const int ratedSecondary = std::max(GetSelectedIndex(1014), 0);
+    const int ratedSecondary = RatedSecondaryIndex(1014);
     ClearResults();
     RunTest([ratedSecondary](CDeviceLink& link) { link.SendPTBurdenParams(ratedSecondary); }, 300);
 }

@@ -5,8 +5,6 @@
 #include "devicelink.h"
 #include "platform/msgbox.h"
 
-#include <algorithm>
-
 namespace {
 // Phase errors at 80, 100, 120 %, then ratio errors at the same points, as the reply has them.
 constexpr int kResultIds[] = {1006, 1008, 1010, 1007, 1009, 1014};
@@ -37,9 +35,7 @@ void CUJBDlg::DoDataExchange(CDataExchange& dx) {
 bool CUJBDlg::OnInitDialog() {
     CErrorPage::OnInitDialog();
     theApp().m_pUJBDlg = this;
-    ui.id1018->setInsertPolicy(QComboBox::NoInsert);
-    SetSelectedIndex(1018, -1);
-    SetDlgItemText(1018, "100");
+    InitRatedSecondaryBox(1018);
     CheckRadio(1012);
     m_editRatedPrimary->SetMaxDecDigits(1);
     m_editRatedPrimary->SetMaxIntDigits(3);
@@ -58,7 +54,7 @@ void CUJBDlg::OnStart() {
         return;
     }
     const int tenthsKv = int(m_fRatedPrimary * 10.0f);
-    const int ratedSecondary = std::max(GetSelectedIndex(1018), 0);
+    const int ratedSecondary = RatedSecondaryIndex(1018);
     const int mode = IsChecked(1011) ? 1 : 0;
     ClearResults();
     const auto sendParameters = [this, tenthsKv, ratedSecondary, mode](CDeviceLink& link) {

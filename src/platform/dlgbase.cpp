@@ -84,6 +84,7 @@ void CDlgBase::InitDialog()
     if (m_bInitialised)
         return;
     m_bInitialised = true;
+    tarvex::ApplyEntryStyles(m_pSelf);
     AttachStandardButtons();
     OnInitDialog();
 }

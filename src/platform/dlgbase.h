@@ -10,7 +10,8 @@ class QWidget;
 // window) and CDialog (modal dialogs); the control calls are those of dlgitems.h.
 //
 // Initialisation: the constructor of the most derived class sets its members' defaults, builds
-// its controls (ui.setupUi(this)) and then calls InitDialog(), which runs OnInitDialog() once.
+// its controls (ui.setupUi(this)) and then calls InitDialog(), which applies the template's
+// entry styles (ApplyEntryStyles in dlgitems.h) and runs OnInitDialog() once.
 // A CDialog may leave that call to DoModal(). OnInitDialog's base version is the framework's
 // initialisation: UpdateData(false), which shows the members in the controls. An override
 // calls it first and then does its own (fonts, list columns, registration, ...).

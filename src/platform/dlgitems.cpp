@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QList>
 #include <QPlainTextEdit>
+#include <QRegularExpressionValidator>
 #include <QTextEdit>
 #include <QtDebug>
 
@@ -180,6 +181,15 @@ void LimitItemText(QWidget* control, int maxChars)
         edit->setMaxLength(maxChars);
     else if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit())
         combo->lineEdit()->setMaxLength(maxChars);
+}
+
+void ApplyEntryStyles(QWidget* root)
+{
+    static const QRegularExpression digits("[0-9]*");
+    for (QLineEdit* edit : root->findChildren<QLineEdit*>()) {
+        if (edit->property("digitsOnly").toBool())
+            edit->setValidator(new QRegularExpressionValidator(digits, edit));
+    }
 }
 
 void FocusItem(QWidget* control, bool selectText)

@@ -40,6 +40,10 @@ void SetSelectedIndex(QWidget* control, int index);
 // characters (a longer text already there is cut); other kinds are left alone.
 void LimitItemText(QWidget* control, int maxChars);
 
+// The styles a template gives its entries as properties: every QLineEdit under root marked
+// "digitsOnly" takes digits alone from the keyboard; text set by the program is not checked.
+void ApplyEntryStyles(QWidget* root);
+
 // Gives the control the keyboard focus and, for an entry field, selects all of its text.
 void FocusItem(QWidget* control, bool selectText);
 
