@@ -641,9 +641,18 @@ protected:
             dialog->SetDlgItemText(1006, tester);
             dialog->SetDlgItemText(1007, site);
             dialog->findChild<QPushButton*>("id1")->click();
+            stayedOpen = dialog->isVisible();
+            if (stayedOpen) {
+                enteredAfterRefusal = dialog->GetDlgItemText(1006);
+                testerHasFocus = dialog->focusWidget() == dialog->GetDlgItem(1006);
+                dialog->reject();
+            }
         });
         frame->OnSettings();
     }
+    bool stayedOpen = false;
+    QString enteredAfterRefusal;
+    bool testerHasFocus = false;
 };
 
 TEST_F(Settings, SendsTheIdentityAfterTheHandshake)
@@ -657,10 +666,14 @@ TEST_F(Settings, SendsTheIdentityAfterTheHandshake)
     EXPECT_EQ(frameBytes[23], 0x23);
 }
 
-TEST_F(Settings, RefusesAChineseNameAndSendsNothing)
+// Refused on 确定 with the dialog kept open, the text as typed and the field to mend in focus.
+TEST_F(Settings, RefusesAChineseNameAndKeepsTheDialogWithWhatWasTyped)
 {
     Handshake();
     RunSettings("A1", "张三", "X");
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(enteredAfterRefusal, "张三");
+    EXPECT_TRUE(testerHasFocus);
     EXPECT_TRUE(TakeWritten().empty());
     EXPECT_EQ(boxes.texts(), QStringList{"系统不支持字符'张'"});
 }

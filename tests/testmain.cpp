@@ -1,3 +1,4 @@
+#include "platform/appearance.h"
 #include "platform/fonts.h"
 #include "res/tarvexres.h"
 
@@ -14,6 +15,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Tarvex");
     tarvex::InstallFontSubstitutions();
     QApplication::setFont(tarvex::SongFont(12)); // as the program does
+    tarvex::InstallQtTranslations();
+    tarvex::InstallReadablePalette();
     tarvex::InitResources();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,4 +1,5 @@
 #include "tarvexapp.h"
+#include "platform/appearance.h"
 #include "platform/fonts.h"
 #include "res/tarvexres.h"
 
@@ -35,6 +36,8 @@ int main(int argc, char** argv)
     tarvex::InstallFontSubstitutions();
     tarvex::InitResources();
     QApplication::setFont(tarvex::SongFont(12));
+    tarvex::InstallQtTranslations();
+    tarvex::InstallReadablePalette();
     CTarvexApp app;
     if (!app.InitInstance())
         return 1;

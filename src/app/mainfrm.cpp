@@ -20,6 +20,7 @@
 #include "pages/ufhdlg.h"
 #include "pages/ujbdlg.h"
 #include "pages/uvadlg.h"
+#include "platform/appearance.h"
 #include "platform/msgbox.h"
 #include "platform/statusnote.h"
 
@@ -46,6 +47,7 @@ namespace {
 constexpr int kConnPaneWidth = 250;
 constexpr int kTimePaneWidth = 200;
 constexpr int kClockPeriodMs = 500;
+constexpr QSize kWindowSize(1024, 768);
 // How often an idle or waiting link looks whether its device went away.
 constexpr int kLineWatchMs = 100;
 const char* const kNoDevice = "没有连接设备";
@@ -127,19 +129,18 @@ std::pair<int, int> CMainFrame::SplitterWidths(int clientWidth)
 
 bool CMainFrame::OnCreateClient()
 {
-    // At (0, 0) with 1024 x 768, or fitted into a smaller screen.
-    QRect area(0, 0, 1024, 768);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        area = area.intersected(screen->availableGeometry());
-    setGeometry(area);
-    move(0, 0);
+    // At the screen's top-left corner with 1024 x 768, frame included, or fitted into a smaller
+    // screen; FitIntoScreen runs again once the window manager has framed the window.
+    FitIntoScreen();
 
     m_wndSplitter = new QSplitter(Qt::Horizontal, this);
     m_LTree = new CLTree(m_wndSplitter);
     // The tab control sits in a pane of its own so that hiding it leaves the column in place.
     m_tabPane = new QWidget(m_wndSplitter);
     m_TabCtrl = new CMyTabCtrl(m_tabPane);
-    m_TabCtrl->setGeometry(0, 0, 800, 650);
+    auto* tabLayout = new QVBoxLayout(m_tabPane);
+    tabLayout->setContentsMargins(0, 0, 0, 0);
+    tabLayout->addWidget(m_TabCtrl);
     m_TabCtrl->hide();
     m_wndSplitter->setChildrenCollapsible(false);
     setCentralWidget(m_wndSplitter);
@@ -286,6 +287,8 @@ void CMainFrame::CreateStatusBar()
     connect(bar, &QStatusBar::messageChanged, this,
             [this](const QString& text) { m_messagePane->setVisible(text.isEmpty()); });
 }
+
+void CMainFrame::FitIntoScreen() { tarvex::FitWindowIntoScreen(this, kWindowSize); }
 
 void CMainFrame::OnTimer()
 {

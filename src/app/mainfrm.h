@@ -66,6 +66,8 @@ public:
     static std::pair<int, int> SplitterWidths(int clientWidth);
     // Enables Save and Print as the tree decides.
     void SetCanSave(bool canSave, bool canPrint);
+    // Fits the whole window, title bar and frame included, into the screen's available area.
+    void FitIntoScreen();
 
     void OnPort();
     void OnConnect();

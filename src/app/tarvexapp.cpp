@@ -7,6 +7,7 @@
 #include "platform/msgbox.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace {
 CTarvexApp* g_current = nullptr;
@@ -23,6 +24,10 @@ CTarvexApp::~CTarvexApp()
         g_current = nullptr;
 }
 
+namespace {
+constexpr int kFrameSettleMs = 300;
+}
+
 bool CTarvexApp::InitInstance()
 {
     auto frame = std::make_unique<CMainFrame>();
@@ -30,6 +35,9 @@ bool CTarvexApp::InitInstance()
         return false;
     m_pMainWnd = frame.release();
     m_pMainWnd->show();
+    // The window manager frames the window a moment after it shows; only then is the frame's
+    // size known.
+    QTimer::singleShot(kFrameSettleMs, m_pMainWnd, &CMainFrame::FitIntoScreen);
     return true;
 }
 

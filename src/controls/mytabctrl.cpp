@@ -15,10 +15,32 @@
 #include "platform/msgbox.h"
 
 #include <QMouseEvent>
+#include <QScrollArea>
 #include <QTabBar>
+#include <QVBoxLayout>
 
-CMyTabCtrl::CMyTabCtrl(QWidget* parent) : QWidget(parent), m_tabBar(new QTabBar(this))
+namespace {
+// The control's size in the window's layout of record; the pages fill it below the tabs.
+constexpr QSize kControlSize(800, 650);
+// Narrow tab padding lets all nine tabs fit the pane of a 1024 pixel wide window.
+const char* const kTabStyle = "QTabBar::tab { padding: 4px 5px; }";
+} // namespace
+
+CMyTabCtrl::CMyTabCtrl(QWidget* parent)
+    : QWidget(parent),
+      m_tabBar(new QTabBar(this)),
+      m_pageArea(new QScrollArea(this)),
+      m_pageHost(new QWidget)
 {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_tabBar);
+    layout->addWidget(m_pageArea, 1);
+    m_pageArea->setFrameShape(QFrame::NoFrame);
+    m_pageArea->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pageArea->setWidget(m_pageHost);
+    m_tabBar->setStyleSheet(kTabStyle);
     m_tabBar->setExpanding(false);
     m_tabBar->setFocusPolicy(Qt::StrongFocus);
     m_tabBar->installEventFilter(this);
@@ -35,28 +57,26 @@ void CMyTabCtrl::Init()
     for (const char* label : labels)
         m_tabBar->addTab(label);
     m_tabBar->adjustSize();
-    m_tabPages[0] = new CIVADlg(this);
-    m_tabPages[1] = new CIBBDlg(this);
-    m_tabPages[2] = new CIJBDlg(this);
-    m_tabPages[3] = new CIFHDlg(this);
-    m_tabPages[4] = new CUVADlg(this);
-    m_tabPages[5] = new CUBBDlg(this);
-    m_tabPages[6] = new CUJBDlg(this);
-    m_tabPages[7] = new CUFHDlg(this);
-    m_tabPages[8] = new CDZDlg(this);
+    m_tabPages[0] = new CIVADlg(m_pageHost);
+    m_tabPages[1] = new CIBBDlg(m_pageHost);
+    m_tabPages[2] = new CIJBDlg(m_pageHost);
+    m_tabPages[3] = new CIFHDlg(m_pageHost);
+    m_tabPages[4] = new CUVADlg(m_pageHost);
+    m_tabPages[5] = new CUBBDlg(m_pageHost);
+    m_tabPages[6] = new CUJBDlg(m_pageHost);
+    m_tabPages[7] = new CUFHDlg(m_pageHost);
+    m_tabPages[8] = new CDZDlg(m_pageHost);
     SetRectangle();
 }
 
 void CMyTabCtrl::SetRectangle()
 {
-    const QRect client = rect();
-    m_tabBar->setGeometry(0, 0, client.width(), m_tabBar->sizeHint().height());
-    const QRect header = m_tabBar->tabRect(0);
-    const int x = header.left();
-    const int y = header.bottom() + 1;
+    const QSize pageSize(kControlSize.width() - 1,
+                         kControlSize.height() - m_tabBar->sizeHint().height() - 1);
+    m_pageHost->setFixedSize(pageSize);
     for (int i = 0; i < m_nNumberOfPages; ++i) {
         QWidget* page = m_tabPages[i];
-        page->setGeometry(x, y, client.right() - x - 1, client.bottom() - y - 1);
+        page->setGeometry(QRect(QPoint(0, 0), pageSize));
         page->raise();
         page->setVisible(i == 0);
     }

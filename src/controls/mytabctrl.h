@@ -1,9 +1,11 @@
 #pragma once
 #include <QWidget>
 
+class QScrollArea;
 class QTabBar;
 
-// The nine test pages under a row of tabs. Only a left click on a tab changes the page (and
+// The nine test pages under a row of tabs. The tabs take the width of the control, all nine
+// in view; the pages keep their fixed size in an area that scrolls when the window is smaller. Only a left click on a tab changes the page (and
 // tells the tree); a tab moved with the keyboard moves the header alone; other mouse buttons and
 // the wheel do nothing. GUI thread only.
 class CMyTabCtrl : public QWidget {
@@ -12,7 +14,7 @@ public:
 
     // Inserts the tabs, creates the pages, shows page 0 and places them.
     void Init();
-    // Places every page under the tab headers; page 0 is shown, the others hidden.
+    // Places every page in the page area; page 0 is shown, the others hidden.
     void SetRectangle();
     void ShowPage(int index);
     // Moves the tab header (not the page).
@@ -31,5 +33,7 @@ private:
     void OnTabClicked();
 
     QTabBar* m_tabBar;
+    QScrollArea* m_pageArea;
+    QWidget* m_pageHost; // the pages' parent, of the pages' fixed size
     QWidget* m_tabPages[m_nNumberOfPages] = {};
 };

@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kMaxRead = kRxBufSize - 1; // room for the terminating zero
 constexpr int kPollStepMs = 5;
+constexpr size_t kIdentityLength = 10; // characters of each identity text that are sent
 // Stale bytes thrown away before one command at most; a line that never stops talking must
 // not hold the program here.
 constexpr int kMaxDiscard = 65536;
@@ -130,20 +131,34 @@ void CDeviceLink::SendIdentity(const QString& text1, const QString& text2, const
     frame[33] = 0x0D;
     frame[34] = 0x0A;
     const QString* texts[3] = {&text1, &text2, &text3};
-    for (int t = 0; t < 3; ++t) {
-        const std::u32string chars = texts[t]->toUpper().toStdU32String();
-        for (size_t p = 0; p < 10 && p < chars.size(); ++p) {
-            const int code = IdentityCode(chars[p]);
-            if (code < 0) {
-                const QString shown = QString::fromUcs4(&chars[p], 1);
-                MessageBox(nullptr, QString("系统不支持字符'%1'").arg(shown), "系统提示",
-                           MB_OK | MB_ICONINFORMATION);
-                return;
-            }
-            frame[3 + 10 * t + p] = static_cast<unsigned char>(code);
+    for (const QString* text : texts) {
+        const QString unsupported = UnsupportedIdentityChar(*text);
+        if (!unsupported.isEmpty()) {
+            MessageBox(nullptr, IdentityRefusal(unsupported), "系统提示", MB_OK | MB_ICONINFORMATION);
+            return;
         }
     }
+    for (int t = 0; t < 3; ++t) {
+        const std::u32string chars = texts[t]->toUpper().toStdU32String();
+        for (size_t p = 0; p < kIdentityLength && p < chars.size(); ++p)
+            frame[3 + 10 * t + p] = static_cast<unsigned char>(IdentityCode(chars[p]));
+    }
     SendFrame(frame, sizeof frame);
+}
+
+QString CDeviceLink::UnsupportedIdentityChar(const QString& text)
+{
+    const std::u32string chars = text.toUpper().toStdU32String();
+    for (size_t p = 0; p < kIdentityLength && p < chars.size(); ++p) {
+        if (IdentityCode(chars[p]) < 0)
+            return QString::fromUcs4(&chars[p], 1);
+    }
+    return {};
+}
+
+QString CDeviceLink::IdentityRefusal(const QString& unsupported)
+{
+    return QString("系统不支持字符'%1'").arg(unsupported);
 }
 
 void CDeviceLink::RequestHistoryList(int kind)

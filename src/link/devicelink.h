@@ -47,6 +47,12 @@ public:
     // read, else 0.
     int ReadReply();
 
+    // The first character of an identity text that the instrument cannot take (only digits
+    // and Latin letters, in either case, of the first ten), empty when there is none; and the
+    // operator's message about it.
+    static QString UnsupportedIdentityChar(const QString& text);
+    static QString IdentityRefusal(const QString& unsupported);
+
     // The code byte of a test kind (0x01 for a value outside 0..8) and the wait after 0xEB.
     static unsigned char TestKindCode(int kind);
     static int StartWaitMs(int kind);

@@ -4,11 +4,14 @@
 #include "controls/fwnumedt.h"
 #include "pages/errorcurve.h"
 #include "pages/gbktext.h"
+#include "platform/appearance.h"
 #include "platform/reportlist.h"
 #include "platform/fonts.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QShowEvent>
 #include <QPainter>
 #include <QTreeWidget>
 
@@ -20,6 +23,20 @@ CIWCDlg::CIWCDlg(QWidget* owner) : CDialogPage(owner, Qt::Tool) {
 }
 
 CIWCDlg::~CIWCDlg() = default;
+
+void CIWCDlg::showEvent(QShowEvent* event) {
+    CDialogPage::showEvent(event);
+    if (!event->spontaneous())
+        tarvex::PlaceOverOwner(this);
+}
+
+void CIWCDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        hide();
+        return;
+    }
+    CDialogPage::keyPressEvent(event);
+}
 
 bool CIWCDlg::OnInitDialog() {
     CDialogPage::OnInitDialog();

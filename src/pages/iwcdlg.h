@@ -39,6 +39,10 @@ class CIWCDlg : public CDialogPage {
   protected:
     bool OnInitDialog() override;
     void paintEvent(QPaintEvent* event) override;
+    // Each time it shows it comes up over the main window, wholly on the screen.
+    void showEvent(QShowEvent* event) override;
+    // Escape hides it, as it would close a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void SetupList();

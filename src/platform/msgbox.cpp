@@ -2,9 +2,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -31,10 +33,25 @@ QMessageBox::Icon IconOf(unsigned style)
     }
 }
 
+// Window managers draw the caption between an icon and three buttons; a box as narrow as a
+// short message would cut "系统提示" down to "系… 示".
+constexpr int kTitleBarExtras = 160;
+constexpr int kMinimumBoxWidth = 260;
+
+void LeaveRoomForTheCaption(QMessageBox& box, const QString& caption)
+{
+    const int width = std::max(kMinimumBoxWidth,
+                               box.fontMetrics().horizontalAdvance(caption) + kTitleBarExtras);
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 // The buttons carry the texts of a Chinese Windows, whatever translations Qt has loaded.
 int ShowBox(QWidget* owner, const QString& text, const QString& caption, unsigned style)
 {
     QMessageBox box(IconOf(style), caption, text, QMessageBox::NoButton, owner);
+    LeaveRoomForTheCaption(box, caption);
     switch (style & MB_TYPEMASK) {
     case MB_YESNO:
         box.addButton(QMessageBox::Yes)->setText("是(&Y)");

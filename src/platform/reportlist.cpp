@@ -23,8 +23,12 @@ void PrepareReportList(QTreeWidget* list, const QStringList& columns, int column
     list->setAllColumnsShowFocus(true);
     list->header()->setSectionsMovable(true);
     list->header()->setStretchLastSection(false);
+    // A style sheet for the grid lines takes over the drawing of the items, selected ones
+    // too: without colours of its own a selected row would show white text on white.
     list->setStyleSheet("QTreeView::item { border-right: 1px solid #c0c0c0;"
-                        " border-bottom: 1px solid #c0c0c0; }");
+                        " border-bottom: 1px solid #c0c0c0; }"
+                        "QTreeView::item:selected { background: palette(highlight);"
+                        " color: palette(highlighted-text); }");
 }
 
 } // namespace tarvex
