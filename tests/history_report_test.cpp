@@ -173,6 +173,44 @@ TEST_F(ReportCommands, FailedSaveSaysSo) {
     EXPECT_EQ(boxes.calls()[0].caption, "系统提示");
 }
 
+TEST_F(ReportCommands, FileThatTxtMakesTheNameOfIsReplacedOnlyAfterAYes) {
+    app.m_strReport = kReport;
+    const QString existing = dir.filePath("ct.txt");
+    const struct {
+        int answer;
+        QByteArray content;
+    } cases[] = {{IDNO, "old report"}, {IDYES, QStringEncoder("GBK").encode(kReport)}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SaveReportFile(existing, "old report"));
+        boxes.clear();
+        boxes.setAnswer(c.answer);
+        dialogs.setAnswer(dir.filePath("ct")); // the dialog saw no file "ct"
+        SaveReport(&owner, "CT伏安特性");
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.calls()[0].text, "文件ct.txt已存在，是否替换？");
+        EXPECT_EQ(boxes.calls()[0].caption, "系统提示");
+        EXPECT_EQ(boxes.calls()[0].style & MB_TYPEMASK, MB_YESNO);
+        EXPECT_EQ(ReadAll(existing), c.content);
+    }
+    boxes.clear();
+    dialogs.setAnswer(existing); // the dialog has asked about this name itself
+    SaveReport(&owner, "CT伏安特性");
+    EXPECT_TRUE(boxes.calls().empty());
+}
+
+TEST_F(ReportCommands, CharacterGbkCannotEncodeRefusesTheSave) {
+    dialogs.setAnswer(dir.filePath("r.txt"));
+    for (const char* character : {"한", "😀", "\u00A0"}) {
+        app.m_strReport = kReport + QString::fromUtf8("相序：%1\r\n").arg(character);
+        boxes.clear();
+        SaveReport(&owner, "CT伏安特性");
+        EXPECT_EQ(boxes.texts(),
+                  QStringList("报告含有无法保存的字符'" + QString::fromUtf8(character) + "'"));
+    }
+    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
 TEST_F(ReportCommands, PrintLeavesTheReportInAnOpenPreview) {
     app.m_strReport = kReport;
     PrintReport(&owner);

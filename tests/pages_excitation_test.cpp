@@ -596,8 +596,8 @@ TEST_F(PtDataFile, FileOfAnotherPageFillsLineGroupAndPhaseTexts) {
     EXPECT_EQ(Text(1014), "C");
     EXPECT_EQ(Text(1033), "U = 1000.25 V"); // the file's own digits
     EXPECT_EQ(Text(1034), "I = 0.5 A");
-    EXPECT_EQ(page.m_nLineNo, 1); // taken from the entry at the next start
-    EXPECT_EQ(page.m_strTestTime, "earlier");
+    EXPECT_EQ(page.m_nLineNo, 1);       // taken from the entry at the next start
+    EXPECT_EQ(page.m_strTestTime, "x"); // the file's time, not that of the result before
     EXPECT_EQ(page.m_Points, (std::vector<tagFWPOINT>{{280, 300}, {480, 175}}));
 }
 
@@ -612,6 +612,10 @@ TEST_F(CtDataFile, MissingTestValuesComeFromTheLastPoint) {
         {"测试电压：200V\r\n", "6.200\t150.0", 200, 5},
         {"测试电流：2A\r\n", "0.400\t200.0", 221, 2},
         {"", "0.400\t200.0", 221, 1},
+        // A fall-back stays within the entry's range at the low end, so it never writes a 0.
+        {"测试电压：200V\r\n", "-0.500\t150.0", 200, 1},
+        {"测试电流：2A\r\n", "0.400\t-100.0", 10, 2},
+        {"测试电压：0V\r\n测试电流：0A\r\n", "0.400\t200.0", 0, 0}, // as the file says
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.last);
@@ -691,6 +695,105 @@ TEST_F(CtDataFile, TextEndsAtTheFirstNulByte) {
     file += QByteArray("\0", 1) + "0.200\t40.0\r\n";
     Open(Write("nul.txt", file));
     EXPECT_EQ(List()->topLevelItemCount(), 1);
+}
+
+namespace {
+
+// A file as the program saves it.
+QByteArray SavedFile() {
+    return Gbk("测试时间：2024-05-17 10:11:12\r\n") + Gbk(kTwoPointReport);
+}
+
+} // namespace
+
+TEST_F(CtDataFile, LfLineEndsAndUtf8ReadLikeTheProgramsOwnFile) {
+    const QByteArray utf8 = QByteArray("测试时间：2024-05-17 10:11:12\r\n") + kTwoPointReport;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"GBK, CR LF", SavedFile()},
+        {"GBK, LF", QByteArray(SavedFile()).replace("\r\n", "\n")},
+        {"GBK, no end after the last line", SavedFile().chopped(2)},
+        {"UTF-8, LF", QByteArray(utf8).replace("\r\n", "\n")},
+        {"UTF-8 with a byte-order mark, CR LF", "\xEF\xBB\xBF" + utf8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        page.ClearResults();
+        Open(Write("file.txt", c.bytes));
+        EXPECT_EQ(List()->topLevelItemCount(), 3);
+        EXPECT_EQ(Text(1033), "U = 123.4 V");
+        page.BuildResultText();
+        EXPECT_EQ(tarvex::ToGbk(bench.app.m_strReport), SavedFile());
+    }
+}
+
+TEST_F(PtDataFile, OpenThenSaveIsAFixedPoint) {
+    const struct {
+        QByteArray file;
+        const char* saved;
+    } cases[] = {
+        // A bare LF after the phase, the header twice: neither is a point.
+        {QByteArray::fromHex("CFE0D0F2A3BA410A492841290D0A4928412909552856290D0A"
+                             "302E350931302E300D0A"),
+         "测试时间：\r\n测试电压：31V\r\n测试电流：1A\r\n拐点电压：0.0V\r\n拐点电流：0.000A\r\n"
+         "编号：\r\n组号：\r\n相序：A\r\nI(A)\tU(V)\r\n0.500\t10.0\r\n"},
+        {QByteArray(SavedFile()).replace(Gbk("电流：1A"), Gbk("电流：0A")), nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toHex(' ').toStdString());
+        Open(Write("opened.txt", c.file));
+        page.BuildResultText();
+        const QString first = bench.app.m_strReport;
+        EXPECT_EQ(tarvex::ToGbk(first), c.saved ? Gbk(c.saved) : c.file);
+        const QString path = dir.filePath("saved.txt");
+        ASSERT_TRUE(SaveReportFile(path, first));
+        Open(path);
+        page.BuildResultText();
+        EXPECT_EQ(bench.app.m_strReport, first);
+    }
+}
+
+TEST_F(CtDataFile, FileOfOneMebibyteIsReadWhole) {
+    const qsizetype kMiB = 1 << 20; // the most that "打开数据" reads
+    QByteArray file = Gbk("测试电压：200V\r\n测试电流：5A\r\nI(A)\tU(V)\r\n");
+    int rows = 0;
+    while (file.size() + 13 <= kMiB) {
+        file +=
+            QString::asprintf("%d.%03d\t%03d.5\r\n", rows % 5, rows % 1000, rows % 1000).toLatin1();
+        ++rows;
+    }
+    ASSERT_GT(file.size(), kMiB - 13);
+    Open(Write("big.txt", file));
+    ASSERT_EQ(List()->topLevelItemCount(), rows);
+    const int last = rows - 1;
+    EXPECT_EQ(Row(last), QStringList({QString::number(rows),
+                                      QString::asprintf("%d.%03d", last % 5, last % 1000),
+                                      QString::asprintf("%d.5", last % 1000)}));
+    EXPECT_EQ(int(page.m_Points.size()), rows);
+}
+
+TEST_F(CtDataFile, FileThatIsNoDataFileIsRefusedAndTheResultStays) {
+    Show(kTwoPoints);
+    const QByteArray files[] = {
+        "",
+        "int main()\n{\n\treturn 0;\n}\n",
+        "I(A)\tU(V)\r\n", // a header alone holds no point
+        QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16),
+    };
+    for (const QByteArray& file : files) {
+        SCOPED_TRACE(file.toHex(' ').toStdString());
+        bench.boxes.clear();
+        Open(Write("other.txt", file));
+        ASSERT_EQ(bench.boxes.calls().size(), 1u);
+        EXPECT_EQ(bench.boxes.calls()[0].text, "不是有效的数据文件");
+        EXPECT_EQ(bench.boxes.calls()[0].caption, "系统提示");
+        EXPECT_EQ(bench.boxes.calls()[0].style, MB_OK | MB_ICONINFORMATION);
+        EXPECT_EQ(List()->topLevelItemCount(), 3);
+        EXPECT_EQ(Text(1033), "U = 123.4 V");
+        EXPECT_EQ(page.m_nTestVoltage, 200);
+    }
 }
 
 // --- Whole tests against the simulated instrument -------------------------------------------

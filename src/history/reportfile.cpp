@@ -1,6 +1,7 @@
 #include "history/reportfile.h"
 
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <cstdlib>
@@ -10,6 +11,12 @@ namespace {
 QByteArray Gbk(const QString& text) {
     QStringEncoder encoder("GBK");
     return encoder.encode(text);
+}
+
+QString FromGbk(const QByteArray& bytes) {
+    QStringDecoder decoder("GBK");
+    const QString text = decoder.decode(bytes);
+    return text;
 }
 
 } // namespace
@@ -23,6 +30,18 @@ QString SuggestedReportName(const QString& itemText, const QString& parentText) 
 
 QString WithTxtExtension(const QString& path) {
     return path.endsWith(".txt", Qt::CaseInsensitive) ? path : path + ".txt";
+}
+
+QString UnsavableCharacter(const QString& report) {
+    // The encoder writes "?" for what it cannot encode: the first place where the text read
+    // back differs is that character.
+    const QString readBack = FromGbk(Gbk(report));
+    qsizetype i = 0;
+    while (i < report.size() && i < readBack.size() && report[i] == readBack[i])
+        ++i;
+    if (i == report.size())
+        return {};
+    return report.mid(i, report[i].isHighSurrogate() ? 2 : 1);
 }
 
 bool SaveReportFile(const QString& path, const QString& report) {

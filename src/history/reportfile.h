@@ -12,6 +12,10 @@ QString SuggestedReportName(const QString& itemText, const QString& parentText);
 // path with ".txt" appended unless it already ends in ".txt", in any case.
 QString WithTxtExtension(const QString& path);
 
+// The first character of the report that GBK cannot encode, or does not give back as it was
+// (both halves of a surrogate pair); empty when the whole report can be saved.
+QString UnsavableCharacter(const QString& report);
+
 // Writes the report's GBK bytes exactly (CR LF as they stand, no byte-order mark) to path,
 // through a temporary file renamed into place, so that a failed save leaves any older file
 // whole. False when the file could not be written.

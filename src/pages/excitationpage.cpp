@@ -7,10 +7,10 @@
 #include "history/reportfile.h"
 #include "pages/gbktext.h"
 #include "pages/iwcdlg.h"
-#include "platform/reportlist.h"
 #include "platform/filedialog.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
+#include "platform/reportlist.h"
 
 #include <QAbstractButton>
 #include <QDateTime>
@@ -20,50 +20,22 @@
 #include <QPainter>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
 
+// Far more than the 255 points of an instrument's result; the reader takes the first MiB.
 constexpr qint64 kMaxDataFileBytes = 1 << 20;
 
 const char* const kCRLF = "\r\n";
-
-QString Gbk(const QByteArray& bytes) {
-    return tarvex::FromGbk(bytes);
-}
-
-// The file's text between a label and the end marker, without trailing white space.
-QByteArray FileField(const QByteArray& text, const char* label, const char* end) {
-    return tarvex::TrimRight(CTarvexApp::ExtractBetween(text, tarvex::ToGbk(label), end));
-}
 
 int Trunc(double v) {
     return tarvex::TruncSaturated(v, INT_MAX);
 }
 
-// Reads the whole file (at most kMaxDataFileBytes), up to its first NUL; nothing when it
-// cannot be opened.
-std::optional<QByteArray> ReadDataFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray text = file.read(kMaxDataFileBytes);
-    if (const qsizetype nul = text.indexOf('\0'); nul >= 0)
-        text.truncate(nul);
-    return text;
-}
-
-// The current and voltage of the last point from the last 20 bytes of the file.
-std::pair<float, float> LastPoint(const QByteArray& text) {
-    QByteArray tail = text.right(20);
-    const qsizetype lineEnd = tail.indexOf(kCRLF);
-    tail = tarvex::TrimLeft(lineEnd < 0 ? tail.mid(1) : tail.mid(lineEnd + 2));
-    const qsizetype tab = tail.indexOf('\t');
-    const QByteArray current = tab < 0 ? QByteArray() : tail.left(tab);
-    QByteArray rest = tarvex::TrimLeft(tab < 0 ? tail : tail.mid(tab));
-    const qsizetype voltageEnd = rest.indexOf(kCRLF);
-    const QByteArray voltage = voltageEnd < 0 ? QByteArray() : rest.left(voltageEnd);
-    return {static_cast<float>(tarvex::CAtof(current)), static_cast<float>(tarvex::CAtof(voltage))};
+int FileInteger(const QString& text) {
+    return tarvex::CAtoi(text.toUtf8());
 }
 
 } // namespace
@@ -319,69 +291,51 @@ void CExcitationPage::BuildResultText() {
 }
 
 void CExcitationPage::OnOpenData() {
-    QString path = GetOpenFilePath(nullptr, "数据文件(*.txt)|*.txt|");
+    const QString path = GetOpenFilePath(nullptr, "数据文件(*.txt)|*.txt|");
     if (path.isEmpty())
         return;
-    const std::optional<QByteArray> text = ReadDataFile(WithTxtExtension(path));
-    if (!text)
+    QFile file(WithTxtExtension(path));
+    if (!file.open(QIODevice::ReadOnly))
         return;
-    // Only a file that was read replaces the result on show.
-    ClearResults();
-    ApplyFileHead(*text);
-    ApplyFileRows(*text);
-    update();
+    if (!LoadDataFile(file.read(kMaxDataFileBytes)))
+        MessageBox(this, "不是有效的数据文件", "系统提示", MB_OK | MB_ICONINFORMATION);
 }
 
-// Test voltage and current (with their fall-backs from the last point), knee point, line,
-// group and phase.
-void CExcitationPage::ApplyFileHead(const QByteArray& text) {
-    const QByteArray voltage = FileField(text, "测试电压：", "V\r\n");
-    m_nTestVoltage = voltage.isEmpty() ? 0 : tarvex::CAtoi(voltage);
-    const QByteArray current = FileField(text, "测试电流：", "A\r\n");
-    m_nTestCurrent = current.isEmpty() ? 0 : tarvex::CAtoi(current);
+bool CExcitationPage::LoadDataFile(const QByteArray& bytes) {
+    const std::optional<tarvex::ExcitationFileContents> file = tarvex::ReadExcitationFile(bytes);
+    if (!file)
+        return false;
+    ClearResults();
+    ApplyFileHead(*file);
+    for (std::size_t i = 0; i < file->points.size(); ++i)
+        AppendPoint(static_cast<int>(i) + 1, file->points[i].current, file->points[i].voltage);
+    update();
+    return true;
+}
 
-    const auto [lastCurrent, lastVoltage] = LastPoint(text);
-    if (m_nTestCurrent == 0)
-        m_nTestCurrent = std::min(Trunc(lastCurrent + 1.0), 5);
-    if (m_nTestVoltage == 0)
-        m_nTestVoltage = Trunc(lastVoltage + 21.0);
+// Test time, voltage and current, knee point, line, group and phase. A test voltage or current
+// that the file does not give comes from its last point, within the entry's range at the low
+// end; a value the file gives (0 included) is taken as written, so a saved file reopens as it
+// was saved.
+void CExcitationPage::ApplyFileHead(const tarvex::ExcitationFileContents& file) {
+    const tarvex::ExcitationFilePoint last =
+        file.points.empty() ? tarvex::ExcitationFilePoint{} : file.points.back();
+    m_strTestTime = file.testTime;
+    m_nTestVoltage = file.testVoltage.isEmpty() ? std::max(Trunc(last.voltage + 21.0), 10)
+                                                : FileInteger(file.testVoltage);
+    m_nTestCurrent = file.testCurrent.isEmpty() ? std::clamp(Trunc(last.current + 1.0), 1, 5)
+                                                : FileInteger(file.testCurrent);
 
-    const QByteArray kneeVoltage = FileField(text, "拐点电压：", "V\r\n");
-    m_fKneeVoltage = static_cast<float>(tarvex::CAtof(kneeVoltage));
-    SetDlgItemText(1033, "U = " + Gbk(kneeVoltage) + " V");
-    const QByteArray kneeCurrent = FileField(text, "拐点电流：", "A\r\n");
-    m_fKneeCurrent = static_cast<float>(tarvex::CAtof(kneeCurrent));
-    SetDlgItemText(1034, "I = " + Gbk(kneeCurrent) + " A");
+    m_fKneeVoltage = tarvex::FileNumber(file.kneeVoltage);
+    m_fKneeCurrent = tarvex::FileNumber(file.kneeCurrent);
+    // The file's own digits, not reformatted.
+    SetDlgItemText(1033, "U = " + file.kneeVoltage + " V");
+    SetDlgItemText(1034, "I = " + file.kneeCurrent + " A");
 
     UpdateData(false);
-    SetDlgItemText(1006, Gbk(FileField(text, "编号：", kCRLF)));
-    SetDlgItemText(1007, Gbk(FileField(text, "组号：", kCRLF)));
-    SetDlgItemText(1014, Gbk(FileField(text, "相序：", kCRLF)));
-}
-
-// Every line after the "I(A)" header is a point, numbered from 1, the origin line included.
-void CExcitationPage::ApplyFileRows(const QByteArray& text) {
-    QByteArray rest = text;
-    if (const qsizetype header = rest.indexOf("(A)"); header >= 0)
-        rest = rest.mid(header);
-    ClearCurve();
-    for (int n = 0;; ++n) {
-        const qsizetype lineEnd = rest.indexOf(kCRLF);
-        if (lineEnd < 0)
-            break;
-        rest = tarvex::TrimLeft(rest.mid(lineEnd + 2));
-        if (rest.isEmpty())
-            break;
-        const qsizetype tab = rest.indexOf('\t');
-        const QByteArray current = tab < 0 ? QByteArray() : rest.left(tab);
-        rest = tarvex::TrimLeft(tab < 0 ? rest : rest.mid(tab));
-        const qsizetype voltageEnd = rest.indexOf(kCRLF);
-        const QByteArray voltage = voltageEnd < 0 ? QByteArray() : rest.left(voltageEnd);
-        if (voltageEnd >= 0)
-            rest = rest.mid(voltageEnd);
-        AppendPoint(n + 1, static_cast<float>(tarvex::CAtof(current)),
-                    static_cast<float>(tarvex::CAtof(voltage)));
-    }
+    SetDlgItemText(1006, file.lineNo);
+    SetDlgItemText(1007, file.groupNo);
+    SetDlgItemText(1014, file.phase);
 }
 
 void CExcitationPage::paintEvent(QPaintEvent*) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/testrecord.h"
 #include "pages/chart.h"
+#include "pages/excitationfile.h"
 #include "pages/testpage.h"
 
 #include <QString>
@@ -44,7 +45,13 @@ class CExcitationPage : public CTestPage {
     void BuildResultText();
     void ClearResults() override;
 
-    // Button handlers: "开始测试" (1009), "打开数据" (1010), "误差曲线" (1016).
+    // Reads an excitation data file's bytes (see tarvex::ReadExcitationFile) as the result on
+    // show, in place of the one before. False, and the result on show untouched, when the bytes
+    // are no data file.
+    bool LoadDataFile(const QByteArray& bytes);
+
+    // Button handlers: "开始测试" (1009), "打开数据" (1010), "误差曲线" (1016). "打开数据" asks for
+    // a file, reads its first MiB with LoadDataFile and says "不是有效的数据文件" when it is none.
     void OnStart();
     void OnOpenData();
     void OnErrorCurve();
@@ -86,9 +93,7 @@ class CExcitationPage : public CTestPage {
     int PhaseCode() const;
     // The report lines of the entries that the text reads as they stand.
     void ReadReportTexts(QString& line, QString& group, QString& phase) const;
-    // Steps of the file reader over the file's GBK bytes.
-    void ApplyFileHead(const QByteArray& text);
-    void ApplyFileRows(const QByteArray& text);
+    void ApplyFileHead(const tarvex::ExcitationFileContents& file);
 
     const Kind m_kind;
     QLabel* m_kneeVoltageLabel = nullptr; // 1033

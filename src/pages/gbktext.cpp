@@ -36,18 +36,10 @@ QString FromGbk(const QByteArray& bytes) {
     return text;
 }
 
-QByteArray TrimLeft(const QByteArray& text) {
-    qsizetype i = 0;
-    while (i < text.size() && IsCSpace(text[i]))
-        ++i;
-    return text.mid(i);
-}
-
-QByteArray TrimRight(const QByteArray& text) {
-    qsizetype n = text.size();
-    while (n > 0 && IsCSpace(text[n - 1]))
-        --n;
-    return text.left(n);
+QString FromUtf8OrGbk(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? FromGbk(bytes) : text;
 }
 
 int CAtoi(const QByteArray& text) {

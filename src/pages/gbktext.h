@@ -8,10 +8,9 @@ namespace tarvex {
 
 QByteArray ToGbk(const QString& text);
 QString FromGbk(const QByteArray& bytes);
-
-// Without leading (TrimLeft) or trailing (TrimRight) white space: space, TAB, CR, LF, VT, FF.
-QByteArray TrimLeft(const QByteArray& text);
-QByteArray TrimRight(const QByteArray& text);
+// UTF-8 (without a byte-order mark) when the bytes are valid UTF-8, else GBK. A GBK text with
+// Chinese in it is never valid UTF-8, and ASCII reads the same in both.
+QString FromUtf8OrGbk(const QByteArray& bytes);
 
 // atoi: blanks, an optional sign and the leading digits; 0 when there are none. Saturates at
 // the int range instead of overflowing.
