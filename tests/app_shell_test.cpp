@@ -7,9 +7,13 @@
 #include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
 #include "pages/uvadlg.h"
+#include "platform/appearance.h"
 #include "platform/dlgitems.h"
 
+#include <cmath>
+
 #include <QAction>
+#include <QPalette>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -737,4 +741,44 @@ TEST_F(Shell, BytesOfABlockWithoutItsTrailerNeverReachAPage)
     EXPECT_EQ(WrittenFrames(), std::vector<Bytes>{Bytes({0xAA, 0x55, 0xF6, 0x0D, 0x0A})});
     for (int id : {1005, 1006, 1007, 1008, 1009}) // the result fields
         EXPECT_EQ(app->m_pIBBDlg->GetDlgItemText(id), "") << id;
+}
+
+TEST(WindowFit, TheWholeWindowWithItsFrameFitsTheScreen)
+{
+    const QMargins frame(4, 30, 4, 4); // a title bar of 30 pixels
+    struct Case {
+        QRect available;
+        QRect inner;
+    };
+    const Case cases[] = {
+        {QRect(0, 0, 1920, 1050), QRect(4, 30, 1016, 734)},
+        {QRect(0, 0, 1366, 728), QRect(4, 30, 1016, 694)},
+        {QRect(0, 24, 1024, 576), QRect(4, 54, 1016, 542)}, // a 1024 x 600 screen, panel on top
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(tarvex::FitIntoScreen({1024, 768}, c.available, frame), c.inner) << c.available.height();
+}
+
+// At the default size all nine tabs are in view; Qt's own dialogs speak Chinese; disabled
+// entries (history mode) stay readable.
+TEST_F(Shell, EveryTabIsInViewAndQtSpeaksChineseAndDisabledTextIsReadable)
+{
+    frame->resize(1016, 734);
+    frame->m_TabCtrl->show();
+    QCoreApplication::processEvents();
+    const QTabBar* tabs = frame->m_TabCtrl->TabBar();
+    for (int i = 0; i < tabs->count(); ++i)
+        EXPECT_TRUE(tabs->rect().contains(tabs->tabRect(i))) << i;
+    EXPECT_LE(tabs->mapTo(frame, QPoint(tabs->width(), 0)).x(), frame->width());
+
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
+
+    const QPalette palette = QApplication::palette();
+    auto luminance = [](QColor c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double text = luminance(palette.color(QPalette::Disabled, QPalette::Text));
+    for (QPalette::ColorRole ground : {QPalette::Base, QPalette::Window})
+        EXPECT_GE((luminance(palette.color(QPalette::Disabled, ground)) + 0.05) / (text + 0.05), 4.5);
 }

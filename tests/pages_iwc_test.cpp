@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -150,4 +153,31 @@ TEST_F(ErrorCurveWindow, ClosingOnlyHides) {
     Calculate("0");
     window.show();
     EXPECT_EQ(Rows().size(), 2u);
+}
+
+// Shown over its owner wholly on the screen, even when the owner hangs off the screen's edge;
+// Escape hides it as it would a dialog. The selected row of its list stays readable.
+TEST_F(ErrorCurveWindow, ComesUpOverItsOwnerOnTheScreenAndEscapeHidesIt) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    owner.setGeometry(screen.right() - 100, screen.top() + 40, 400, 300);
+    owner.show();
+    window.resize(720, 560);
+    window.show();
+    EXPECT_TRUE(screen.contains(window.frameGeometry())) << screen.width() << "x" << screen.height();
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isHidden());
+
+    SetExampleCurve();
+    Calculate("0");
+    window.show();
+    QTreeWidgetItem* row = window.m_list->topLevelItem(0);
+    row->setSelected(true);
+    const QRect cell = window.m_list->visualItemRect(row).adjusted(2, 2, -2, -2);
+    const QImage shot = window.m_list->viewport()->grab().toImage();
+    const QColor background = shot.pixelColor(cell.topLeft());
+    int textPixels = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            textPixels += std::abs(qGray(shot.pixel(x, y)) - qGray(background.rgb())) > 100;
+    EXPECT_GT(textPixels, 20);
 }
