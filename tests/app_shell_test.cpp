@@ -475,7 +475,7 @@ TEST_F(Shell, TheWindowShowsItsChineseTextsWithRealGlyphs)
 {
     frame->show();
     const QFont font = frame->m_LTree->font();
-    EXPECT_EQ(QFontInfo(font).family(), "AR PL UMing CN");
+    EXPECT_TRUE(QFontInfo(font).family().startsWith("Nimbus Roman")); // Han: AR PL UMing
     const QFontMetrics metrics(font);
     for (const QString& text : {QString("互感器综合参数测试"), QString("没有连接设备"),
                                 QString("CT伏安特性"), QString("直流电阻测试")}) {

@@ -97,7 +97,7 @@ TEST_F(PtyLinkTest, HandshakeAndDeviceInformationAtSeveralBaudRates)
 
 TEST_F(PtyLinkTest, ALongResultStillArrivingAt9600BaudIsReadWhole)
 {
-    ASSERT_EQ(link.Open(1, 9600), 1);
+    ASSERT_EQ(link.Open(1, 9600), 1) << link.LastFailure().Text().toStdString();
     link.m_bConnected = 1;
     link.SetTestKind(0);
     const unsigned char start[] = {0xAA, 0x55, 0xEB, 0x0D, 0x0A};
@@ -115,7 +115,7 @@ TEST_F(PtyLinkTest, ALongResultStillArrivingAt9600BaudIsReadWhole)
 
 TEST_F(PtyLinkTest, TheOtherEndGoingAwayMidCommandLeavesThePortClosed)
 {
-    ASSERT_EQ(link.Open(1, 9600), 1);
+    ASSERT_EQ(link.Open(1, 9600), 1) << link.LastFailure().Text().toStdString();
     link.m_bConnected = 1;
     stop = 1;
     std::thread pull([this] {

@@ -23,7 +23,10 @@ namespace {
 // The control's size in the window's layout of record; the pages fill it below the tabs.
 constexpr QSize kControlSize(800, 650);
 // Narrow tab padding lets all nine tabs fit the pane of a 1024 pixel wide window.
-const char* const kTabStyle = "QTabBar::tab { padding: 4px 5px; }";
+const char* const kTabStyle =
+    "QTabBar::tab { padding: 4px 5px; border: 1px solid #a0a0a0; border-bottom: none;"
+    " background: #e4e4e4; margin-right: 1px; }"
+    "QTabBar::tab:selected { background: #f8f8f8; }";
 } // namespace
 
 CMyTabCtrl::CMyTabCtrl(QWidget* parent)

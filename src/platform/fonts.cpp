@@ -6,12 +6,17 @@
 
 namespace tarvex {
 
+// AR PL UMing's own Latin letters and digits are thin and small beside its Han characters, so
+// values and units looked faint next to their labels. Nimbus Roman, a Times face of the same
+// size and weight, draws them; the Han characters fall through to AR PL UMing.
 void InstallFontSubstitutions()
 {
-    const QString song = "AR PL UMing CN";
+    const QStringList faces = {"Nimbus Roman", "AR PL UMing CN"};
     for (const char* family : {"宋体", "SimSun"}) {
-        if (!QFont::substitutes(family).contains(song, Qt::CaseInsensitive))
-            QFont::insertSubstitution(family, song);
+        if (QFont::substitutes(family).join(',') != faces.join(',').toLower()) {
+            QFont::removeSubstitutions(family);
+            QFont::insertSubstitutions(family, faces);
+        }
     }
 }
 

@@ -3,9 +3,10 @@
 
 namespace tarvex {
 
-// Makes "宋体" and "SimSun" resolve to AR PL UMing CN, a Song/Ming face installed here; without
-// it Qt takes DejaVu Sans with a fallback for the Han glyphs. Call once at start-up, before any
-// window is built. Calling it again changes nothing.
+// Makes "宋体" and "SimSun" resolve to a Song/Ming face: Nimbus Roman for Latin letters and
+// digits, AR PL UMing CN for the Han characters; without it Qt takes DejaVu Sans with a
+// fallback for the Han glyphs. Call once at start-up, before any window is built. Calling it
+// again changes nothing.
 void InstallFontSubstitutions();
 
 // The "宋体" font of the given height in pixels (the framework's font height) and weight
