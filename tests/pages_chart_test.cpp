@@ -346,7 +346,7 @@ const TickCase kTickCases[] = {
     // %0.0f of 1.4, 2.8, 4.2, 5.6, 7.0.
     {"ExcitationRounding", ExcitationChartAxes(3, 7), "A", "V", {270, 30}, 260,
      {"0.750", "1.500", "2.250", "3.000"}, {"1", "3", "4", "6", "7"}},
-    // Decision 9: a full scale of 0 still draws its ticks.
+    // A full scale of 0 still draws its ticks.
     {"ExcitationZeroScales", ExcitationChartAxes(0, 0), "A", "V", {270, 30}, 260,
      {"0.000", "0.000", "0.000", "0.000"}, {"0", "0", "0", "0", "0"}},
     {"ErrorCurveStart", ErrorCurveChartAxes(100, 1000), "M10", "ZII", {260, 30}, 270,
@@ -441,7 +441,7 @@ const CurveCase kCurveCases[] = {
     // k = 2, ceiling 79 raised to 80; y = 300 - Z * 250 / 80.
     {"Example5Percent5A", kI, kU, {true, 20, 19, 0},
      {{"1", "0.20", "63.1"}, {"2", "0.80", "26.3"}}, {{300, 102}, {360, 217}}, 4, 80},
-    // Decision 14 with Z2 = 0.5: ZII = (U - 0.5 I) / (9 I) - 0.5 = 110.56, 166.11, 132.78, 55.0;
+    // With Z2 = 0.5: ZII = (U - 0.5 I) / (9 I) - 0.5 = 110.56, 166.11, 132.78, 55.0;
     // k = 2, ceiling 167 raised to 170; y = 300 - 132.78 * 250 / 170 = 104.7, 300 - 80.9.
     {"SecondaryImpedanceHalfOhm", kI, kU, {true, 10, 9, 0.5f},
      {{"1", "0.10", "132.7"}, {"2", "0.40", "55.0"}}, {{290, 104}, {320, 219}}, 4, 170},
@@ -449,7 +449,7 @@ const CurveCase kCurveCases[] = {
     // 24.21; k = 2, ceiling 77 to 80; M ceiling 1 (0.2), 2 (1.0), 5 (4.0) raised to 8.
     {"SecondaryImpedanceTwoOhm5Percent1A", kI, kU, {false, 20, 19, 2.0f},
      {{"1", "1.00", "61.0"}, {"2", "4.00", "24.2"}}, {{330, 109}, {480, 224}}, 8, 80},
-    // Decision 9: a zero current after the origin (point 2) is skipped; Z then peaks at point 3
+    // A zero current after the origin (point 2) is skipped; Z then peaks at point 3
     // (133.3 over the ceiling 112), so only point 4 is listed; the ceiling 134 rises to 135.
     {"ZeroCurrentBeforePeakSkipped", {0, 0.01f, 0, 0.05f, 0.2f}, {0, 10, 5, 60, 100},
      {true, 10, 9, 0}, {{"1", "0.40", "55.5"}}, {{320, 197}}, 4, 135},

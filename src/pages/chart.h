@@ -20,7 +20,7 @@ inline bool operator==(const tagFWPOINT& a, const tagFWPOINT& b)
 
 // Whether MapPoint has a plot position for these full scales: both must be non-zero. A full
 // scale of 0 (from a file, a history record, a failed range check, an error curve of the origin
-// alone) draws no points and no knee cross (decision 9).
+// alone) draws no points and no knee cross: nothing divides by zero.
 inline bool CanMapPoint(int fullCurrent, int fullVoltage)
 {
     return fullCurrent != 0 && fullVoltage != 0;
