@@ -23,6 +23,7 @@
 #include "platform/appearance.h"
 #include "platform/msgbox.h"
 #include "platform/statusnote.h"
+#include "res/tarvexres.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,7 +84,7 @@ CMainFrame::CMainFrame()
     theApp().m_pMainWnd = this;
     // The document name never goes into the title.
     setWindowTitle("互感器综合参数测试");
-    setWindowIcon(QIcon(":/icons/128.png"));
+    setWindowIcon(tarvex::Icon(128));
 }
 
 CMainFrame::~CMainFrame()
@@ -217,14 +218,12 @@ void CMainFrame::CreateToolBar()
     struct Item {
         int id;
         const char* text;
-        const char* icon;
+        int icon;
     };
     static const Item kItems[] = {
-        {ID_SAVE, "保存", ":/icons/155.png"},      {ID_PRINT, "打印", ":/icons/158.png"},
-        {0, nullptr, nullptr},                      {ID_PORT, "端口配置", ":/icons/159.png"},
-        {ID_CONNECT, "连接", ":/icons/160.png"},   {ID_SETTINGS, "系统设置", ":/icons/161.png"},
-        {ID_SEARCH, "搜索数据", ":/icons/162.png"}, {0, nullptr, nullptr},
-        {ID_EXIT, "退出", ":/icons/163.png"},
+        {ID_SAVE, "保存", 155},       {ID_PRINT, "打印", 158},   {0, nullptr, 0},
+        {ID_PORT, "端口配置", 159},   {ID_CONNECT, "连接", 160}, {ID_SETTINGS, "系统设置", 161},
+        {ID_SEARCH, "搜索数据", 162}, {0, nullptr, 0},           {ID_EXIT, "退出", 163},
     };
     m_wndToolBar = addToolBar("工具栏");
     m_wndToolBar->setObjectName("toolbar128");
@@ -240,7 +239,7 @@ void CMainFrame::CreateToolBar()
             continue;
         }
         // The toolbar's own actions carry the button text; the menu keeps its caption.
-        auto* button = new QAction(QIcon(item.icon), item.text, m_wndToolBar);
+        auto* button = new QAction(tarvex::Icon(item.icon), item.text, m_wndToolBar);
         QAction* command = CommandAction(item.id);
         button->setToolTip(command->toolTip());
         button->setStatusTip(command->statusTip());

@@ -22,8 +22,8 @@ CLTree::CLTree(QWidget* parent) : QTreeWidget(parent)
     setRootIsDecorated(true);
     setFrameShape(QFrame::Box);
     // Every item shows the plain folder, and the folder with the star while selected.
-    m_icon.addFile(":/icons/132.png", QSize(16, 16), QIcon::Normal);
-    m_icon.addFile(":/icons/131.png", QSize(16, 16), QIcon::Selected);
+    m_icon.addFile(":/icons/132.svg", QSize(16, 16), QIcon::Normal);
+    m_icon.addFile(":/icons/131.svg", QSize(16, 16), QIcon::Selected);
     setIconSize(QSize(16, 16));
     // The selection, not the current item: a tree given the focus makes its first item current
     // without selecting it, and that is no choice of the operator's.
