@@ -4,7 +4,7 @@
 #include "controls/fwnumedt.h"
 #include "controls/ltree.h"
 #include "history/reportfile.h"
-#include "pages/gbktext.h"
+#include "platform/gbktext.h"
 #include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
 #include "pages/uvadlg.h"

@@ -43,6 +43,6 @@ void CCommDlg::OnOK()
         return;
     }
     if (CMainFrame* frame = theApp().m_pMainWnd)
-        frame->SetConnPaneText(QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud));
+        frame->ShowPortOpened(port, baud);
     EndDialog(IDOK);
 }

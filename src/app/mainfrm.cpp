@@ -2,6 +2,7 @@
 
 #include "commdlg.h"
 #include "devicelink.h"
+#include "replylayout.h"
 #include "rxbuffer.h"
 #include "selectctptdlg.h"
 #include "syssetdlg.h"
@@ -58,11 +59,6 @@ constexpr int kCloseRefusedShownMs = 5000;
 // A wait that follows another within this time continues its display instead of flashing.
 constexpr int kWaitDisplayLingerMs = 150;
 
-QString PortOpenedText(int port, int baud)
-{
-    return QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud);
-}
-
 void Info(QWidget* owner, const QString& text)
 {
     MessageBox(owner, text, "系统提示", MB_OK | MB_ICONINFORMATION);
@@ -72,8 +68,7 @@ void Info(QWidget* owner, const QString& text)
 // never has the trailer read as data.
 int PayloadEnd()
 {
-    const bool trailer = g_RxLen >= 2 && g_RxBuf[g_RxLen - 2] == 0xFD && g_RxBuf[g_RxLen - 1] == 0xFA;
-    return trailer ? g_RxLen - 2 : g_RxLen;
+    return tarvex::EndsWithTrailer(g_RxBuf, g_RxLen) ? g_RxLen - 2 : g_RxLen;
 }
 
 } // namespace
@@ -116,7 +111,7 @@ bool CMainFrame::Create()
 
     theApp().m_pLink = new CDeviceLink(this, this);
     if (theApp().m_pLink->Open(1, 9600))
-        SetConnPaneText(PortOpenedText(1, 9600));
+        ShowPortOpened(1, 9600);
 
     m_pErrorCurveDlg = new CIWCDlg(this);
     m_pErrorCurveDlg->hide();
@@ -307,6 +302,11 @@ void CMainFrame::WatchLine()
 }
 
 void CMainFrame::SetConnPaneText(const QString& text) { m_connPane->setText(text); }
+
+void CMainFrame::ShowPortOpened(int port, int baud)
+{
+    SetConnPaneText(QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud));
+}
 QString CMainFrame::ConnPaneText() const { return m_connPane->text(); }
 QString CMainFrame::TimePaneText() const { return m_timePane->text(); }
 

@@ -52,6 +52,8 @@ public:
     long OnDeviceReply() override;
 
     void SetConnPaneText(const QString& text);
+    // "COM1已打开，波特率为9600bps" in the connection pane.
+    void ShowPortOpened(int port, int baud);
     QString ConnPaneText() const;
     QString TimePaneText() const;
     // The text of the message pane: "就绪", a note, or the wait in progress.

@@ -45,8 +45,6 @@ QString SingleByteText(const unsigned char* p, int count) {
     return QString::fromLatin1(reinterpret_cast<const char*>(p), count);
 }
 
-// A voltage sample in tenths of a volt brought to a multiple of 5 toward zero (C++'s
-// remainder takes the dividend's sign), so that a CT curve moves in steps of 0.5 V.
 // "%02d-%02d-%02d" of three bytes, without printf: a noisy block can hold a thousand list
 // frames of a thousand records each, and this runs for every one of them.
 QString DateText(const unsigned char* ymd) {
@@ -62,10 +60,6 @@ QString DateText(const unsigned char* ymd) {
         text[n++] = char('0' + value % 10);
     }
     return QString::fromLatin1(text, n);
-}
-
-int CutToHalfVolts(int tenths) {
-    return tenths - tenths % 5;
 }
 
 } // namespace
@@ -109,12 +103,9 @@ void CSearchDlg::ShowListRows() {
     QList<QTreeWidgetItem*> items;
     for (std::size_t index = 0; index < m_listRows.size(); ++index) {
         const ListRow& r = m_listRows[index];
-        auto* row = new QTreeWidgetItem(QStringList{
-            QString::asprintf("%d", int(index) + 1), r.date, QString::asprintf("%d", r.line),
-            QString::asprintf("%d", r.group), QString::asprintf("%X", r.phase)});
-        for (int column = 0; column < 5; ++column)
-            row->setTextAlignment(column, Qt::AlignCenter);
-        items.append(row);
+        items.append(tarvex::NewCentredRow(
+            {QString::asprintf("%d", int(index) + 1), r.date, QString::asprintf("%d", r.line),
+             QString::asprintf("%d", r.group), QString::asprintf("%X", r.phase)}));
     }
     m_SearchList->addTopLevelItems(items);
 }
@@ -186,7 +177,8 @@ void CSearchDlg::OnRecordData(const unsigned char* payload, int length) {
     for (int j = 0; j < n; ++j) {
         const int voltage = SignedWord(voltages + 2 * j);
         rec.arrCurrent.append(static_cast<float>(SignedWord(currents + 2 * j) / 1000.0));
-        rec.arrVoltage.append(static_cast<float>((pt ? voltage : CutToHalfVolts(voltage)) / 10.0));
+        rec.arrVoltage.append(
+            static_cast<float>((pt ? voltage : tarvex::CutToHalfVolts(voltage)) / 10.0));
     }
 }
 

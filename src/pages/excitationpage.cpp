@@ -5,14 +5,13 @@
 #include "devicelink.h"
 #include "replylayout.h"
 #include "history/reportfile.h"
-#include "pages/gbktext.h"
+#include "platform/gbktext.h"
 #include "pages/iwcdlg.h"
 #include "platform/filedialog.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "platform/reportlist.h"
 
-#include <QAbstractButton>
 #include <QDateTime>
 #include <QFile>
 #include <QHeaderView>
@@ -70,14 +69,9 @@ bool CExcitationPage::OnInitDialog() {
 
     tarvex::PrepareReportList(m_list, {"序号", "电流(A)", "电压(V)"}, 100);
 
-    auto onClick = [this](int id, void (CExcitationPage::*handler)()) {
-        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
-            connect(button, &QAbstractButton::clicked, this,
-                    [this, handler] { (this->*handler)(); });
-    };
-    onClick(1009, &CExcitationPage::OnStart);
-    onClick(1010, &CExcitationPage::OnOpenData);
-    onClick(1016, &CExcitationPage::OnErrorCurve);
+    OnClicked(1009, &CExcitationPage::OnStart);
+    OnClicked(1010, &CExcitationPage::OnOpenData);
+    OnClicked(1016, &CExcitationPage::OnErrorCurve);
 
     SetDlgItemText(1014, "A");
     SetHistoryMode(false);
@@ -116,9 +110,7 @@ void CExcitationPage::AddListRow(const QString& number, const QString& current,
                                  const QString& voltage) {
     if (!m_list)
         return;
-    auto* row = new QTreeWidgetItem(m_list, {number, current, voltage});
-    for (int column = 0; column < 3; ++column)
-        row->setTextAlignment(column, Qt::AlignCenter);
+    m_list->addTopLevelItem(tarvex::NewCentredRow({number, current, voltage}));
 }
 
 void CExcitationPage::AppendPoint(int number, float current, float voltage) {
@@ -209,10 +201,8 @@ void CExcitationPage::ShowExcitationResult(const unsigned char* payload, int len
     for (int i = 0; i < n; ++i) {
         const int current = word(5 + 2 * i);
         const int voltage = word(5 + 2 * claimed + 2 * i);
-        // Down to a multiple of 5 toward zero: every voltage is a multiple of 0.5 V.
-        const int rounded = voltage - voltage % 5;
         AppendPoint(i + 2, static_cast<float>(current / 1000.0),
-                    static_cast<float>(rounded / 10.0));
+                    static_cast<float>(tarvex::CutToHalfVolts(voltage) / 10.0));
     }
     update();
 }
