@@ -1,6 +1,7 @@
 // The CT and PT excitation pages: the result reply, the start sequence with its checks, the
 // history view, the chart, the report text and the data file read back.
 #include "app/mainfrm.h"
+#include "app/tarvexapp.h"
 #include "controls/fwnumedt.h"
 #include "controls/ltree.h"
 #include "history/reportfile.h"

@@ -2,7 +2,7 @@
 
 #include "devicelink.h"
 #include "mainfrm.h"
-#include "tarvexapp.h"
+#include "state/appstate.h"
 #include "platform/msgbox.h"
 
 #include <QComboBox>

@@ -6,7 +6,7 @@
 #include "rxbuffer.h"
 #include "selectctptdlg.h"
 #include "syssetdlg.h"
-#include "tarvexapp.h"
+#include "state/appstate.h"
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
 #include "history/reportcommands.h"
@@ -203,7 +203,6 @@ void CMainFrame::CreateMenus()
     connect(CommandAction(ID_CONNECT), &QAction::triggered, this, &CMainFrame::OnConnect);
     connect(CommandAction(ID_SETTINGS), &QAction::triggered, this, &CMainFrame::OnSettings);
     connect(CommandAction(ID_SEARCH), &QAction::triggered, this, &CMainFrame::OnSearch);
-    connect(CommandAction(ID_APP_ABOUT), &QAction::triggered, [] { theApp().OnAppAbout(); });
     connect(toolbar, &QAction::toggled, [this](bool on) { m_wndToolBar->setVisible(on); });
     connect(status, &QAction::toggled, [this](bool on) { statusBar()->setVisible(on); });
 }
@@ -379,7 +378,7 @@ void CMainFrame::NoteMissingReply()
 
 void CMainFrame::SetTestLimits(unsigned char range)
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     if (range == 0xA1) {
         app.m_nMaxTestCurrent = 1000;
         app.m_nMaxTestVoltage = 2500;
@@ -422,7 +421,7 @@ long CMainFrame::OnDeviceReply()
 // The page whose result a reply code carries; nullptr for every other code.
 CTestPage* CMainFrame::ResultReceiver(unsigned char code)
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     switch (code) {
     case 0x1A: return app.m_pIVADlg;
     case 0x1F: return app.m_pUVADlg;
@@ -440,7 +439,7 @@ CTestPage* CMainFrame::ResultReceiver(unsigned char code)
 
 void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, int length)
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     if (CTestPage* page = ResultReceiver(code))
         page->m_bResultArrived = true;
     switch (code) {
@@ -467,7 +466,7 @@ void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, i
 
 void CMainFrame::OnHandshake()
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     app.m_pLink->m_bConnected = 1;
     ++m_nHandshakes;
     Info(this, "连接设备成功");
@@ -491,7 +490,7 @@ void CMainFrame::OnHandshake()
 
 void CMainFrame::OnDeviceInfo(const unsigned char* payload, int length)
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     if (length >= 1)
         app.SetDeviceModel(payload[0]);
     if (length >= 2 && app.m_pIBBDlg)
@@ -601,7 +600,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::ComposeReport()
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     app.m_strReport.clear();
     switch (m_nReportKind) {
     case 0: if (app.m_pIVADlg) app.m_pIVADlg->BuildResultText(); break;

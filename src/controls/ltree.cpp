@@ -2,7 +2,7 @@
 
 #include "mytabctrl.h"
 #include "app/mainfrm.h"
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "devicelink.h"
 #include "history/reportfile.h"
 #include "pages/ivadlg.h"
@@ -129,7 +129,7 @@ void CLTree::OnSelChanged(QTreeWidgetItem* item)
 
 void CLTree::OnTestChosen(int kind)
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     CMainFrame* frame = app.m_pMainWnd;
     frame->m_TabCtrl->show();
     if (!app.m_bSupported[kind]) {
@@ -160,7 +160,7 @@ void CLTree::OnTestChosen(int kind)
 
 void CLTree::OnHistoryChosen(bool pt, const QString& number)
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     CMainFrame* frame = app.m_pMainWnd;
     const int tab = pt ? 4 : 0;
     frame->m_TabCtrl->show();

@@ -2,7 +2,7 @@
 
 #include "ltree.h"
 #include "app/mainfrm.h"
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "pages/dzdlg.h"
 #include "pages/ibbdlg.h"
 #include "pages/ifhdlg.h"
@@ -125,7 +125,7 @@ void CMyTabCtrl::OnTabClicked()
     const int index = m_tabBar->currentIndex();
     if (index < 0)
         return;
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     if (!app.m_bSupported[index]) {
         MessageBox(this, "本设备不支持该项测试!", "系统提示", MB_OK | MB_ICONINFORMATION);
         return;

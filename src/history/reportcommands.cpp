@@ -1,6 +1,6 @@
 #include "history/reportcommands.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "history/reportfile.h"
 #include "history/wordreport.h"
 #include "platform/filedialog.h"

@@ -1,7 +1,7 @@
 #include "searchdlg.h"
 
 #include "app/mainfrm.h"
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "controls/ltree.h"
 #include "devicelink.h"
 #include "replylayout.h"
@@ -80,11 +80,14 @@ CSearchDlg::~CSearchDlg() {
     StopUpload();
     if (theApp().m_pSearchDlg == this)
         theApp().m_pSearchDlg = nullptr;
+    if (theApp().m_pUpload == this)
+        theApp().m_pUpload = nullptr;
 }
 
 bool CSearchDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     theApp().m_pSearchDlg = this;
+    theApp().m_pUpload = this;
 
     tarvex::PrepareReportList(m_SearchList, {"索引", "日期", "编号", "组号", "相序"}, kColumnWidth);
     m_SearchList->setSelectionMode(QAbstractItemView::ExtendedSelection);

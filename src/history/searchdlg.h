@@ -1,6 +1,7 @@
 #pragma once
-#include "app/testrecord.h"
 #include "platform/dialog.h"
+#include "state/testrecord.h"
+#include "state/uploadstatus.h"
 
 #include <QString>
 
@@ -27,10 +28,10 @@ class Dlg151;
 // the status text through blocking queued calls onto this dialog) and holds the link alone
 // until the upload ends. The record replies it provokes are parsed here on the GUI thread, by
 // the main frame's dispatcher, while the worker waits in the link.
-class CSearchDlg : public CDialog {
+class CSearchDlg : public CDialog, public CUploadStatus {
   public:
     // Modeless: the owner (the main frame) shows it with show(). Registers itself as
-    // theApp().m_pSearchDlg.
+    // theApp().m_pSearchDlg and theApp().m_pUpload.
     explicit CSearchDlg(QWidget* owner = nullptr);
     ~CSearchDlg() override;
 
@@ -47,7 +48,7 @@ class CSearchDlg : public CDialog {
     // loop (or to the caller of this), so a block of many list frames builds it once.
     void ShowListRows();
 
-    bool IsUploading() const { return m_bUploading; }
+    bool IsUploading() const override { return m_bUploading; }
     // Count of list and record replies handed to this dialog: a request that leaves it
     // unchanged got no answer.
     std::atomic<int> m_nRepliesSeen{0};

@@ -1,7 +1,7 @@
 #include "pages/excitationpage.h"
 
 #include "app/mainfrm.h"
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "devicelink.h"
 #include "replylayout.h"
 #include "history/reportfile.h"
@@ -148,7 +148,7 @@ bool CExcitationPage::CheckStartEntries() {
     // A failed range check has shown its message and focused the field.
     if (!UpdateData(true))
         return false;
-    const CTarvexApp& app = theApp();
+    const CAppState& app = theApp();
     if (m_nTestVoltage > app.m_nMaxTestVoltage) {
         MessageBox(this,
                    QString::asprintf("测试电压不能超过%dV，请重新设置", app.m_nMaxTestVoltage),
@@ -270,7 +270,7 @@ void CExcitationPage::BuildResultText() {
     text += "组号：" + group + kCRLF;
     text += "相序：" + phase + kCRLF;
     text += "I(A)\tU(V)\r\n";
-    const CTarvexApp& app = theApp();
+    const CAppState& app = theApp();
     for (qsizetype i = 0; i < app.m_CurveCurrents.size(); ++i) {
         const float voltage = i < app.m_CurveVoltages.size() ? app.m_CurveVoltages[i] : 0.0f;
         text +=

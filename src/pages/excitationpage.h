@@ -1,5 +1,5 @@
 #pragma once
-#include "app/testrecord.h"
+#include "state/testrecord.h"
 #include "pages/chart.h"
 #include "pages/excitationfile.h"
 #include "pages/testpage.h"
@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-class CTarvexApp;
+class CAppState;
 class QLabel;
 class QTreeWidget;
 
@@ -22,7 +22,7 @@ class CExcitationPage : public CTestPage {
     struct Kind {
         unsigned char replyCode;           // reply code of the result: 0x1A CT, 0x1F PT
         int startPauseMs;                  // pause between the parameters and the start
-        CRecordArray CTarvexApp::*records; // the uploaded records shown in history mode
+        CRecordArray CAppState::*records; // the uploaded records shown in history mode
         bool rereadEntriesForReport;       // the report reads the entries back first (PT)
     };
 

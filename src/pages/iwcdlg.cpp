@@ -1,6 +1,6 @@
 #include "pages/iwcdlg.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "controls/fwnumedt.h"
 #include "pages/errorcurve.h"
 #include "platform/gbktext.h"
@@ -91,7 +91,7 @@ void CIWCDlg::OnCurve10() {
 }
 
 void CIWCDlg::OnCalcErrorCurve() {
-    const CTarvexApp& app = theApp();
+    const CAppState& app = theApp();
     tarvex::ErrorCurveParams params;
     params.rated5A = m_bRated5A != 0;
     params.currentFactor = m_nCurrentFactor;
