@@ -4,7 +4,7 @@
 #include "app/tarvexapp.h"
 #include "controls/fwnumedt.h"
 #include "controls/ltree.h"
-#include "history/reportfile.h"
+#include "platform/reportfile.h"
 #include "platform/gbktext.h"
 #include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"

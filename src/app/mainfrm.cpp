@@ -145,7 +145,14 @@ bool CMainFrame::OnCreateClient()
     m_LTree->setMinimumWidth(0);
 
     m_LTree->InitTree();
-    m_TabCtrl->Init();
+    QWidget* host = m_TabCtrl->PageHost();
+    m_TabCtrl->Init({new CIVADlg(host), new CIBBDlg(host), new CIJBDlg(host), new CIFHDlg(host),
+                     new CUVADlg(host), new CUBBDlg(host), new CUJBDlg(host), new CUFHDlg(host),
+                     new CDZDlg(host)});
+    connect(m_LTree, &CLTree::testChosen, this, &CMainFrame::OnTestChosen);
+    connect(m_LTree, &CLTree::historyChosen, this, &CMainFrame::OnHistoryChosen);
+    connect(m_LTree, &CLTree::folderChosen, this, &CMainFrame::OnFolderChosen);
+    connect(m_TabCtrl, &CMyTabCtrl::tabChosen, m_LTree, &CLTree::SelectTest);
 
     m_pSearchDlg = new CSearchDlg(this);
     m_pSearchDlg->hide();
@@ -308,6 +315,61 @@ void CMainFrame::ShowPortOpened(int port, int baud)
 }
 QString CMainFrame::ConnPaneText() const { return m_connPane->text(); }
 QString CMainFrame::TimePaneText() const { return m_timePane->text(); }
+
+void CMainFrame::OnTestChosen(int kind)
+{
+    CAppState& app = theApp();
+    m_TabCtrl->show();
+    if (!app.m_bSupported[kind]) {
+        MessageBox(this, "本设备不支持该项测试!", "系统提示", MB_OK | MB_ICONINFORMATION);
+        if (kind != 0)
+            SetCanSave(false, false);
+        return;
+    }
+    app.SetTestKind(kind);
+    m_TabCtrl->SetCurrentTab(kind);
+    m_TabCtrl->ShowPage(kind);
+    switch (kind) {
+    case 0:
+        app.m_pIVADlg->SetHistoryMode(false);
+        m_nReportKind = 0;
+        break;
+    case 4:
+        app.m_pUVADlg->SetHistoryMode(false);
+        m_nReportKind = 1;
+        break;
+    case 1: m_nReportKind = 2; break;
+    case 5: m_nReportKind = 3; break;
+    default: break;
+    }
+    const bool reports = kind == 0 || kind == 1 || kind == 4 || kind == 5;
+    SetCanSave(reports, reports);
+}
+
+void CMainFrame::OnHistoryChosen(bool pt, const QString& number)
+{
+    CAppState& app = theApp();
+    const int tab = pt ? 4 : 0;
+    m_TabCtrl->show();
+    m_TabCtrl->SetCurrentTab(tab);
+    m_TabCtrl->ShowPage(tab);
+    const int index = number.toInt() - 1;
+    if (pt) {
+        app.m_pUVADlg->SetHistoryMode(true);
+        app.m_pUVADlg->ShowHistoryRecord(index);
+    } else {
+        app.m_pIVADlg->SetHistoryMode(true);
+        app.m_pIVADlg->ShowHistoryRecord(index);
+    }
+    m_nReportKind = pt ? 1 : 0;
+    SetCanSave(true, true);
+}
+
+void CMainFrame::OnFolderChosen()
+{
+    SetCanSave(false, false);
+    theApp().m_strReport.clear();
+}
 
 void CMainFrame::SetCanSave(bool canSave, bool canPrint)
 {

@@ -71,6 +71,12 @@ public:
     // Fits the whole window, title bar and frame included, into the screen's available area.
     void FitIntoScreen();
 
+    // What the operator chose in the tree: a test, an uploaded record, or a folder. The choice
+    // brings the page to the front and decides what Save and Print use.
+    void OnTestChosen(int kind);
+    void OnHistoryChosen(bool pt, const QString& number);
+    void OnFolderChosen();
+
     void OnPort();
     void OnConnect();
     void OnSearch();

@@ -1,7 +1,7 @@
 #include "history/reportcommands.h"
 
 #include "state/appstate.h"
-#include "history/reportfile.h"
+#include "platform/reportfile.h"
 #include "history/wordreport.h"
 #include "platform/filedialog.h"
 #include "platform/msgbox.h"

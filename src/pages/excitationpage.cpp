@@ -4,7 +4,7 @@
 #include "state/appstate.h"
 #include "devicelink.h"
 #include "replylayout.h"
-#include "history/reportfile.h"
+#include "platform/reportfile.h"
 #include "platform/gbktext.h"
 #include "pages/iwcdlg.h"
 #include "platform/filedialog.h"

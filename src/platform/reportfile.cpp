@@ -1,4 +1,4 @@
-#include "history/reportfile.h"
+#include "platform/reportfile.h"
 
 #include "platform/gbktext.h"
 
