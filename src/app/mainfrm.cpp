@@ -153,9 +153,13 @@ bool CMainFrame::OnCreateClient()
     connect(m_LTree, &CLTree::historyChosen, this, &CMainFrame::OnHistoryChosen);
     connect(m_LTree, &CLTree::folderChosen, this, &CMainFrame::OnFolderChosen);
     connect(m_TabCtrl, &CMyTabCtrl::tabChosen, m_LTree, &CLTree::SelectTest);
+    for (CExcitationPage* page :
+         std::initializer_list<CExcitationPage*>{theApp().m_pIVADlg, theApp().m_pUVADlg})
+        connect(page, &CExcitationPage::errorCurveAsked, this, &CMainFrame::ShowErrorCurve);
 
     m_pSearchDlg = new CSearchDlg(this);
     m_pSearchDlg->hide();
+    connect(m_pSearchDlg, &CSearchDlg::uploadingRecord, this, &CMainFrame::AddHistoryItem);
     return true;
 }
 
@@ -363,6 +367,21 @@ void CMainFrame::OnHistoryChosen(bool pt, const QString& number)
     }
     m_nReportKind = pt ? 1 : 0;
     SetCanSave(true, true);
+}
+
+void CMainFrame::AddHistoryItem(int kind, const QString& number)
+{
+    if (!m_LTree->HasHistoryItem(kind, number))
+        m_LTree->AddHistoryItem(kind, number);
+}
+
+void CMainFrame::ShowErrorCurve()
+{
+    if (!m_pErrorCurveDlg)
+        return;
+    m_pErrorCurveDlg->show();
+    m_pErrorCurveDlg->raise();
+    m_pErrorCurveDlg->update();
 }
 
 void CMainFrame::OnFolderChosen()

@@ -76,6 +76,10 @@ public:
     void OnTestChosen(int kind);
     void OnHistoryChosen(bool pt, const QString& number);
     void OnFolderChosen();
+    // Shows the error-curve window over the main window, as the excitation pages ask.
+    void ShowErrorCurve();
+    // The tree item of an uploaded record, once (kind 0 CT, 1 PT), as the upload asks.
+    void AddHistoryItem(int kind, const QString& number);
 
     void OnPort();
     void OnConnect();

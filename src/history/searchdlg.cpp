@@ -1,8 +1,6 @@
 #include "searchdlg.h"
 
-#include "app/mainfrm.h"
 #include "state/appstate.h"
-#include "controls/ltree.h"
 #include "devicelink.h"
 #include "replylayout.h"
 #include "platform/reportlist.h"
@@ -204,7 +202,6 @@ void CSearchDlg::OnTimer() {
 void CSearchDlg::OnOK() {
     if (m_bUploading)
         return;
-    m_pMainFrame = theApp().m_pMainWnd;
     m_jobs = SelectedJobs();
     m_nUploadKind = m_nRecordKind;
     m_pUploadLink = theApp().m_pLink;
@@ -271,9 +268,7 @@ void CSearchDlg::StopUpload() {
 }
 
 void CSearchDlg::AddTreeChild(const Job& job) {
-    CLTree* tree = m_pMainFrame ? m_pMainFrame->m_LTree : nullptr;
-    if (tree && !tree->HasHistoryItem(m_nUploadKind, job.number))
-        tree->AddHistoryItem(m_nUploadKind, job.number);
+    emit uploadingRecord(m_nUploadKind, job.number);
 }
 
 template <typename Fn> bool CSearchDlg::OnGuiThread(Fn fn) {

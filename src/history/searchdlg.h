@@ -11,7 +11,6 @@
 #include <vector>
 
 class CDeviceLink;
-class CMainFrame;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -29,6 +28,7 @@ class Dlg151;
 // until the upload ends. The record replies it provokes are parsed here on the GUI thread, by
 // the main frame's dispatcher, while the worker waits in the link.
 class CSearchDlg : public CDialog, public CUploadStatus {
+    Q_OBJECT
   public:
     // Modeless: the owner (the main frame) shows it with show(). Registers itself as
     // theApp().m_pSearchDlg and theApp().m_pUpload.
@@ -67,7 +67,11 @@ class CSearchDlg : public CDialog, public CUploadStatus {
     QPushButton* m_btnOK = nullptr;   // 1 "确定"
     QPushButton* m_btnExit = nullptr; // 2 "退出"
     QLabel* m_StatusText = nullptr;   // 1022
-    CMainFrame* m_pMainFrame = nullptr;
+
+  signals:
+    // The upload is about to fetch record `number` (the row's column-0 text) of kind 0 (CT) or
+    // 1 (PT): its tree item belongs there now, and stays even if no record comes.
+    void uploadingRecord(int kind, const QString& number);
 
   protected:
     bool OnInitDialog() override;

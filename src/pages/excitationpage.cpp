@@ -1,12 +1,10 @@
 #include "pages/excitationpage.h"
 
-#include "app/mainfrm.h"
 #include "state/appstate.h"
 #include "devicelink.h"
 #include "replylayout.h"
 #include "platform/reportfile.h"
 #include "platform/gbktext.h"
-#include "pages/iwcdlg.h"
 #include "platform/filedialog.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
@@ -235,13 +233,7 @@ void CExcitationPage::ShowHistoryRecord(int index) {
 }
 
 void CExcitationPage::OnErrorCurve() {
-    CMainFrame* frame = theApp().m_pMainWnd;
-    if (!frame || !frame->m_pErrorCurveDlg)
-        return;
-    CIWCDlg* window = frame->m_pErrorCurveDlg;
-    window->show();
-    window->raise();
-    window->update();
+    emit errorCurveAsked();
 }
 
 void CExcitationPage::ReadReportTexts(QString& line, QString& group, QString& phase) const {

@@ -17,6 +17,7 @@ class QTreeWidget;
 // (CUVADlg): parameters, the test sequence, the point list, the chart with its knee cross, the
 // history view of an uploaded record, the data file and the report text. GUI thread only.
 class CExcitationPage : public CTestPage {
+    Q_OBJECT
   public:
     // What tells the CT and the PT page apart.
     struct Kind {
@@ -52,6 +53,7 @@ class CExcitationPage : public CTestPage {
 
     // Button handlers: "开始测试" (1009), "打开数据" (1010), "误差曲线" (1016). "打开数据" asks for
     // a file, reads its first MiB with LoadDataFile and says "不是有效的数据文件" when it is none.
+    // "误差曲线" asks for the error-curve window (errorCurveAsked).
     void OnStart();
     void OnOpenData();
     void OnErrorCurve();
@@ -66,6 +68,10 @@ class CExcitationPage : public CTestPage {
     int m_nGroupNo = 1;               // 1007, 1 to 9
     QString m_strTestTime;
     int m_bHistoryMode = 0;
+
+  signals:
+    // The operator asked for the error-curve window of the curve on show.
+    void errorCurveAsked();
 
   protected:
     void DoDataExchange(CDataExchange& dx) override;
