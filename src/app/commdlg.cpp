@@ -7,7 +7,7 @@
 
 #include <QComboBox>
 
-CCommDlg::CCommDlg(QWidget* parent) : CDialog(parent) { ui.setupUi(this); }
+CCommDlg::CCommDlg(CMainFrame* frame) : CDialog(frame), m_pFrame(frame) { ui.setupUi(this); }
 
 void CCommDlg::DoDataExchange(CDataExchange& dx)
 {
@@ -42,7 +42,7 @@ void CCommDlg::OnOK()
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (CMainFrame* frame = theApp().m_pMainWnd)
-        frame->ShowPortOpened(port, baud);
+    if (m_pFrame)
+        m_pFrame->ShowPortOpened(port, baud);
     EndDialog(IDOK);
 }

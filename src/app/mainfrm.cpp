@@ -76,7 +76,6 @@ int PayloadEnd()
 CMainFrame::CMainFrame()
 {
     g_RxLen = 0;
-    theApp().m_pMainWnd = this;
     // The document name never goes into the title.
     setWindowTitle("互感器综合参数测试");
     setWindowIcon(tarvex::Icon(128));
@@ -89,8 +88,6 @@ CMainFrame::~CMainFrame()
         m_pSearchDlg->StopUpload();
     tarvex::SetWaitObserver(nullptr);
     tarvex::SetStatusNoteBoard(nullptr);
-    if (theApp().m_pMainWnd == this)
-        theApp().m_pMainWnd = nullptr;
 }
 
 bool CMainFrame::Create()

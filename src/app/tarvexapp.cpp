@@ -19,12 +19,14 @@ constexpr int kFrameSettleMs = 300;
 bool CTarvexApp::InitInstance()
 {
     auto frame = std::make_unique<CMainFrame>();
-    if (!frame->Create())
+    m_pMainWnd = frame.get();
+    if (!frame->Create()) {
+        m_pMainWnd = nullptr;
         return false;
+    }
     QObject::connect(frame->CommandAction(CMainFrame::ID_APP_ABOUT), &QAction::triggered,
                      [this] { OnAppAbout(); });
-    m_pMainWnd = frame.release();
-    m_pMainWnd->show();
+    frame.release()->show();
     // The window manager frames the window a moment after it shows; only then is the frame's
     // size known.
     QTimer::singleShot(kFrameSettleMs, m_pMainWnd, &CMainFrame::FitIntoScreen);

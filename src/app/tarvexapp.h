@@ -3,6 +3,8 @@
 
 #include <QByteArray>
 
+class CMainFrame;
+
 // The application object: the shared state (CAppState) and the start and end of the program.
 // Constructed once in main() (or by a test); theApp() then returns it.
 class CTarvexApp : public CAppState {
@@ -19,4 +21,6 @@ public:
     // when either is missing. Works on the file's GBK bytes.
     static QByteArray ExtractBetween(const QByteArray& text, const QByteArray& start,
                                      const QByteArray& end);
+
+    CMainFrame* m_pMainWnd = nullptr;
 };

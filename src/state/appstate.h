@@ -9,7 +9,6 @@ class QWidget;
 class CDeviceLink;
 class CUploadStatus;
 // The windows that register themselves here; only their owners see their classes.
-class CMainFrame;
 class CSearchDlg;
 class CIVADlg;
 class CIBBDlg;
@@ -21,8 +20,8 @@ class CUJBDlg;
 class CUFHDlg;
 class CDZDlg;
 
-// The state the pages share: the application object's data (CTarvexApp adds the start and end
-// of the program). One instance is current at a time (the program's, or a test's); theApp()
+// The state the pages share: the application object's data (CTarvexApp adds the main window
+// and the start and end of the program). One instance is current at a time (the program's, or a test's); theApp()
 // returns it. GUI thread only, except the record lists, which the upload fills through the GUI
 // thread too. Deletes the link when it goes.
 class CAppState {
@@ -64,8 +63,6 @@ public:
     CDZDlg* m_pDZDlg = nullptr;
     CDeviceLink* m_pLink = nullptr;
     int m_bSupported[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
-
-    CMainFrame* m_pMainWnd = nullptr;
 
 private:
     int m_nDeferredTestKind = -1;
