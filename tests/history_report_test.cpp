@@ -2,7 +2,7 @@
 // file, the failure message, and the print preview of the report.
 #include "app/tarvexapp.h"
 #include "history/reportcommands.h"
-#include "history/reportfile.h"
+#include "platform/reportfile.h"
 #include "history/wordreport.h"
 #include "platform/filedialogrecorder.h"
 #include "platform/msgboxrecorder.h"

@@ -1,6 +1,7 @@
 // The seven tests run as the operator runs them: connect, choose the test in the tree, press
 // start; the main frame's dispatcher hands the simulated instrument's replies to the pages.
 #include "app/mainfrm.h"
+#include "app/tarvexapp.h"
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
 #include "pages/dzdlg.h"

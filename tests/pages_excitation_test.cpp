@@ -1,10 +1,11 @@
 // The CT and PT excitation pages: the result reply, the start sequence with its checks, the
 // history view, the chart, the report text and the data file read back.
 #include "app/mainfrm.h"
+#include "app/tarvexapp.h"
 #include "controls/fwnumedt.h"
 #include "controls/ltree.h"
-#include "history/reportfile.h"
-#include "pages/gbktext.h"
+#include "platform/reportfile.h"
+#include "platform/gbktext.h"
 #include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
 #include "pages/uvadlg.h"

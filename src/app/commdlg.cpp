@@ -2,12 +2,12 @@
 
 #include "devicelink.h"
 #include "mainfrm.h"
-#include "tarvexapp.h"
+#include "state/appstate.h"
 #include "platform/msgbox.h"
 
 #include <QComboBox>
 
-CCommDlg::CCommDlg(QWidget* parent) : CDialog(parent) { ui.setupUi(this); }
+CCommDlg::CCommDlg(CMainFrame* frame) : CDialog(frame), m_pFrame(frame) { ui.setupUi(this); }
 
 void CCommDlg::DoDataExchange(CDataExchange& dx)
 {
@@ -42,7 +42,7 @@ void CCommDlg::OnOK()
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (CMainFrame* frame = theApp().m_pMainWnd)
-        frame->SetConnPaneText(QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud));
+    if (m_pFrame)
+        m_pFrame->ShowPortOpened(port, baud);
     EndDialog(IDOK);
 }

@@ -2,10 +2,11 @@
 
 #include "commdlg.h"
 #include "devicelink.h"
+#include "replylayout.h"
 #include "rxbuffer.h"
 #include "selectctptdlg.h"
 #include "syssetdlg.h"
-#include "tarvexapp.h"
+#include "state/appstate.h"
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
 #include "history/reportcommands.h"
@@ -23,6 +24,7 @@
 #include "platform/appearance.h"
 #include "platform/msgbox.h"
 #include "platform/statusnote.h"
+#include "res/tarvexres.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,11 +59,6 @@ constexpr int kCloseRefusedShownMs = 5000;
 // A wait that follows another within this time continues its display instead of flashing.
 constexpr int kWaitDisplayLingerMs = 150;
 
-QString PortOpenedText(int port, int baud)
-{
-    return QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud);
-}
-
 void Info(QWidget* owner, const QString& text)
 {
     MessageBox(owner, text, "系统提示", MB_OK | MB_ICONINFORMATION);
@@ -71,8 +68,7 @@ void Info(QWidget* owner, const QString& text)
 // never has the trailer read as data.
 int PayloadEnd()
 {
-    const bool trailer = g_RxLen >= 2 && g_RxBuf[g_RxLen - 2] == 0xFD && g_RxBuf[g_RxLen - 1] == 0xFA;
-    return trailer ? g_RxLen - 2 : g_RxLen;
+    return tarvex::EndsWithTrailer(g_RxBuf, g_RxLen) ? g_RxLen - 2 : g_RxLen;
 }
 
 } // namespace
@@ -80,10 +76,9 @@ int PayloadEnd()
 CMainFrame::CMainFrame()
 {
     g_RxLen = 0;
-    theApp().m_pMainWnd = this;
     // The document name never goes into the title.
     setWindowTitle("互感器综合参数测试");
-    setWindowIcon(QIcon(":/icons/128.png"));
+    setWindowIcon(tarvex::Icon(128));
 }
 
 CMainFrame::~CMainFrame()
@@ -93,8 +88,6 @@ CMainFrame::~CMainFrame()
         m_pSearchDlg->StopUpload();
     tarvex::SetWaitObserver(nullptr);
     tarvex::SetStatusNoteBoard(nullptr);
-    if (theApp().m_pMainWnd == this)
-        theApp().m_pMainWnd = nullptr;
 }
 
 bool CMainFrame::Create()
@@ -115,7 +108,7 @@ bool CMainFrame::Create()
 
     theApp().m_pLink = new CDeviceLink(this, this);
     if (theApp().m_pLink->Open(1, 9600))
-        SetConnPaneText(PortOpenedText(1, 9600));
+        ShowPortOpened(1, 9600);
 
     m_pErrorCurveDlg = new CIWCDlg(this);
     m_pErrorCurveDlg->hide();
@@ -149,10 +142,21 @@ bool CMainFrame::OnCreateClient()
     m_LTree->setMinimumWidth(0);
 
     m_LTree->InitTree();
-    m_TabCtrl->Init();
+    QWidget* host = m_TabCtrl->PageHost();
+    m_TabCtrl->Init({new CIVADlg(host), new CIBBDlg(host), new CIJBDlg(host), new CIFHDlg(host),
+                     new CUVADlg(host), new CUBBDlg(host), new CUJBDlg(host), new CUFHDlg(host),
+                     new CDZDlg(host)});
+    connect(m_LTree, &CLTree::testChosen, this, &CMainFrame::OnTestChosen);
+    connect(m_LTree, &CLTree::historyChosen, this, &CMainFrame::OnHistoryChosen);
+    connect(m_LTree, &CLTree::folderChosen, this, &CMainFrame::OnFolderChosen);
+    connect(m_TabCtrl, &CMyTabCtrl::tabChosen, m_LTree, &CLTree::SelectTest);
+    for (CExcitationPage* page :
+         std::initializer_list<CExcitationPage*>{theApp().m_pIVADlg, theApp().m_pUVADlg})
+        connect(page, &CExcitationPage::errorCurveAsked, this, &CMainFrame::ShowErrorCurve);
 
     m_pSearchDlg = new CSearchDlg(this);
     m_pSearchDlg->hide();
+    connect(m_pSearchDlg, &CSearchDlg::uploadingRecord, this, &CMainFrame::AddHistoryItem);
     return true;
 }
 
@@ -207,7 +211,6 @@ void CMainFrame::CreateMenus()
     connect(CommandAction(ID_CONNECT), &QAction::triggered, this, &CMainFrame::OnConnect);
     connect(CommandAction(ID_SETTINGS), &QAction::triggered, this, &CMainFrame::OnSettings);
     connect(CommandAction(ID_SEARCH), &QAction::triggered, this, &CMainFrame::OnSearch);
-    connect(CommandAction(ID_APP_ABOUT), &QAction::triggered, [] { theApp().OnAppAbout(); });
     connect(toolbar, &QAction::toggled, [this](bool on) { m_wndToolBar->setVisible(on); });
     connect(status, &QAction::toggled, [this](bool on) { statusBar()->setVisible(on); });
 }
@@ -217,14 +220,12 @@ void CMainFrame::CreateToolBar()
     struct Item {
         int id;
         const char* text;
-        const char* icon;
+        int icon;
     };
     static const Item kItems[] = {
-        {ID_SAVE, "保存", ":/icons/155.png"},      {ID_PRINT, "打印", ":/icons/158.png"},
-        {0, nullptr, nullptr},                      {ID_PORT, "端口配置", ":/icons/159.png"},
-        {ID_CONNECT, "连接", ":/icons/160.png"},   {ID_SETTINGS, "系统设置", ":/icons/161.png"},
-        {ID_SEARCH, "搜索数据", ":/icons/162.png"}, {0, nullptr, nullptr},
-        {ID_EXIT, "退出", ":/icons/163.png"},
+        {ID_SAVE, "保存", 155},       {ID_PRINT, "打印", 158},   {0, nullptr, 0},
+        {ID_PORT, "端口配置", 159},   {ID_CONNECT, "连接", 160}, {ID_SETTINGS, "系统设置", 161},
+        {ID_SEARCH, "搜索数据", 162}, {0, nullptr, 0},           {ID_EXIT, "退出", 163},
     };
     m_wndToolBar = addToolBar("工具栏");
     m_wndToolBar->setObjectName("toolbar128");
@@ -240,7 +241,7 @@ void CMainFrame::CreateToolBar()
             continue;
         }
         // The toolbar's own actions carry the button text; the menu keeps its caption.
-        auto* button = new QAction(QIcon(item.icon), item.text, m_wndToolBar);
+        auto* button = new QAction(tarvex::Icon(item.icon), item.text, m_wndToolBar);
         QAction* command = CommandAction(item.id);
         button->setToolTip(command->toolTip());
         button->setStatusTip(command->statusTip());
@@ -308,8 +309,83 @@ void CMainFrame::WatchLine()
 }
 
 void CMainFrame::SetConnPaneText(const QString& text) { m_connPane->setText(text); }
+
+void CMainFrame::ShowPortOpened(int port, int baud)
+{
+    SetConnPaneText(QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud));
+}
 QString CMainFrame::ConnPaneText() const { return m_connPane->text(); }
 QString CMainFrame::TimePaneText() const { return m_timePane->text(); }
+
+void CMainFrame::OnTestChosen(int kind)
+{
+    CAppState& app = theApp();
+    m_TabCtrl->show();
+    if (!app.m_bSupported[kind]) {
+        MessageBox(this, "本设备不支持该项测试!", "系统提示", MB_OK | MB_ICONINFORMATION);
+        if (kind != 0)
+            SetCanSave(false, false);
+        return;
+    }
+    app.SetTestKind(kind);
+    m_TabCtrl->SetCurrentTab(kind);
+    m_TabCtrl->ShowPage(kind);
+    switch (kind) {
+    case 0:
+        app.m_pIVADlg->SetHistoryMode(false);
+        m_nReportKind = 0;
+        break;
+    case 4:
+        app.m_pUVADlg->SetHistoryMode(false);
+        m_nReportKind = 1;
+        break;
+    case 1: m_nReportKind = 2; break;
+    case 5: m_nReportKind = 3; break;
+    default: break;
+    }
+    const bool reports = kind == 0 || kind == 1 || kind == 4 || kind == 5;
+    SetCanSave(reports, reports);
+}
+
+void CMainFrame::OnHistoryChosen(bool pt, const QString& number)
+{
+    CAppState& app = theApp();
+    const int tab = pt ? 4 : 0;
+    m_TabCtrl->show();
+    m_TabCtrl->SetCurrentTab(tab);
+    m_TabCtrl->ShowPage(tab);
+    const int index = number.toInt() - 1;
+    if (pt) {
+        app.m_pUVADlg->SetHistoryMode(true);
+        app.m_pUVADlg->ShowHistoryRecord(index);
+    } else {
+        app.m_pIVADlg->SetHistoryMode(true);
+        app.m_pIVADlg->ShowHistoryRecord(index);
+    }
+    m_nReportKind = pt ? 1 : 0;
+    SetCanSave(true, true);
+}
+
+void CMainFrame::AddHistoryItem(int kind, const QString& number)
+{
+    if (!m_LTree->HasHistoryItem(kind, number))
+        m_LTree->AddHistoryItem(kind, number);
+}
+
+void CMainFrame::ShowErrorCurve()
+{
+    if (!m_pErrorCurveDlg)
+        return;
+    m_pErrorCurveDlg->show();
+    m_pErrorCurveDlg->raise();
+    m_pErrorCurveDlg->update();
+}
+
+void CMainFrame::OnFolderChosen()
+{
+    SetCanSave(false, false);
+    theApp().m_strReport.clear();
+}
 
 void CMainFrame::SetCanSave(bool canSave, bool canPrint)
 {
@@ -380,7 +456,7 @@ void CMainFrame::NoteMissingReply()
 
 void CMainFrame::SetTestLimits(unsigned char range)
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     if (range == 0xA1) {
         app.m_nMaxTestCurrent = 1000;
         app.m_nMaxTestVoltage = 2500;
@@ -423,7 +499,7 @@ long CMainFrame::OnDeviceReply()
 // The page whose result a reply code carries; nullptr for every other code.
 CTestPage* CMainFrame::ResultReceiver(unsigned char code)
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     switch (code) {
     case 0x1A: return app.m_pIVADlg;
     case 0x1F: return app.m_pUVADlg;
@@ -441,7 +517,7 @@ CTestPage* CMainFrame::ResultReceiver(unsigned char code)
 
 void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, int length)
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     if (CTestPage* page = ResultReceiver(code))
         page->m_bResultArrived = true;
     switch (code) {
@@ -468,7 +544,7 @@ void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, i
 
 void CMainFrame::OnHandshake()
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     app.m_pLink->m_bConnected = 1;
     ++m_nHandshakes;
     Info(this, "连接设备成功");
@@ -492,7 +568,7 @@ void CMainFrame::OnHandshake()
 
 void CMainFrame::OnDeviceInfo(const unsigned char* payload, int length)
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     if (length >= 1)
         app.SetDeviceModel(payload[0]);
     if (length >= 2 && app.m_pIBBDlg)
@@ -602,7 +678,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::ComposeReport()
 {
-    CTarvexApp& app = theApp();
+    CAppState& app = theApp();
     app.m_strReport.clear();
     switch (m_nReportKind) {
     case 0: if (app.m_pIVADlg) app.m_pIVADlg->BuildResultText(); break;

@@ -52,6 +52,8 @@ public:
     long OnDeviceReply() override;
 
     void SetConnPaneText(const QString& text);
+    // "COM1已打开，波特率为9600bps" in the connection pane.
+    void ShowPortOpened(int port, int baud);
     QString ConnPaneText() const;
     QString TimePaneText() const;
     // The text of the message pane: "就绪", a note, or the wait in progress.
@@ -68,6 +70,16 @@ public:
     void SetCanSave(bool canSave, bool canPrint);
     // Fits the whole window, title bar and frame included, into the screen's available area.
     void FitIntoScreen();
+
+    // What the operator chose in the tree: a test, an uploaded record, or a folder. The choice
+    // brings the page to the front and decides what Save and Print use.
+    void OnTestChosen(int kind);
+    void OnHistoryChosen(bool pt, const QString& number);
+    void OnFolderChosen();
+    // Shows the error-curve window over the main window, as the excitation pages ask.
+    void ShowErrorCurve();
+    // The tree item of an uploaded record, once (kind 0 CT, 1 PT), as the upload asks.
+    void AddHistoryItem(int kind, const QString& number);
 
     void OnPort();
     void OnConnect();

@@ -1,13 +1,6 @@
 #include "ltree.h"
 
-#include "mytabctrl.h"
-#include "app/mainfrm.h"
-#include "app/tarvexapp.h"
-#include "devicelink.h"
-#include "history/reportfile.h"
-#include "pages/ivadlg.h"
-#include "pages/uvadlg.h"
-#include "platform/msgbox.h"
+#include "platform/reportfile.h"
 
 #include <QHeaderView>
 
@@ -22,8 +15,8 @@ CLTree::CLTree(QWidget* parent) : QTreeWidget(parent)
     setRootIsDecorated(true);
     setFrameShape(QFrame::Box);
     // Every item shows the plain folder, and the folder with the star while selected.
-    m_icon.addFile(":/icons/132.png", QSize(16, 16), QIcon::Normal);
-    m_icon.addFile(":/icons/131.png", QSize(16, 16), QIcon::Selected);
+    m_icon.addFile(":/icons/132.svg", QSize(16, 16), QIcon::Normal);
+    m_icon.addFile(":/icons/131.svg", QSize(16, 16), QIcon::Selected);
     setIconSize(QSize(16, 16));
     // The selection, not the current item: a tree given the focus makes its first item current
     // without selecting it, and that is no choice of the operator's.
@@ -110,70 +103,18 @@ QString CLTree::SuggestedSaveName() const
 
 void CLTree::OnSelChanged(QTreeWidgetItem* item)
 {
-    if (!item || !theApp().m_pMainWnd)
+    if (!item)
         return;
     for (int kind = 0; kind < 9; ++kind) {
         if (item == m_hTestItem[kind]) {
-            OnTestChosen(kind);
+            emit testChosen(kind);
             return;
         }
     }
     QTreeWidgetItem* parent = item->parent();
     if (parent && (parent == m_hCTHistory || parent == m_hPTHistory)) {
-        OnHistoryChosen(parent == m_hPTHistory, item->text(0));
+        emit historyChosen(parent == m_hPTHistory, item->text(0));
         return;
     }
-    theApp().m_pMainWnd->SetCanSave(false, false);
-    theApp().m_strReport.clear();
-}
-
-void CLTree::OnTestChosen(int kind)
-{
-    CTarvexApp& app = theApp();
-    CMainFrame* frame = app.m_pMainWnd;
-    frame->m_TabCtrl->show();
-    if (!app.m_bSupported[kind]) {
-        MessageBox(frame, "本设备不支持该项测试!", "系统提示", MB_OK | MB_ICONINFORMATION);
-        if (kind != 0)
-            frame->SetCanSave(false, false);
-        return;
-    }
-    app.SetTestKind(kind);
-    frame->m_TabCtrl->SetCurrentTab(kind);
-    frame->m_TabCtrl->ShowPage(kind);
-    switch (kind) {
-    case 0:
-        app.m_pIVADlg->SetHistoryMode(false);
-        frame->m_nReportKind = 0;
-        break;
-    case 4:
-        app.m_pUVADlg->SetHistoryMode(false);
-        frame->m_nReportKind = 1;
-        break;
-    case 1: frame->m_nReportKind = 2; break;
-    case 5: frame->m_nReportKind = 3; break;
-    default: break;
-    }
-    const bool reports = kind == 0 || kind == 1 || kind == 4 || kind == 5;
-    frame->SetCanSave(reports, reports);
-}
-
-void CLTree::OnHistoryChosen(bool pt, const QString& number)
-{
-    CTarvexApp& app = theApp();
-    CMainFrame* frame = app.m_pMainWnd;
-    const int tab = pt ? 4 : 0;
-    frame->m_TabCtrl->show();
-    frame->m_TabCtrl->SetCurrentTab(tab);
-    frame->m_TabCtrl->ShowPage(tab);
-    const int index = number.toInt() - 1;
-    if (pt) {
-        app.m_pUVADlg->SetHistoryMode(true);
-        app.m_pUVADlg->ShowHistoryRecord(index);
-    } else {
-        app.m_pIVADlg->SetHistoryMode(true);
-        app.m_pIVADlg->ShowHistoryRecord(index);
-    }
-    frame->m_nReportKind = pt ? 1 : 0;
-    frame->SetCanSave(true, true);
+    emit folderChosen();
 }

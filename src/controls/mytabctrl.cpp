@@ -1,23 +1,14 @@
 #include "mytabctrl.h"
 
-#include "ltree.h"
-#include "app/mainfrm.h"
-#include "app/tarvexapp.h"
-#include "pages/dzdlg.h"
-#include "pages/ibbdlg.h"
-#include "pages/ifhdlg.h"
-#include "pages/ijbdlg.h"
-#include "pages/ivadlg.h"
-#include "pages/ubbdlg.h"
-#include "pages/ufhdlg.h"
-#include "pages/ujbdlg.h"
-#include "pages/uvadlg.h"
 #include "platform/msgbox.h"
+#include "state/appstate.h"
 
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QTabBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // The control's size in the window's layout of record; the pages fill it below the tabs.
@@ -52,7 +43,7 @@ CMyTabCtrl::CMyTabCtrl(QWidget* parent)
             Qt::QueuedConnection);
 }
 
-void CMyTabCtrl::Init()
+void CMyTabCtrl::Init(const std::array<QWidget*, m_nNumberOfPages>& pages)
 {
     const char* labels[m_nNumberOfPages] = {"CT伏安特性", "CT变比极性", "CT角差比差",
                                             "CT二次负荷", "PT伏安特性", "PT变比极性",
@@ -60,15 +51,7 @@ void CMyTabCtrl::Init()
     for (const char* label : labels)
         m_tabBar->addTab(label);
     m_tabBar->adjustSize();
-    m_tabPages[0] = new CIVADlg(m_pageHost);
-    m_tabPages[1] = new CIBBDlg(m_pageHost);
-    m_tabPages[2] = new CIJBDlg(m_pageHost);
-    m_tabPages[3] = new CIFHDlg(m_pageHost);
-    m_tabPages[4] = new CUVADlg(m_pageHost);
-    m_tabPages[5] = new CUBBDlg(m_pageHost);
-    m_tabPages[6] = new CUJBDlg(m_pageHost);
-    m_tabPages[7] = new CUFHDlg(m_pageHost);
-    m_tabPages[8] = new CDZDlg(m_pageHost);
+    std::copy(pages.begin(), pages.end(), m_tabPages);
     SetRectangle();
 }
 
@@ -125,12 +108,10 @@ void CMyTabCtrl::OnTabClicked()
     const int index = m_tabBar->currentIndex();
     if (index < 0)
         return;
-    CTarvexApp& app = theApp();
-    if (!app.m_bSupported[index]) {
+    if (!theApp().m_bSupported[index]) {
         MessageBox(this, "本设备不支持该项测试!", "系统提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
     ShowPage(index);
-    if (app.m_pMainWnd)
-        app.m_pMainWnd->m_LTree->SelectTest(index);
+    emit tabChosen(index);
 }

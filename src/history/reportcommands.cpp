@@ -1,7 +1,7 @@
 #include "history/reportcommands.h"
 
-#include "app/tarvexapp.h"
-#include "history/reportfile.h"
+#include "state/appstate.h"
+#include "platform/reportfile.h"
 #include "history/wordreport.h"
 #include "platform/filedialog.h"
 #include "platform/msgbox.h"

@@ -1,8 +1,6 @@
 #include "searchdlg.h"
 
-#include "app/mainfrm.h"
-#include "app/tarvexapp.h"
-#include "controls/ltree.h"
+#include "state/appstate.h"
 #include "devicelink.h"
 #include "replylayout.h"
 #include "platform/reportlist.h"
@@ -45,8 +43,6 @@ QString SingleByteText(const unsigned char* p, int count) {
     return QString::fromLatin1(reinterpret_cast<const char*>(p), count);
 }
 
-// A voltage sample in tenths of a volt brought to a multiple of 5 toward zero (C++'s
-// remainder takes the dividend's sign), so that a CT curve moves in steps of 0.5 V.
 // "%02d-%02d-%02d" of three bytes, without printf: a noisy block can hold a thousand list
 // frames of a thousand records each, and this runs for every one of them.
 QString DateText(const unsigned char* ymd) {
@@ -62,10 +58,6 @@ QString DateText(const unsigned char* ymd) {
         text[n++] = char('0' + value % 10);
     }
     return QString::fromLatin1(text, n);
-}
-
-int CutToHalfVolts(int tenths) {
-    return tenths - tenths % 5;
 }
 
 } // namespace
@@ -86,11 +78,14 @@ CSearchDlg::~CSearchDlg() {
     StopUpload();
     if (theApp().m_pSearchDlg == this)
         theApp().m_pSearchDlg = nullptr;
+    if (theApp().m_pUpload == this)
+        theApp().m_pUpload = nullptr;
 }
 
 bool CSearchDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     theApp().m_pSearchDlg = this;
+    theApp().m_pUpload = this;
 
     tarvex::PrepareReportList(m_SearchList, {"索引", "日期", "编号", "组号", "相序"}, kColumnWidth);
     m_SearchList->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -109,12 +104,9 @@ void CSearchDlg::ShowListRows() {
     QList<QTreeWidgetItem*> items;
     for (std::size_t index = 0; index < m_listRows.size(); ++index) {
         const ListRow& r = m_listRows[index];
-        auto* row = new QTreeWidgetItem(QStringList{
-            QString::asprintf("%d", int(index) + 1), r.date, QString::asprintf("%d", r.line),
-            QString::asprintf("%d", r.group), QString::asprintf("%X", r.phase)});
-        for (int column = 0; column < 5; ++column)
-            row->setTextAlignment(column, Qt::AlignCenter);
-        items.append(row);
+        items.append(tarvex::NewCentredRow(
+            {QString::asprintf("%d", int(index) + 1), r.date, QString::asprintf("%d", r.line),
+             QString::asprintf("%d", r.group), QString::asprintf("%X", r.phase)}));
     }
     m_SearchList->addTopLevelItems(items);
 }
@@ -186,7 +178,8 @@ void CSearchDlg::OnRecordData(const unsigned char* payload, int length) {
     for (int j = 0; j < n; ++j) {
         const int voltage = SignedWord(voltages + 2 * j);
         rec.arrCurrent.append(static_cast<float>(SignedWord(currents + 2 * j) / 1000.0));
-        rec.arrVoltage.append(static_cast<float>((pt ? voltage : CutToHalfVolts(voltage)) / 10.0));
+        rec.arrVoltage.append(
+            static_cast<float>((pt ? voltage : tarvex::CutToHalfVolts(voltage)) / 10.0));
     }
 }
 
@@ -209,7 +202,6 @@ void CSearchDlg::OnTimer() {
 void CSearchDlg::OnOK() {
     if (m_bUploading)
         return;
-    m_pMainFrame = theApp().m_pMainWnd;
     m_jobs = SelectedJobs();
     m_nUploadKind = m_nRecordKind;
     m_pUploadLink = theApp().m_pLink;
@@ -276,9 +268,7 @@ void CSearchDlg::StopUpload() {
 }
 
 void CSearchDlg::AddTreeChild(const Job& job) {
-    CLTree* tree = m_pMainFrame ? m_pMainFrame->m_LTree : nullptr;
-    if (tree && !tree->HasHistoryItem(m_nUploadKind, job.number))
-        tree->AddHistoryItem(m_nUploadKind, job.number);
+    emit uploadingRecord(m_nUploadKind, job.number);
 }
 
 template <typename Fn> bool CSearchDlg::OnGuiThread(Fn fn) {

@@ -1,6 +1,7 @@
 #pragma once
-#include "app/testrecord.h"
 #include "platform/dialog.h"
+#include "state/testrecord.h"
+#include "state/uploadstatus.h"
 
 #include <QString>
 
@@ -10,7 +11,6 @@
 #include <vector>
 
 class CDeviceLink;
-class CMainFrame;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -27,10 +27,11 @@ class Dlg151;
 // the status text through blocking queued calls onto this dialog) and holds the link alone
 // until the upload ends. The record replies it provokes are parsed here on the GUI thread, by
 // the main frame's dispatcher, while the worker waits in the link.
-class CSearchDlg : public CDialog {
+class CSearchDlg : public CDialog, public CUploadStatus {
+    Q_OBJECT
   public:
     // Modeless: the owner (the main frame) shows it with show(). Registers itself as
-    // theApp().m_pSearchDlg.
+    // theApp().m_pSearchDlg and theApp().m_pUpload.
     explicit CSearchDlg(QWidget* owner = nullptr);
     ~CSearchDlg() override;
 
@@ -47,7 +48,7 @@ class CSearchDlg : public CDialog {
     // loop (or to the caller of this), so a block of many list frames builds it once.
     void ShowListRows();
 
-    bool IsUploading() const { return m_bUploading; }
+    bool IsUploading() const override { return m_bUploading; }
     // Count of list and record replies handed to this dialog: a request that leaves it
     // unchanged got no answer.
     std::atomic<int> m_nRepliesSeen{0};
@@ -66,7 +67,11 @@ class CSearchDlg : public CDialog {
     QPushButton* m_btnOK = nullptr;   // 1 "确定"
     QPushButton* m_btnExit = nullptr; // 2 "退出"
     QLabel* m_StatusText = nullptr;   // 1022
-    CMainFrame* m_pMainFrame = nullptr;
+
+  signals:
+    // The upload is about to fetch record `number` (the row's column-0 text) of kind 0 (CT) or
+    // 1 (PT): its tree item belongs there now, and stays even if no record comes.
+    void uploadingRecord(int kind, const QString& number);
 
   protected:
     bool OnInitDialog() override;

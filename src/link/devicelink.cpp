@@ -1,6 +1,7 @@
 #include "devicelink.h"
 
 #include "protocoltrace.h"
+#include "replylayout.h"
 #include "rxbuffer.h"
 #include "platform/clock.h"
 #include "platform/msgbox.h"
@@ -25,8 +26,6 @@ constexpr int kMaxDiscard = 65536;
 
 int High(int value) { return (value >> 8) & 0xFF; }
 int Low(int value) { return value & 0xFF; }
-
-bool EndsWithTrailer(int n) { return n >= 2 && g_RxBuf[n - 2] == 0xFD && g_RxBuf[n - 1] == 0xFA; }
 
 // 0..9 for digits, 10..35 for upper-case Latin letters, -1 for anything else.
 int IdentityCode(char32_t c)
@@ -245,7 +244,7 @@ int CDeviceLink::ReadReply()
     tarvex::ProtocolTrace::Read(static_cast<unsigned char>(m_nReplyCommand), g_RxBuf, held);
     if (held < 5)
         return 0;
-    if (EndsWithTrailer(held))
+    if (tarvex::EndsWithTrailer(g_RxBuf, held))
         NotifyReply();
     return 1;
 }
@@ -255,7 +254,7 @@ int CDeviceLink::ReadReply()
 // block ends with FD FA or the buffer is full.
 int CDeviceLink::ReadRestOfBlock(int held)
 {
-    if (held >= kMaxRead || EndsWithTrailer(held))
+    if (held >= kMaxRead || tarvex::EndsWithTrailer(g_RxBuf, held))
         return held;
     // One wait for the operator however many short sleeps; it ends before the dispatch, which
     // may ask the operator something.
@@ -263,7 +262,8 @@ int CDeviceLink::ReadRestOfBlock(int held)
     const int baud = ActualBaud() > 0 ? ActualBaud() : 9600;
     const int gapLimitMs = 50 + (2 * 10 * 1000 + baud - 1) / baud;
     int quietMs = 0;
-    while (held < kMaxRead && !EndsWithTrailer(held) && quietMs <= gapLimitMs && IsPortOpen()) {
+    while (held < kMaxRead && !tarvex::EndsWithTrailer(g_RxBuf, held) && quietMs <= gapLimitMs &&
+           IsPortOpen()) {
         Sleep(kPollStepMs);
         const int more = PendingIn();
         if (more > 0) {

@@ -11,4 +11,17 @@ inline int PointsBothArrived(int claimed, int bytes)
     return std::clamp((bytes - 2 * claimed) / 2, 0, std::max(claimed, 0));
 }
 
+// Every reply block the instrument sends ends with the trailer FD FA.
+inline bool EndsWithTrailer(const unsigned char* block, int length)
+{
+    return length >= 2 && block[length - 2] == 0xFD && block[length - 1] == 0xFA;
+}
+
+// A voltage sample in tenths of a volt brought down to a multiple of 5 toward zero (C++'s
+// remainder takes the dividend's sign), so that a CT curve moves in steps of 0.5 V.
+inline int CutToHalfVolts(int tenths)
+{
+    return tenths - tenths % 5;
+}
+
 } // namespace tarvex

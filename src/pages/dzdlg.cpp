@@ -2,7 +2,7 @@
 
 #include "replyfields.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "res/tarvexres.h"
 
 namespace {

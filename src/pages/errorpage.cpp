@@ -6,7 +6,10 @@ CErrorPage::CErrorPage(QWidget* parent, std::span<const int> resultIds)
     : CTestPage(parent), m_resultIds(resultIds) {}
 
 QString CErrorPage::FormatError(unsigned char high, unsigned char low) {
-    return tarvex::FormatSignMagnitude(high, low);
+    const int magnitude = ((high & 0x7F) << 8) | low;
+    // Negating the integer keeps 0x8000 from printing as "-0.000".
+    const int value = (high & 0x80) ? -magnitude : magnitude;
+    return QString::asprintf("%0.3f", value / 1000.0);
 }
 
 void CErrorPage::ShowErrorResult(const unsigned char* payload, int length) {

@@ -11,7 +11,9 @@ class CErrorPage : public CTestPage {
   public:
     CErrorPage(QWidget* parent, std::span<const int> resultIds);
 
-    // The text of one error value, for example "-0.005" for 0x80 0x05.
+    // The text of one error value, a big-endian sign-and-magnitude word (bit 15 the sign, bits
+    // 0..14 the magnitude in thousandths), "%0.3f": "-0.005" for 0x80 0x05; 0x8000 reads 0.000,
+    // not -0.000.
     static QString FormatError(unsigned char high, unsigned char low);
 
     // Result reply (0x3A, 0x3F): two bytes per value; a value whose two bytes did not both

@@ -1,6 +1,6 @@
 #include "pages/excitationfile.h"
 
-#include "pages/gbktext.h"
+#include "platform/gbktext.h"
 
 #include <QList>
 

@@ -1,18 +1,15 @@
 #include "pages/excitationpage.h"
 
-#include "app/mainfrm.h"
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "devicelink.h"
 #include "replylayout.h"
-#include "history/reportfile.h"
-#include "pages/gbktext.h"
-#include "pages/iwcdlg.h"
+#include "platform/reportfile.h"
+#include "platform/gbktext.h"
 #include "platform/filedialog.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "platform/reportlist.h"
 
-#include <QAbstractButton>
 #include <QDateTime>
 #include <QFile>
 #include <QHeaderView>
@@ -70,14 +67,9 @@ bool CExcitationPage::OnInitDialog() {
 
     tarvex::PrepareReportList(m_list, {"序号", "电流(A)", "电压(V)"}, 100);
 
-    auto onClick = [this](int id, void (CExcitationPage::*handler)()) {
-        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
-            connect(button, &QAbstractButton::clicked, this,
-                    [this, handler] { (this->*handler)(); });
-    };
-    onClick(1009, &CExcitationPage::OnStart);
-    onClick(1010, &CExcitationPage::OnOpenData);
-    onClick(1016, &CExcitationPage::OnErrorCurve);
+    OnClicked(1009, &CExcitationPage::OnStart);
+    OnClicked(1010, &CExcitationPage::OnOpenData);
+    OnClicked(1016, &CExcitationPage::OnErrorCurve);
 
     SetDlgItemText(1014, "A");
     SetHistoryMode(false);
@@ -116,9 +108,7 @@ void CExcitationPage::AddListRow(const QString& number, const QString& current,
                                  const QString& voltage) {
     if (!m_list)
         return;
-    auto* row = new QTreeWidgetItem(m_list, {number, current, voltage});
-    for (int column = 0; column < 3; ++column)
-        row->setTextAlignment(column, Qt::AlignCenter);
+    m_list->addTopLevelItem(tarvex::NewCentredRow({number, current, voltage}));
 }
 
 void CExcitationPage::AppendPoint(int number, float current, float voltage) {
@@ -156,7 +146,7 @@ bool CExcitationPage::CheckStartEntries() {
     // A failed range check has shown its message and focused the field.
     if (!UpdateData(true))
         return false;
-    const CTarvexApp& app = theApp();
+    const CAppState& app = theApp();
     if (m_nTestVoltage > app.m_nMaxTestVoltage) {
         MessageBox(this,
                    QString::asprintf("测试电压不能超过%dV，请重新设置", app.m_nMaxTestVoltage),
@@ -209,10 +199,8 @@ void CExcitationPage::ShowExcitationResult(const unsigned char* payload, int len
     for (int i = 0; i < n; ++i) {
         const int current = word(5 + 2 * i);
         const int voltage = word(5 + 2 * claimed + 2 * i);
-        // Down to a multiple of 5 toward zero: every voltage is a multiple of 0.5 V.
-        const int rounded = voltage - voltage % 5;
         AppendPoint(i + 2, static_cast<float>(current / 1000.0),
-                    static_cast<float>(rounded / 10.0));
+                    static_cast<float>(tarvex::CutToHalfVolts(voltage) / 10.0));
     }
     update();
 }
@@ -245,13 +233,7 @@ void CExcitationPage::ShowHistoryRecord(int index) {
 }
 
 void CExcitationPage::OnErrorCurve() {
-    CMainFrame* frame = theApp().m_pMainWnd;
-    if (!frame || !frame->m_pErrorCurveDlg)
-        return;
-    CIWCDlg* window = frame->m_pErrorCurveDlg;
-    window->show();
-    window->raise();
-    window->update();
+    emit errorCurveAsked();
 }
 
 void CExcitationPage::ReadReportTexts(QString& line, QString& group, QString& phase) const {
@@ -280,7 +262,7 @@ void CExcitationPage::BuildResultText() {
     text += "组号：" + group + kCRLF;
     text += "相序：" + phase + kCRLF;
     text += "I(A)\tU(V)\r\n";
-    const CTarvexApp& app = theApp();
+    const CAppState& app = theApp();
     for (qsizetype i = 0; i < app.m_CurveCurrents.size(); ++i) {
         const float voltage = i < app.m_CurveVoltages.size() ? app.m_CurveVoltages[i] : 0.0f;
         text +=

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/testrecord.h"
+#include "state/testrecord.h"
 #include "pages/chart.h"
 #include "pages/excitationfile.h"
 #include "pages/testpage.h"
@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-class CTarvexApp;
+class CAppState;
 class QLabel;
 class QTreeWidget;
 
@@ -17,12 +17,13 @@ class QTreeWidget;
 // (CUVADlg): parameters, the test sequence, the point list, the chart with its knee cross, the
 // history view of an uploaded record, the data file and the report text. GUI thread only.
 class CExcitationPage : public CTestPage {
+    Q_OBJECT
   public:
     // What tells the CT and the PT page apart.
     struct Kind {
         unsigned char replyCode;           // reply code of the result: 0x1A CT, 0x1F PT
         int startPauseMs;                  // pause between the parameters and the start
-        CRecordArray CTarvexApp::*records; // the uploaded records shown in history mode
+        CRecordArray CAppState::*records; // the uploaded records shown in history mode
         bool rereadEntriesForReport;       // the report reads the entries back first (PT)
     };
 
@@ -52,6 +53,7 @@ class CExcitationPage : public CTestPage {
 
     // Button handlers: "开始测试" (1009), "打开数据" (1010), "误差曲线" (1016). "打开数据" asks for
     // a file, reads its first MiB with LoadDataFile and says "不是有效的数据文件" when it is none.
+    // "误差曲线" asks for the error-curve window (errorCurveAsked).
     void OnStart();
     void OnOpenData();
     void OnErrorCurve();
@@ -66,6 +68,10 @@ class CExcitationPage : public CTestPage {
     int m_nGroupNo = 1;               // 1007, 1 to 9
     QString m_strTestTime;
     int m_bHistoryMode = 0;
+
+  signals:
+    // The operator asked for the error-curve window of the curve on show.
+    void errorCurveAsked();
 
   protected:
     void DoDataExchange(CDataExchange& dx) override;

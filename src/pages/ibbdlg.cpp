@@ -2,7 +2,7 @@
 
 #include "replyfields.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "devicelink.h"
 #include "platform/reportlist.h"
 #include "platform/fonts.h"
@@ -113,14 +113,11 @@ void CIBBDlg::ShowTapResults(const unsigned char* payload, int length) {
     m_list->clear(); // a second reply to the same test replaces the rows, never adds to them
     for (int i = 0; i < kTaps; ++i) {
         const double primary = tarvex::SignedWord(payload + kTapRatios + 2 * i) / 10.0;
-        auto* row = new QTreeWidgetItem(QStringList{
-            QString::asprintf("L%d-K%d", i + 1, i + 1),
-            QString::asprintf("%0.1f/%d", primary, secondary),
-            tarvex::PolarityText(payload[kTapPolarities + i]),
-        });
-        for (int column = 0; column < 3; ++column)
-            row->setTextAlignment(column, Qt::AlignCenter);
-        m_list->insertTopLevelItem(i, row);
+        m_list->insertTopLevelItem(i, tarvex::NewCentredRow({
+                                          QString::asprintf("L%d-K%d", i + 1, i + 1),
+                                          QString::asprintf("%0.1f/%d", primary, secondary),
+                                          tarvex::PolarityText(payload[kTapPolarities + i]),
+                                      }));
     }
 }
 

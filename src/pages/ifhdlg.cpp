@@ -1,6 +1,6 @@
 #include "ifhdlg.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "devicelink.h"
 #include "res/tarvexres.h"
 

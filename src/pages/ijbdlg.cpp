@@ -1,6 +1,6 @@
 #include "ijbdlg.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "devicelink.h"
 
 namespace {

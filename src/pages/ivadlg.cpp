@@ -1,9 +1,9 @@
 #include "pages/ivadlg.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 
 namespace {
-const CExcitationPage::Kind kCTExcitation{0x1A, 500, &CTarvexApp::m_CTRecords, false};
+const CExcitationPage::Kind kCTExcitation{0x1A, 500, &CAppState::m_CTRecords, false};
 }
 
 CIVADlg::CIVADlg(QWidget* parent) : CExcitationPage(parent, kCTExcitation) {

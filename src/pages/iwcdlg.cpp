@@ -1,14 +1,13 @@
 #include "pages/iwcdlg.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "controls/fwnumedt.h"
 #include "pages/errorcurve.h"
-#include "pages/gbktext.h"
+#include "platform/gbktext.h"
 #include "platform/appearance.h"
 #include "platform/reportlist.h"
 #include "platform/fonts.h"
 
-#include <QAbstractButton>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QShowEvent>
@@ -58,14 +57,11 @@ void CIWCDlg::SetupList() {
 }
 
 void CIWCDlg::ConnectHandlers() {
-    auto onClick = [this](QAbstractButton* button, void (CIWCDlg::*handler)()) {
-        connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
-    };
-    onClick(ui.id1011, &CIWCDlg::OnRated1A);
-    onClick(ui.id1012, &CIWCDlg::OnRated5A);
-    onClick(ui.id1015, &CIWCDlg::OnCurve5);
-    onClick(ui.id1016, &CIWCDlg::OnCurve10);
-    onClick(ui.id1013, &CIWCDlg::OnCalcErrorCurve);
+    OnClicked(1011, &CIWCDlg::OnRated1A);
+    OnClicked(1012, &CIWCDlg::OnRated5A);
+    OnClicked(1015, &CIWCDlg::OnCurve5);
+    OnClicked(1016, &CIWCDlg::OnCurve10);
+    OnClicked(1013, &CIWCDlg::OnCalcErrorCurve);
 }
 
 void CIWCDlg::OnRated1A() {
@@ -95,7 +91,7 @@ void CIWCDlg::OnCurve10() {
 }
 
 void CIWCDlg::OnCalcErrorCurve() {
-    const CTarvexApp& app = theApp();
+    const CAppState& app = theApp();
     tarvex::ErrorCurveParams params;
     params.rated5A = m_bRated5A != 0;
     params.currentFactor = m_nCurrentFactor;
@@ -111,11 +107,8 @@ void CIWCDlg::OnCalcErrorCurve() {
     m_nMaxMultiple = result->maxMultiple;
     m_nMaxImpedance = result->maxImpedance;
     m_list->clear();
-    for (const tarvex::ErrorCurveRow& row : result->rows) {
-        auto* item = new QTreeWidgetItem(m_list, {row.number, row.multiple, row.impedance});
-        for (int column = 0; column < 3; ++column)
-            item->setTextAlignment(column, Qt::AlignCenter);
-    }
+    for (const tarvex::ErrorCurveRow& row : result->rows)
+        m_list->addTopLevelItem(tarvex::NewCentredRow({row.number, row.multiple, row.impedance}));
     update();
 }
 

@@ -24,13 +24,6 @@ void ShowScaledWords(CDlgBase& page, const unsigned char* payload, int length,
     }
 }
 
-QString FormatSignMagnitude(unsigned char high, unsigned char low) {
-    const int magnitude = ((high & 0x7F) << 8) | low;
-    // Negating the integer keeps 0x8000 from printing as "-0.000".
-    const int value = (high & 0x80) ? -magnitude : magnitude;
-    return QString::asprintf("%0.3f", value / 1000.0);
-}
-
 QString PolarityText(unsigned char polarity) {
     return polarity == 1 ? "+" : "-";
 }

@@ -28,10 +28,6 @@ QString FormatScaled(const unsigned char* word, double divisor, const char* form
 void ShowScaledWords(CDlgBase& page, const unsigned char* payload, int length,
                      std::span<const ScaledWord> layout);
 
-// An error value: big-endian sign-and-magnitude word (bit 15 the sign, bits 0..14 the
-// magnitude in thousandths), "%0.3f". 0x8000 reads 0.000, not -0.000.
-QString FormatSignMagnitude(unsigned char high, unsigned char low);
-
 // "+" for the polarity byte 1, "-" for any other value.
 QString PolarityText(unsigned char polarity);
 

@@ -1,6 +1,6 @@
 #include "testpage.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "devicelink.h"
 #include "platform/clock.h"
 #include "platform/statusnote.h"

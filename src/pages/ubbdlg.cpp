@@ -2,7 +2,7 @@
 
 #include "replyfields.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "devicelink.h"
 #include "platform/msgbox.h"
 

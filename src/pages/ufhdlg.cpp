@@ -1,6 +1,6 @@
 #include "ufhdlg.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "devicelink.h"
 
 CUFHDlg::CUFHDlg(QWidget* parent) : CBurdenPage(parent) {

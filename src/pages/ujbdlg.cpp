@@ -1,6 +1,6 @@
 #include "ujbdlg.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 #include "controls/fwnumedt.h"
 #include "devicelink.h"
 #include "platform/msgbox.h"

@@ -1,9 +1,9 @@
 #include "pages/uvadlg.h"
 
-#include "app/tarvexapp.h"
+#include "state/appstate.h"
 
 namespace {
-const CExcitationPage::Kind kPTExcitation{0x1F, 300, &CTarvexApp::m_PTRecords, true};
+const CExcitationPage::Kind kPTExcitation{0x1F, 300, &CAppState::m_PTRecords, true};
 }
 
 CUVADlg::CUVADlg(QWidget* parent) : CExcitationPage(parent, kPTExcitation) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "dlgbase.h"
 
+#include <QAbstractButton>
 #include <QWidget>
 
 // The base of the pages shown inside the main window (the test pages of the tab control, the
@@ -13,4 +14,12 @@ class CDialogPage : public QWidget, public CDlgBase {
 
 public:
     explicit CDialogPage(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+
+protected:
+    // Runs the page's handler on a click of button id (a missing button warns, see CDlgBase).
+    template <typename Page> void OnClicked(int id, void (Page::*handler)())
+    {
+        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
+            connect(button, &QAbstractButton::clicked, static_cast<Page*>(this), handler);
+    }
 };

@@ -31,4 +31,12 @@ void PrepareReportList(QTreeWidget* list, const QStringList& columns, int column
                         " color: palette(highlighted-text); }");
 }
 
+QTreeWidgetItem* NewCentredRow(const QStringList& cells)
+{
+    auto* row = new QTreeWidgetItem(cells);
+    for (int column = 0; column < cells.size(); ++column)
+        row->setTextAlignment(column, Qt::AlignCenter);
+    return row;
+}
+
 } // namespace tarvex

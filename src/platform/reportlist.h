@@ -2,6 +2,7 @@
 #include <QStringList>
 
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace tarvex {
 
@@ -9,5 +10,8 @@ namespace tarvex {
 // centred columns of one width, grid lines between the cells, whole-row selection and columns
 // the operator can drag. GUI thread only.
 void PrepareReportList(QTreeWidget* list, const QStringList& columns, int columnWidth);
+
+// A new row of such a list with these cells, every one centred; the caller adds it to its list.
+QTreeWidgetItem* NewCentredRow(const QStringList& cells);
 
 } // namespace tarvex

@@ -1,5 +1,8 @@
 #include "tarvexres.h"
 
+#include <QImageReader>
+#include <QPixmap>
+
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void InitTarvexResources()
 {
@@ -16,17 +19,25 @@ void InitResources()
 
 QString IconPath(int id)
 {
-    return QString(":/icons/%1.png").arg(id);
+    return QString(":/icons/%1.svg").arg(id);
+}
+
+QImage IconImage(int id, int size)
+{
+    InitResources();
+    QImageReader reader(IconPath(id));
+    reader.setScaledSize(QSize(size, size));
+    return reader.read();
 }
 
 QIcon Icon(int id)
 {
     InitResources();
-    QIcon icon(IconPath(id));
-    if (id == 128) {
-        icon.addFile(":/icons/128-16.png");
-        icon.addFile(":/icons/128-64.png");
-    }
+    if (id != 128)
+        return QIcon(IconPath(id));
+    QIcon icon;
+    for (int size : {16, 32, 64})
+        icon.addPixmap(QPixmap::fromImage(IconImage(id, size)));
     return icon;
 }
 

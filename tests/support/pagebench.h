@@ -1,11 +1,11 @@
 #pragma once
-#include "app/tarvexapp.h"
 #include "devicelink.h"
 #include "platform/msgboxrecorder.h"
 #include "platform/virtualclock.h"
 #include "res/tarvexres.h"
 #include "sim/engine.h"
 #include "sim/simportopener.h"
+#include "state/appstate.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -89,7 +89,7 @@ class PageBench {
     sim::ScopedSimPort port{engine};
     tarvex::MessageBoxRecorder boxes;
     NullTarget target;
-    CTarvexApp app;
+    CAppState app;
 };
 
 // The frame AA 55 command payload 0D 0A.

@@ -1,8 +1,8 @@
-// tarvex-svg2png IN.svg OUT.png SIZE: renders one icon SVG of src/res/icons with RenderIconSvg.
-// Run through the res_icons target (see src/res/README.md), which re-renders every PNG.
-#include "svgrender.h"
-
+// tarvex-svg2png IN.svg OUT.png SIZE: draws one icon SVG of src/res/icons through Qt SVG at
+// SIZE x SIZE pixels. Run through the res_icons target (see src/res/README.md).
+#include <QCoreApplication>
 #include <QImage>
+#include <QImageReader>
 
 #include <cstdio>
 
@@ -12,12 +12,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s IN.svg OUT.png SIZE\n", argv[0]);
         return 2;
     }
-    // QPainter on a QImage needs no application object (and no display).
-    QString error;
-    const QImage image =
-        tarvex::RenderIconSvg(QString::fromLocal8Bit(argv[1]), std::atoi(argv[3]), &error);
+    QCoreApplication app(argc, argv); // finds the image plugins, Qt SVG's among them
+    QImageReader reader(QString::fromLocal8Bit(argv[1]));
+    const int size = std::atoi(argv[3]);
+    reader.setScaledSize(QSize(size, size));
+    const QImage image = reader.read();
     if (image.isNull()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::fprintf(stderr, "%s: %s\n", argv[1], qPrintable(reader.errorString()));
         return 1;
     }
     if (!image.save(QString::fromLocal8Bit(argv[2]), "PNG")) {

@@ -1,28 +1,16 @@
-#include "history/reportfile.h"
+#include "platform/reportfile.h"
+
+#include "platform/gbktext.h"
 
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cstdlib>
 
-namespace {
-
-QByteArray Gbk(const QString& text) {
-    QStringEncoder encoder("GBK");
-    return encoder.encode(text);
-}
-
-QString FromGbk(const QByteArray& bytes) {
-    QStringDecoder decoder("GBK");
-    const QString text = decoder.decode(bytes);
-    return text;
-}
-
-} // namespace
+using tarvex::FromGbk;
+using tarvex::ToGbk;
 
 QString SuggestedReportName(const QString& itemText, const QString& parentText) {
-    if (Gbk(itemText).size() >= 4)
+    if (ToGbk(itemText).size() >= 4)
         return itemText;
     return parentText.left(2) +
            QString::asprintf("%03d", std::atoi(itemText.toLatin1().constData()));
@@ -35,7 +23,7 @@ QString WithTxtExtension(const QString& path) {
 QString UnsavableCharacter(const QString& report) {
     // The encoder writes "?" for what it cannot encode: the first place where the text read
     // back differs is that character.
-    const QString readBack = FromGbk(Gbk(report));
+    const QString readBack = FromGbk(ToGbk(report));
     qsizetype i = 0;
     while (i < report.size() && i < readBack.size() && report[i] == readBack[i])
         ++i;
@@ -48,7 +36,7 @@ bool SaveReportFile(const QString& path, const QString& report) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = Gbk(report);
+    const QByteArray bytes = ToGbk(report);
     // The flush is checked here: commit() alone has been seen to rename a file that a full disk
     // (or a size limit) cut short.
     if (file.write(bytes) != bytes.size() || !file.flush()) {

@@ -1,4 +1,4 @@
-#include "pages/gbktext.h"
+#include "platform/gbktext.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
