@@ -141,16 +141,19 @@ void CExcitationPage::ShowRows() {
 void CExcitationPage::AddRowsToList() {
     if (!m_list)
         return;
+    // Every row a copy of one centred row, sharing its alignments.
+    QTreeWidgetItem centred(QStringList{QString(), QString(), QString()});
+    for (int column = 0; column < 3; ++column)
+        centred.setTextAlignment(column, Qt::AlignCenter);
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(m_rows.size()) - m_nRowsShown);
     for (std::size_t i = m_nRowsShown; i < m_rows.size(); ++i) {
         const Row& r = m_rows[i];
+        QTreeWidgetItem* item = centred.clone();
         // As "%d", "%.3f" and "%.1f" format them, without parsing a format for every cell.
-        auto* item = new QTreeWidgetItem(QStringList{QString::number(r.number),
-                                                     QString::number(double(r.current), 'f', 3),
-                                                     QString::number(double(r.voltage), 'f', 1)});
-        for (int column = 0; column < 3; ++column)
-            item->setTextAlignment(column, Qt::AlignCenter);
+        item->setText(0, QString::number(r.number));
+        item->setText(1, QString::number(double(r.current), 'f', 3));
+        item->setText(2, QString::number(double(r.voltage), 'f', 1));
         items.append(item);
     }
     m_list->addTopLevelItems(items);
