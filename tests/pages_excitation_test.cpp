@@ -4,6 +4,7 @@
 #include "app/tarvexapp.h"
 #include "controls/fwnumedt.h"
 #include "controls/ltree.h"
+#include "link/rxbuffer.h"
 #include "platform/reportfile.h"
 #include "platform/gbktext.h"
 #include "pages/ivadlg.h"
@@ -20,6 +21,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -946,4 +948,27 @@ TEST_F(ExcitationEndToEnd, PtTestWaitsItsTimeAndTheErrorCurveTakesItsData) {
     const int ptRows = window->m_list->topLevelItemCount();
     EXPECT_GT(ptRows, 0);
     EXPECT_EQ(app->m_CurveCurrents, ptCurrents);
+}
+
+TEST_F(ExcitationEndToEnd, ABlockWithManyCurvesFillsTheListOnceWithTheLast) {
+    CIVADlg* page = app->m_pIVADlg;
+    frame->m_LTree->SelectTest(0);
+    Bytes block;
+    for (const Bytes& payload :
+         {kTwoPoints, ExcitationPayload(1000, 200, {300}, {800}), kTwoPoints,
+          ExcitationPayload(2000, 400, {700}, {1200})}) {
+        block.insert(block.end(), {0x55, 0xAA, 0x1A});
+        block.insert(block.end(), payload.begin(), payload.end());
+    }
+    block.insert(block.end(), {0xFD, 0xFA});
+    std::copy(block.begin(), block.end(), g_RxBuf);
+    g_RxLen = static_cast<std::int16_t>(block.size());
+    QSignalSpy filled(page->m_list->model(), &QAbstractItemModel::rowsInserted);
+
+    frame->OnDeviceReply();
+
+    EXPECT_EQ(filled.count(), 1);
+    EXPECT_EQ(AllRows(page), QStringList({"1|0.000|0.0", "2|0.700|120.0"}));
+    EXPECT_EQ(app->m_CurveCurrents, QList<float>({0.0f, 0.7f}));
+    EXPECT_EQ(page->GetDlgItemText(1033), "U = 200.0 V");
 }

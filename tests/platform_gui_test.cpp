@@ -7,6 +7,7 @@
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "platform/msgboxrecorder.h"
+#include "platform/updatebatch.h"
 
 #include <gtest/gtest.h>
 
@@ -898,3 +899,33 @@ TEST_F(PlatformGuiTest, SongResolvesToATimesFaceWithUmingForHan)
 }
 
 } // namespace
+
+TEST(UpdateBatch, WorkWaitsForTheOutermostBatchAndRunsOncePerOwner) {
+    QObject first, second;
+    QStringList done;
+    tarvex::ShowWhenBatchEnds(&first, [&] { done << "at once"; });
+    EXPECT_EQ(done, QStringList{"at once"});
+    done.clear();
+    {
+        tarvex::UpdateBatch outer;
+        tarvex::ShowWhenBatchEnds(&first, [&] { done << "first 1"; });
+        {
+            tarvex::UpdateBatch inner;
+            tarvex::ShowWhenBatchEnds(&second, [&] { done << "second"; });
+            tarvex::ShowWhenBatchEnds(&first, [&] { done << "first 2"; });
+        }
+        EXPECT_TRUE(done.isEmpty());
+    }
+    EXPECT_EQ(done, QStringList({"first 2", "second"}));
+}
+
+TEST(UpdateBatch, WorkOfAnOwnerThatWentIsDropped) {
+    bool ran = false;
+    {
+        tarvex::UpdateBatch batch;
+        auto* owner = new QObject;
+        tarvex::ShowWhenBatchEnds(owner, [&] { ran = true; });
+        delete owner;
+    }
+    EXPECT_FALSE(ran);
+}

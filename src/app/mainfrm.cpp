@@ -25,6 +25,7 @@
 #include "platform/msgbox.h"
 #include "platform/statusnote.h"
 #include "res/tarvexres.h"
+#include "platform/updatebatch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -477,6 +478,8 @@ long CMainFrame::OnDeviceReply()
     // A handler may send a command whose read replaces g_RxBuf (and dispatches it if it is a
     // whole block). The scan of this block ends there: what the buffer holds now is not it, and
     // may be a block without its trailer, which must never reach a page.
+    // The pages fill their lists once, when the whole block has been handed out.
+    const tarvex::UpdateBatch batch;
     const int readsBefore = theApp().m_pLink ? theApp().m_pLink->m_nReadCount : 0;
     int i = 0;
     while (i + 5 <= g_RxLen) {

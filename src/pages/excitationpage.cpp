@@ -9,6 +9,7 @@
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "platform/reportlist.h"
+#include "platform/updatebatch.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -89,6 +90,8 @@ void CExcitationPage::SetHistoryMode(bool mode) {
 
 void CExcitationPage::ClearCurve() {
     m_Points.clear();
+    m_rows.clear();
+    m_nRowsShown = 0;
     if (m_list)
         m_list->clear();
     theApp().m_CurveCurrents.clear();
@@ -104,20 +107,12 @@ void CExcitationPage::ClearResults() {
     update();
 }
 
-void CExcitationPage::AddListRow(const QString& number, const QString& current,
-                                 const QString& voltage) {
-    if (!m_list)
-        return;
-    m_list->addTopLevelItem(tarvex::NewCentredRow({number, current, voltage}));
-}
-
 void CExcitationPage::AppendPoint(int number, float current, float voltage) {
     if (auto position = TryMapPoint(current, voltage, m_nTestCurrent, m_nTestVoltage))
         m_Points.push_back(*position);
     theApp().m_CurveCurrents.append(current);
     theApp().m_CurveVoltages.append(voltage);
-    AddListRow(QString::asprintf("%d", number), QString::asprintf("%.3f", double(current)),
-               QString::asprintf("%.1f", double(voltage)));
+    m_rows.push_back({number, current, voltage});
 }
 
 // The origin opens every curve from the instrument or a record: a list row and the arrays,
@@ -125,7 +120,36 @@ void CExcitationPage::AppendPoint(int number, float current, float voltage) {
 void CExcitationPage::AppendOrigin() {
     theApp().m_CurveCurrents.append(0);
     theApp().m_CurveVoltages.append(0);
-    AddListRow("1", "0.000", "0.0");
+    m_rows.push_back({1, 0, 0});
+}
+
+// Items made before they join the list, and joined in one step: a list told of every item
+// and every alignment on its own takes seconds for a file of many thousand points. While the
+// dispatcher hands out a block, only its last curve for this page becomes rows.
+void CExcitationPage::ShowRows() {
+    tarvex::ShowWhenBatchEnds(this, [this] { AddRowsToList(); });
+}
+
+void CExcitationPage::AddRowsToList() {
+    if (!m_list)
+        return;
+    // Every row a copy of one centred row, sharing its alignments.
+    QTreeWidgetItem centred(QStringList{QString(), QString(), QString()});
+    for (int column = 0; column < 3; ++column)
+        centred.setTextAlignment(column, Qt::AlignCenter);
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(m_rows.size()) - m_nRowsShown);
+    for (std::size_t i = m_nRowsShown; i < m_rows.size(); ++i) {
+        const Row& r = m_rows[i];
+        QTreeWidgetItem* item = centred.clone();
+        // As "%d", "%.3f" and "%.1f" format them, without parsing a format for every cell.
+        item->setText(0, QString::number(r.number));
+        item->setText(1, QString::number(double(r.current), 'f', 3));
+        item->setText(2, QString::number(double(r.voltage), 'f', 1));
+        items.append(item);
+    }
+    m_list->addTopLevelItems(items);
+    m_nRowsShown = static_cast<int>(m_rows.size());
 }
 
 void CExcitationPage::ShowKneeLabels() {
@@ -202,6 +226,7 @@ void CExcitationPage::ShowExcitationResult(const unsigned char* payload, int len
         AppendPoint(i + 2, static_cast<float>(current / 1000.0),
                     static_cast<float>(tarvex::CutToHalfVolts(voltage) / 10.0));
     }
+    ShowRows();
     update();
 }
 
@@ -229,6 +254,7 @@ void CExcitationPage::ShowHistoryRecord(int index) {
     const qsizetype count = std::min(rec.arrCurrent.size(), rec.arrVoltage.size());
     for (qsizetype i = 0; i < count; ++i)
         AppendPoint(static_cast<int>(i) + 2, rec.arrCurrent[i], rec.arrVoltage[i]);
+    ShowRows();
     update();
 }
 
@@ -291,6 +317,7 @@ bool CExcitationPage::LoadDataFile(const QByteArray& bytes) {
     ApplyFileHead(*file);
     for (std::size_t i = 0; i < file->points.size(); ++i)
         AppendPoint(static_cast<int>(i) + 1, file->points[i].current, file->points[i].voltage);
+    ShowRows();
     update();
     return true;
 }

@@ -87,10 +87,13 @@ class CExcitationPage : public CTestPage {
     // Empties the points, the list and the application's curve arrays.
     void ClearCurve();
     // Appends one point: its position (while the scales can be mapped), the curve arrays and
-    // the list row numbered `number`.
+    // the list row numbered `number`. The rows reach the list with ShowRows.
     void AppendPoint(int number, float current, float voltage);
     void AppendOrigin();
-    void AddListRow(const QString& number, const QString& current, const QString& voltage);
+    // Puts the rows appended since the list was last emptied into it, all at once; while the
+    // dispatcher hands out a reply block, when it has handed out the whole block.
+    void ShowRows();
+    void AddRowsToList();
     void ShowKneeLabels();
     // Reads the entries into the members and checks them against their ranges and the
     // instrument's limits; false, after telling the operator, when one fails.
@@ -101,7 +104,15 @@ class CExcitationPage : public CTestPage {
     void ReadReportTexts(QString& line, QString& group, QString& phase) const;
     void ApplyFileHead(const tarvex::ExcitationFileContents& file);
 
+    struct Row {
+        int number;
+        float current; // A
+        float voltage; // V
+    };
+
     const Kind m_kind;
+    std::vector<Row> m_rows;  // the rows of the curve, from the origin on
+    int m_nRowsShown = 0;     // how many of them the list holds
     QLabel* m_kneeVoltageLabel = nullptr; // 1033
     QLabel* m_kneeCurrentLabel = nullptr; // 1034
 };
