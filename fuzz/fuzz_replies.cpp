@@ -2,8 +2,7 @@
 // started on any of the nine pages, the record lists, record uploads, a record shown, Save and
 // the error curve. Every reply goes through ReadReply and the main frame's dispatcher, nested
 // commands (a handshake asking for the device information, a test-finished reply asking for
-// the result) included.
-// The layout of an input is in script.h.
+// the result) included. The layout of an input is in script.h.
 #include "script.h"
 #include "shell.h"
 
@@ -27,7 +26,7 @@ using namespace fuzz;
 constexpr int kMaxActions = 24;
 constexpr int kMaxUploadRows = 8;
 
-void StartTest(fuzz::Shell& shell, int kind) {
+void StartTest(Shell& shell, int kind) {
     shell.frame->m_LTree->SelectTest(kind);
     const bool excitation = kind == 0 || kind == 4;
     QWidget* page = shell.frame->m_TabCtrl->Page(kind);
@@ -35,7 +34,7 @@ void StartTest(fuzz::Shell& shell, int kind) {
         start->click(); // does nothing while the handshake has not enabled it
 }
 
-void Upload(fuzz::Shell& shell, const fuzz::Bytes& rows) {
+void Upload(Shell& shell, const Bytes& rows) {
     CSearchDlg* dialog = shell.frame->m_pSearchDlg;
     QTreeWidget* list = dialog->m_SearchList;
     const int count = list->topLevelItemCount();
@@ -51,7 +50,7 @@ void Upload(fuzz::Shell& shell, const fuzz::Bytes& rows) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
-void ShowRecord(fuzz::Shell& shell, unsigned char choice) {
+void ShowRecord(Shell& shell, unsigned char choice) {
     CLTree* tree = shell.frame->m_LTree;
     QTreeWidgetItem* node = (choice & 1) ? tree->m_hPTHistory : tree->m_hCTHistory;
     if (node->childCount() == 0)
@@ -60,7 +59,7 @@ void ShowRecord(fuzz::Shell& shell, unsigned char choice) {
     tree->setCurrentItem(node->child((choice >> 1) % node->childCount()));
 }
 
-void Perform(fuzz::Shell& shell, unsigned char action, const fuzz::Bytes& parameters) {
+void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
     switch (action) {
     case kConnect:
         shell.frame->OnConnect();
@@ -88,8 +87,8 @@ void Perform(fuzz::Shell& shell, unsigned char action, const fuzz::Bytes& parame
         StartTest(shell, action - kFirstTest);
         break;
     }
-    fuzz::Shell::Settle();
-    fuzz::CheckReplyBuffer();
+    Shell::Settle();
+    CheckReplyBuffer();
     // Replies the commands did not ask for are not sent; bytes on their way stay on the line.
     shell.replies.clear();
 }
@@ -97,9 +96,9 @@ void Perform(fuzz::Shell& shell, unsigned char action, const fuzz::Bytes& parame
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::Shell shell;
+    Shell shell;
     unsigned char action = kConnect;
-    fuzz::Bytes parameters;
+    Bytes parameters;
     int actions = 0;
     const std::uint8_t* end = data + size;
     for (const std::uint8_t* p = data; p < end && actions < kMaxActions;) {
@@ -112,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 action = *p;
                 parameters.assign(p + 1, next);
             } else {
-                shell.replies.push_back({fuzz::Bytes(p + 1, next), *p});
+                shell.replies.push_back({Bytes(p + 1, next), *p});
             }
         }
         p = next == end ? end : next + sizeof kSeparator;

@@ -26,8 +26,7 @@ QString g_reportPath; // where Save writes: a folder of this process's own
 QtMessageHandler g_qtMessages = nullptr;
 
 // The offscreen platform's notes on window features it lacks would bury libFuzzer's output.
-void QuietPlatformNotes(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
+void QuietPlatformNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (!text.startsWith("This plugin does not support"))
         g_qtMessages(type, context, text);
 }
