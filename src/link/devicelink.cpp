@@ -235,8 +235,10 @@ int CDeviceLink::ReadReply()
     ++m_nReadCount;
     const int waiting = PendingIn();
     g_RxLen = static_cast<std::int16_t>(std::min(waiting, kMaxRead));
-    if (waiting <= 0)
+    if (waiting <= 0) {
+        g_RxBuf[0] = 0; // empty, not holding what an earlier read left
         return 0;
+    }
     int held = Read(g_RxBuf, std::min(waiting, kMaxRead));
     held = ReadRestOfBlock(held);
     g_RxBuf[held] = 0;

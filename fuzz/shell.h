@@ -1,0 +1,98 @@
+#pragma once
+// The program as the fuzz targets drive it: the real application, its main frame with all nine
+// pages and the history dialog, COM1 opened on a scripted instrument that answers every command
+// that reads a reply with the next reply an input gives; everything on the virtual clock,
+// message boxes and file dialogs answered at once.
+#include "app/mainfrm.h"
+#include "app/tarvexapp.h"
+#include "devicelink.h"
+#include "platform/filedialogrecorder.h"
+#include "platform/msgboxrecorder.h"
+#include "platform/virtualclock.h"
+#include "replytarget.h"
+#include "support/scripteddevice.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <vector>
+
+// Ends the run with a report when a property of the program does not hold: libFuzzer keeps the
+// input as a crash, the replay test fails.
+#define FUZZ_CHECK(cond)                                                                           \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);          \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (0)
+
+namespace fuzz {
+
+using Bytes = std::vector<unsigned char>;
+
+// One reply of the instrument and how it comes down the line, chosen by its timing byte:
+// bits 0-2 the delay after the command (0, 0, 0, 0, 40, 120, 600 or 40000 ms), bits 3-5 the
+// size of the pieces it comes in (whole, whole, whole, 1, 7, 64, 512 or 4096 bytes), bit 6 the
+// time between pieces (3 ms: still arriving, or 70 ms: a gap longer than the link waits for).
+struct Reply {
+    Bytes bytes;
+    unsigned char timing = 0;
+};
+
+// Puts a reply on the line from now on, after what is still on its way.
+void Arrive(ScriptedDevice::Shared& line, const Reply& reply);
+
+// The instrument: records what the program writes and, for every command frame that reads a
+// reply (D0, E0, E4 to E7, EB, F6), sends the next reply of the queue, if any.
+class AnsweringDevice : public ScriptedDevice {
+  public:
+    AnsweringDevice(std::shared_ptr<Shared> line, std::deque<Reply>& replies, int baud);
+    int WriteByte(unsigned char byte, int timeoutMs) override;
+
+  private:
+    std::shared_ptr<Shared> m_line;
+    std::deque<Reply>& m_replies;
+    Bytes m_frame;
+};
+
+// g_RxBuf and g_RxLen as every read must leave them: 0 <= g_RxLen <= 8191, a zero after the
+// bytes.
+void CheckReplyBuffer();
+
+// Stands between the link and the main frame: every block handed over must be whole (at least
+// five bytes, ending FD FA) and within the buffer.
+class CheckedTarget : public CReplyTarget {
+  public:
+    long OnDeviceReply() override;
+    CReplyTarget* inner = nullptr;
+    int blocks = 0;
+};
+
+// One run of the program. Create one per input.
+class Shell {
+  public:
+    Shell();
+    ~Shell();
+    Shell(const Shell&) = delete;
+    Shell& operator=(const Shell&) = delete;
+
+    // The search command with the CT or PT record list chosen in its dialog.
+    void Search(bool pt);
+    // Runs the events (painting included) posted so far.
+    static void Settle();
+
+    tarvex::VirtualClock clock;
+    tarvex::ScopedClock useClock{clock};
+    tarvex::MessageBoxRecorder boxes;
+    tarvex::FileDialogRecorder files;
+    std::shared_ptr<ScriptedDevice::Shared> line = std::make_shared<ScriptedDevice::Shared>();
+    std::deque<Reply> replies;
+    CheckedTarget checked;
+    std::unique_ptr<CTarvexApp> app;
+    CMainFrame* frame = nullptr;
+    CDeviceLink* link = nullptr;
+};
+
+} // namespace fuzz
