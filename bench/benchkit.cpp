@@ -205,11 +205,12 @@ namespace {
 // it (and its children with it) has been handled.
 class FirstPaint : public QObject {
   public:
+    explicit FirstPaint(const CTarvexApp& app) : m_app(app) {}
     bool shown = false;
 
   protected:
     bool eventFilter(QObject* object, QEvent* event) override {
-        if (!m_seen && event->type() == QEvent::Paint && object == theApp().m_pMainWnd) {
+        if (!m_seen && event->type() == QEvent::Paint && object == m_app.m_pMainWnd) {
             m_seen = true;
             QTimer::singleShot(0, [this] { shown = true; });
         }
@@ -217,13 +218,14 @@ class FirstPaint : public QObject {
     }
 
   private:
+    const CTarvexApp& m_app;
     bool m_seen = false;
 };
 
 } // namespace
 
 bool Program::ShowMainWindow() {
-    FirstPaint paint;
+    FirstPaint paint(app);
     qt.installEventFilter(&paint);
     const bool created = app.InitInstance();
     while (created && !paint.shown)
