@@ -4,6 +4,7 @@
 #include "benchkit.h"
 #include "figures.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace bench {
@@ -187,29 +189,34 @@ int AllMain(int argc, char** argv) {
     setenv("XDG_CONFIG_HOME", home.Path().c_str(), 1);
 
     // The long figures wait for the instrument nearly all the time: they run side by side, each
-    // test sequence in three programs at each rate, so that every sequence has a median.
+    // test sequence in three programs at each rate, so that every sequence has a median. They
+    // start 1.2 s apart: programs in step would all press a start button or end a wait at the
+    // same moment and delay each other, while within a test such moments are less than 1 s
+    // or at least 10 s apart.
     std::printf("tarvex-bench: the test sequences over pseudo-terminals (about 3 minutes)...\n");
     std::fflush(stdout);
     Values line9600, line115200, line300, wait;
-    {
-        const std::string& f = home.Path();
-        using Args = std::vector<std::string>;
-        std::vector<std::unique_ptr<SubCommand>> at9600, at115200;
-        for (int i = 0; i < 3; ++i) {
-            at9600.push_back(
-                std::make_unique<SubCommand>(f, Args{"exchange", "--baud", "9600"}, sim));
-            at115200.push_back(
-                std::make_unique<SubCommand>(f, Args{"exchange", "--baud", "115200"}, sim));
-        }
-        SubCommand slow(f, {"exchange", "--baud", "300", "--points", "255", "--kinds", "0"}, sim);
-        SubCommand idle(f, {"waitcpu", "--ms", "10000", "--runs", "3"}, sim);
-        for (auto& run : at9600)
-            Merge(line9600, run->Collect());
-        for (auto& run : at115200)
-            Merge(line115200, run->Collect());
-        line300 = slow.Collect();
-        wait = idle.Collect();
+    const struct {
+        std::vector<std::string> args;
+        Values* values;
+    } longFigures[] = {
+        {{"exchange", "--baud", "9600"}, &line9600},
+        {{"exchange", "--baud", "115200"}, &line115200},
+        {{"exchange", "--baud", "9600"}, &line9600},
+        {{"exchange", "--baud", "115200"}, &line115200},
+        {{"exchange", "--baud", "9600"}, &line9600},
+        {{"exchange", "--baud", "115200"}, &line115200},
+        {{"exchange", "--baud", "300", "--points", "255", "--kinds", "0"}, &line300},
+        {{"waitcpu", "--ms", "10000", "--runs", "3"}, &wait},
+    };
+    std::vector<std::unique_ptr<SubCommand>> running;
+    for (const auto& figure : longFigures) {
+        if (!running.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        running.push_back(std::make_unique<SubCommand>(home.Path(), figure.args, sim));
     }
+    for (std::size_t i = 0; i < running.size(); ++i)
+        Merge(*longFigures[i].values, running[i]->Collect());
 
     // The short ones are busy: one after the other, each several times.
     std::printf("tarvex-bench: start-up, files, blocks, a thousand tests...\n");
