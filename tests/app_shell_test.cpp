@@ -43,7 +43,18 @@ Bytes DeviceInfo(unsigned char model, unsigned char type, unsigned char range)
 
 } // namespace
 
-using Shell = ShellFixture;
+class Shell : public ShellFixture {
+protected:
+    // The window up and connected with test `kind` chosen in the tree, nothing written yet.
+    QTabBar* TabsWithTestChosen(int kind)
+    {
+        link->m_bConnected = 1;
+        frame->show();
+        frame->m_LTree->SelectTest(kind);
+        shared->written.clear();
+        return frame->m_TabCtrl->TabBar();
+    }
+};
 
 TEST_F(Shell, StartsWithItsTitleAndOpensCom1)
 {
@@ -383,11 +394,7 @@ TEST_F(Shell, FocusOnTheTreeChoosesNothingTheOperatorsClickDoes)
 
 TEST_F(Shell, OnlyTheLeftButtonChoosesATabAndTheWheelMovesNothing)
 {
-    link->m_bConnected = 1;
-    frame->show();
-    frame->m_LTree->SelectTest(1);
-    shared->written.clear();
-    QTabBar* bar = frame->m_TabCtrl->TabBar();
+    QTabBar* bar = TabsWithTestChosen(1);
     const QPoint onTab3 = bar->tabRect(3).center();
     QTest::keyClick(bar, Qt::Key_Right); // the keyboard moves the header alone
     auto stayed = [&](const char* what) {
@@ -413,11 +420,7 @@ TEST_F(Shell, OnlyTheLeftButtonChoosesATabAndTheWheelMovesNothing)
 
 TEST_F(Shell, ClickingTheCurrentTabSwitchesNothing)
 {
-    link->m_bConnected = 1;
-    frame->show();
-    frame->m_LTree->SelectTest(2);
-    shared->written.clear();
-    QTabBar* bar = frame->m_TabCtrl->TabBar();
+    QTabBar* bar = TabsWithTestChosen(2);
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(2).center());
     QCoreApplication::processEvents();
     EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, 2);
