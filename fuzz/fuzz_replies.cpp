@@ -12,7 +12,11 @@
 #include "pages/iwcdlg.h"
 #include "rxbuffer.h"
 
+#include "state/appstate.h"
+
 #include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -59,7 +63,93 @@ void ShowRecord(Shell& shell, unsigned char choice) {
     tree->setCurrentItem(node->child((choice >> 1) % node->childCount()));
 }
 
+// What the program shows and holds that a reply may change: the connection, the limits, the
+// tests the instrument supports, and the texts and rows of each page.
+struct Shown {
+    int connected = 0;
+    int maxVoltage = 0;
+    int maxCurrent = 0;
+    std::vector<int> supported;
+    std::vector<QStringList> pages;
+
+    static QStringList PageTexts(QWidget* page) {
+        QStringList texts;
+        for (QLabel* label : page->findChildren<QLabel*>())
+            texts << label->text();
+        for (QLineEdit* edit : page->findChildren<QLineEdit*>())
+            texts << edit->text();
+        for (QTreeWidget* list : page->findChildren<QTreeWidget*>()) {
+            for (int row = 0; row < list->topLevelItemCount(); ++row)
+                for (int col = 0; col < list->columnCount(); ++col)
+                    texts << list->topLevelItem(row)->text(col);
+        }
+        return texts;
+    }
+
+    static Shown Of(Shell& shell) {
+        const CAppState& app = theApp();
+        Shown s{shell.link->m_bConnected, app.m_nMaxTestVoltage, app.m_nMaxTestCurrent, {}, {}};
+        for (int kind = 0; kind < 9; ++kind) {
+            s.supported.push_back(app.m_bSupported[kind]);
+            s.pages.push_back(PageTexts(shell.frame->m_TabCtrl->Page(kind)));
+        }
+        return s;
+    }
+};
+
+// The page of a test kind that each reply code changes (the CT ratio page also takes the device
+// type of 0xE0); -1 for none.
+int PageOfCode(unsigned char code) {
+    switch (code) {
+    case 0x1A:
+        return 0;
+    case 0x2A:
+    case 0x7A:
+    case 0xE0:
+        return 1;
+    case 0x3A:
+        return 2;
+    case 0x4A:
+        return 3;
+    case 0x1F:
+        return 4;
+    case 0x2F:
+        return 5;
+    case 0x3F:
+        return 6;
+    case 0x4F:
+        return 7;
+    case 0x6A:
+        return 8;
+    default:
+        return -1;
+    }
+}
+
+// A reply changes only what its frames' receivers show: the connection only with a handshake
+// frame, the limits and supported tests only with device information, a page only with its
+// result (or by the operator's own action on it: a start, a record shown).
+void CheckOnlyReceiversChanged(const Shown& before, const Shown& after,
+                               const std::set<unsigned char>& codes, unsigned char action) {
+    FUZZ_CHECK(after.connected == before.connected || codes.count(0xD0));
+    const bool info = codes.count(0xE0);
+    FUZZ_CHECK(info ||
+               (after.maxVoltage == before.maxVoltage && after.maxCurrent == before.maxCurrent &&
+                after.supported == before.supported));
+    for (int kind = 0; kind < 9; ++kind) {
+        bool mayChange = action == kFirstTest + kind || (action == kShowRecord && kind % 4 == 0);
+        for (unsigned char code : codes)
+            mayChange = mayChange || PageOfCode(code) == kind;
+        if (!mayChange && after.pages[kind] != before.pages[kind]) {
+            std::fprintf(stderr, "page %d changed without its reply\n", kind);
+            FUZZ_CHECK(after.pages[kind] == before.pages[kind]);
+        }
+    }
+}
+
 void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
+    const Shown before = Shown::Of(shell);
+    shell.checked.codes.clear();
     switch (action) {
     case kConnect:
         shell.frame->OnConnect();
@@ -89,6 +179,7 @@ void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
     }
     Shell::Settle();
     CheckReplyBuffer();
+    CheckOnlyReceiversChanged(before, Shown::Of(shell), shell.checked.codes, action);
     // Replies the commands did not ask for are not sent; bytes on their way stay on the line.
     shell.replies.clear();
 }

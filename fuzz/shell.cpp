@@ -95,11 +95,66 @@ void CheckReplyBuffer() {
     FUZZ_CHECK(g_RxBuf[g_RxLen] == 0);
 }
 
+namespace {
+
+// Payload bytes of a frame by its code; the lists count their entries.
+int PayloadBytes(unsigned char code, const unsigned char* p, int left) {
+    auto at = [&](int i) { return i < left ? p[i] : 0; };
+    switch (code) {
+    case 0x1A:
+    case 0x1F:
+        return 5 + 4 * at(0);
+    case 0x2A:
+    case 0x2F:
+        return 8;
+    case 0x3A:
+        return 16;
+    case 0x3F:
+        return 12;
+    case 0x4A:
+    case 0x4F:
+        return 2;
+    case 0x6A:
+    case 0xE0:
+        return 3;
+    case 0x7A:
+        return 24;
+    case 0xE4:
+    case 0xE6:
+        return 2 + 6 * std::max(0, int(std::int16_t(at(0) << 8 | at(1))));
+    case 0xE5:
+    case 0xE7:
+        return 44 + 4 * at(43);
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+std::set<unsigned char> FrameCodes(const unsigned char* block, int length) {
+    std::set<unsigned char> codes;
+    const int end = length - 2; // before FD FA
+    for (int i = 0; i + 5 <= length;) {
+        if (block[i] != 0x55 || block[i + 1] != 0xAA) {
+            ++i;
+            continue;
+        }
+        codes.insert(block[i + 2]);
+        if (block[i + 2] == 0xD1)
+            break;
+        i += 3 + PayloadBytes(block[i + 2], block + i + 3, end - (i + 3));
+    }
+    return codes;
+}
+
 long CheckedTarget::OnDeviceReply() {
     CheckReplyBuffer();
     FUZZ_CHECK(g_RxLen >= 5);
     FUZZ_CHECK(g_RxBuf[g_RxLen - 2] == 0xFD && g_RxBuf[g_RxLen - 1] == 0xFA);
     ++blocks;
+    const std::set<unsigned char> found = FrameCodes(g_RxBuf, g_RxLen);
+    codes.insert(found.begin(), found.end());
     return inner->OnDeviceReply();
 }
 

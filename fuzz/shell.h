@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <deque>
 #include <memory>
+#include <set>
 #include <vector>
 
 // Ends the run with a report when a property of the program does not hold: libFuzzer keeps the
@@ -61,13 +62,19 @@ class AnsweringDevice : public ScriptedDevice {
 // bytes.
 void CheckReplyBuffer();
 
+// The reply codes of the frames of a block, found as the instrument builds a block: frame after
+// frame, each payload as long as its layout says. Codes inside a payload are data. This is the
+// oracle's own reading of the layouts, kept apart from the program's on purpose.
+std::set<unsigned char> FrameCodes(const unsigned char* block, int length);
+
 // Stands between the link and the main frame: every block handed over must be whole (at least
-// five bytes, ending FD FA) and within the buffer.
+// five bytes, ending FD FA) and within the buffer. Collects the codes of the frames handed over.
 class CheckedTarget : public CReplyTarget {
   public:
     long OnDeviceReply() override;
     CReplyTarget* inner = nullptr;
     int blocks = 0;
+    std::set<unsigned char> codes;
 };
 
 // One run of the program. Create one per input.

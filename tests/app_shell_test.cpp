@@ -2,8 +2,10 @@
 
 #include "app/commdlg.h"
 #include "app/syssetdlg.h"
+#include "history/searchdlg.h"
 #include "pages/dzdlg.h"
 #include "pages/ibbdlg.h"
+#include "pages/ijbdlg.h"
 #include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
 #include "pages/uvadlg.h"
@@ -13,18 +15,19 @@
 #include <cmath>
 
 #include <QAction>
-#include <QPalette>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPalette>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QToolBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
 #include <QWheelEvent>
 
 #include <memory>
@@ -243,12 +246,45 @@ TEST_F(Shell, FramesAreLookedForOnlyWhereFiveBytesRemain)
     EXPECT_EQ(g_RxLen, 0);
 }
 
-TEST_F(Shell, AFrameInsideAPayloadIsFoundByTheFiveByteStep)
-{
-    // After the frame at 0 the scan resumes at 5, inside the payload of the first frame.
+// Measured values that hold 55 AA and a reply code are data. The scan goes on after each
+// frame's payload, so none of them greets, asks for device information, moves the limits or
+// replaces another page's result.
+TEST_F(Shell, AMeasuredValueIsNeverTakenForAReply) {
+    const Bytes blocks[] = {
+        // CT error: phase errors +0.000', +21.930' (55 AA), -20.485' (D0 05).
+        {0x55, 0xAA, 0x3A, 0, 1, 0, 2, 0, 3, 0, 4, 0, 0, 0x55, 0xAA, 0xD0, 0x05, 0, 0, 0xFD, 0xFA},
+        // PT excitation: one point whose current and voltage read 55 AA E0 00 00 A1.
+        {0x55, 0xAA, 0x1F, 2, 0, 0, 0, 0, 0x55, 0xAA, 0xE0, 0x00, 0x00, 0xA1, 0, 0, 0xFD, 0xFA},
+        // A record list whose dates and numbers read 55 AA 1A 00 ...
+        {0x55, 0xAA, 0xE4, 0, 1, 0x55, 0xAA, 0x1A, 0, 0, 0, 0xFD, 0xFA},
+        // DC resistance followed by a test-finished reply: the frame right after is still found.
+        {0x55, 0xAA, 0x6A, 0x55, 0xAA, 0xD0, 0x55, 0xAA, 0xEB, 0xFD, 0xFA},
+    };
     link->m_bConnected = 1;
-    Dispatch({0x55, 0xAA, 0x99, 0x00, 0x00, 0x55, 0xAA, 0xEB, 0xFD, 0xFA});
-    EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xF6, 0x0D, 0x0A}));
+    Dispatch(DeviceInfo(0xAD, 0xA2, 0xA2));
+    app->m_pIVADlg->ShowExcitationResult(Bytes{1, 0, 0, 0, 0, 0x01, 0xF4, 0x07, 0xD0}.data(), 9);
+    const int ctRows = app->m_pIVADlg->findChild<QTreeWidget*>("id1003")->topLevelItemCount();
+    TakeWritten();
+    for (const Bytes& block : blocks)
+        Dispatch(block);
+    EXPECT_TRUE(boxes.texts().isEmpty());
+    EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xF6, 0x0D, 0x0A})); // only for the EB
+    EXPECT_EQ(app->m_nMaxTestVoltage, 1000);
+    EXPECT_EQ(app->m_nMaxTestCurrent, 600);
+    EXPECT_EQ(app->m_pIVADlg->findChild<QTreeWidget*>("id1003")->topLevelItemCount(), ctRows);
+    EXPECT_EQ(app->m_pIJBDlg->GetDlgItemText(1014), "-20.485"); // the values reached their page
+}
+
+// Noise read by a 连接 that brought no handshake is not a history list too long to read.
+TEST_F(Shell, SearchJudgesOnlyTheListItRead) {
+    Arrive(Bytes(9000, 0x01), 50);
+    frame->OnConnect();
+    ASSERT_EQ(g_RxLen, 8191);
+    QTimer::singleShot(
+        0, [] { QApplication::activeModalWidget()->findChild<QPushButton*>("id1")->click(); });
+    frame->OnSearch();
+    EXPECT_TRUE(boxes.texts().isEmpty());
+    frame->m_pSearchDlg->hide();
 }
 
 TEST_F(Shell, AllTestsCanBeChosenBeforeDeviceInformation)

@@ -301,6 +301,17 @@ TEST_F(LinkTest, APartialBlockEndsAfterTheLineFallsQuiet)
     EXPECT_LE(clock.SleptMs() - before, 60 + 5 + 3);
 }
 
+TEST_F(LinkTest, ALineThatTalksOnHoldsTheReadNoLongerThanTheLongestBlockTakes) {
+    // Noise at 9600 baud without end: the read-on stops once a 1030-byte block would have come
+    // (1073 ms on the wire, plus the gap allowed), and the next command throws the rest away.
+    Arrive(Bytes(9000, 0x01), 0, 1.0417);
+    link.RequestResult();
+    EXPECT_EQ(target.calls, 0);
+    EXPECT_LE(clock.SleptMs(), 500 + 1073 + 53 + 5);
+    EXPECT_GT(g_RxLen, 1030);
+    EXPECT_LT(g_RxLen, 1600);
+}
+
 TEST_F(LinkTest, OpenOnAnOpenPortKeepsIt)
 {
     EXPECT_EQ(link.Open(2, 115200), 1);

@@ -404,6 +404,7 @@ TEST_F(EndToEnd, InputAndACloseDuringATestAreThrownAwayAndTheResultShows) {
     CDZDlg* page = app->m_pDZDlg;
     auto* start = page->findChild<QPushButton*>("id1013");
     bool closedMeanwhile = true;
+    QString refusal;
     QTimer::singleShot(0, [&] {
         ASSERT_TRUE(tarvex::WaitInProgress());
         QTest::mouseClick(start, Qt::LeftButton);
@@ -412,6 +413,7 @@ TEST_F(EndToEnd, InputAndACloseDuringATestAreThrownAwayAndTheResultShows) {
         QTreeWidgetItem* ctRatio = tree->topLevelItem(0)->child(1);
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(ctRatio).center());
         closedMeanwhile = !frame->close();
+        refusal = frame->statusBar()->currentMessage();
     });
     Run(kResistance, page);
     QCoreApplication::processEvents();
@@ -423,7 +425,10 @@ TEST_F(EndToEnd, InputAndACloseDuringATestAreThrownAwayAndTheResultShows) {
     EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, kResistance);
     EXPECT_TRUE(closedMeanwhile);
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(frame->statusBar()->currentMessage(), "测试进行中，请等待测试结束");
+    EXPECT_EQ(refusal, "测试进行中，请等待测试结束");
+    // The refusal goes with the wait it waited for.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return frame->statusBar()->currentMessage().isEmpty(); }, 1000));
     EXPECT_FALSE(page->GetDlgItemText(1004).isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -435,6 +440,8 @@ TEST_F(EndToEnd, MissingRepliesAndALostDeviceAreNotedInTheMessagePane) {
     engine->SetFaults({{sim::Fault::NoReply, {}, 0}});
     frame->OnConnect();
     EXPECT_TRUE(PaneSays("仪器无应答"));
+    frame->m_LTree->SelectTest(kCtBurden); // 0xEC, a command without a reply
+    EXPECT_TRUE(PaneSays("就绪"));
     Run(kResistance, app->m_pDZDlg);
     EXPECT_TRUE(PaneSays("仪器无应答"));
 
@@ -446,6 +453,9 @@ TEST_F(EndToEnd, MissingRepliesAndALostDeviceAreNotedInTheMessagePane) {
     Run(kResistance, app->m_pDZDlg);
     EXPECT_TRUE(PaneSays("设备已断开"));
     EXPECT_EQ(frame->ConnPaneText(), "没有连接设备");
+    ASSERT_TRUE(app->m_pLink->Open(1, 9600)); // as the port dialog opens it again
+    frame->ShowPortOpened(1, 9600);
+    EXPECT_TRUE(PaneSays("就绪"));
 }
 
 // A result that comes after the polls gave up must not answer the next command.

@@ -615,10 +615,11 @@ TEST_F(CtDataFile, MissingTestValuesComeFromTheLastPoint) {
         {"测试电压：200V\r\n", "6.200\t150.0", 200, 5},
         {"测试电流：2A\r\n", "0.400\t200.0", 221, 2},
         {"", "0.400\t200.0", 221, 1},
-        // A fall-back stays within the entry's range at the low end, so it never writes a 0.
-        {"测试电压：200V\r\n", "-0.500\t150.0", 200, 1},
-        {"测试电流：2A\r\n", "0.400\t-100.0", 10, 2},
-        {"测试电压：0V\r\n测试电流：0A\r\n", "0.400\t200.0", 0, 0}, // as the file says
+        {"测试电压：200V\r\n", "-0.500\t150.0", 200, 0},
+        {"测试电流：2A\r\n", "0.400\t-100.0", -79, 2},
+        // A label that says 0 falls back as a missing one does.
+        {"测试电压：200V\r\n测试电流：0A\r\n", "3.700\t150.0", 200, 4},
+        {"测试电压：0V\r\n测试电流：0A\r\n", "0.400\t200.0", 221, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.last);
@@ -735,21 +736,22 @@ TEST_F(CtDataFile, LfLineEndsAndUtf8ReadLikeTheProgramsOwnFile) {
 TEST_F(PtDataFile, OpenThenSaveIsAFixedPoint) {
     const struct {
         QByteArray file;
-        const char* saved;
+        QByteArray saved;
     } cases[] = {
         // A bare LF after the phase, the header twice: neither is a point.
         {QByteArray::fromHex("CFE0D0F2A3BA410A492841290D0A4928412909552856290D0A"
                              "302E350931302E300D0A"),
-         "测试时间：\r\n测试电压：31V\r\n测试电流：1A\r\n拐点电压：0.0V\r\n拐点电流：0.000A\r\n"
-         "编号：\r\n组号：\r\n相序：A\r\nI(A)\tU(V)\r\n0.500\t10.0\r\n"},
-        {QByteArray(SavedFile()).replace(Gbk("电流：1A"), Gbk("电流：0A")), nullptr},
+         Gbk("测试时间：\r\n测试电压：31V\r\n测试电流：1A\r\n拐点电压：0.0V\r\n拐点电流：0.000A\r\n"
+             "编号：\r\n组号：\r\n相序：A\r\nI(A)\tU(V)\r\n0.500\t10.0\r\n")},
+        // A test current of 0 comes from the last point, 0.500 A: 1 A.
+        {QByteArray(SavedFile()).replace(Gbk("电流：1A"), Gbk("电流：0A")), SavedFile()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.toHex(' ').toStdString());
         Open(Write("opened.txt", c.file));
         page.BuildResultText();
         const QString first = bench.app.m_strReport;
-        EXPECT_EQ(tarvex::ToGbk(first), c.saved ? Gbk(c.saved) : c.file);
+        EXPECT_EQ(tarvex::ToGbk(first), c.saved);
         const QString path = dir.filePath("saved.txt");
         ASSERT_TRUE(SaveReportFile(path, first));
         Open(path);

@@ -313,6 +313,7 @@ void CMainFrame::SetConnPaneText(const QString& text) { m_connPane->setText(text
 
 void CMainFrame::ShowPortOpened(int port, int baud)
 {
+    tarvex::ShowStatusNote(tarvex::StatusNote::Ready);
     SetConnPaneText(QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud));
 }
 QString CMainFrame::ConnPaneText() const { return m_connPane->text(); }
@@ -396,13 +397,13 @@ void CMainFrame::SetCanSave(bool canSave, bool canPrint)
     CommandAction(ID_PRINT)->setEnabled(canPrint);
 }
 
-// A new command's wait clears the note of the last one. A short wait right after another (the
-// rest of a reply still arriving) keeps the display as it stands.
+// A new command's wait clears the note of the last one. A short wait right after another keeps
+// the display as it stands; the rest of a reply still arriving after its wait says so.
 void CMainFrame::WaitStarted(int totalMs)
 {
     const bool continuing = m_waitHide->isActive();
     m_waitHide->stop();
-    if (continuing && totalMs < kWaitDisplayLingerMs)
+    if (continuing && totalMs > 0 && totalMs < kWaitDisplayLingerMs)
         return;
     m_note = tarvex::StatusNote::Ready;
     if (totalMs <= 0) {
@@ -427,6 +428,9 @@ void CMainFrame::WaitEnded() { m_waitHide->start(); }
 
 void CMainFrame::HideWait()
 {
+    // A refused close is told only while the wait it waited for lasts.
+    if (statusBar()->currentMessage() == kCloseRefused)
+        statusBar()->clearMessage();
     m_waitBar->hide();
     ShowNoteText();
 }
@@ -483,17 +487,20 @@ long CMainFrame::OnDeviceReply()
     const int readsBefore = theApp().m_pLink ? theApp().m_pLink->m_nReadCount : 0;
     int i = 0;
     while (i + 5 <= g_RxLen) {
-        if (g_RxBuf[i] == 0x55 && g_RxBuf[i + 1] == 0xAA) {
-            const unsigned char code = g_RxBuf[i + 2];
-            if (code == 0xD1)
-                return 0; // ends the dispatch as it stands
-            HandleReply(code, g_RxBuf + i + 3, PayloadEnd() - (i + 3));
-            if (theApp().m_pLink && theApp().m_pLink->m_nReadCount != readsBefore)
-                break;
-            i += 5;
-        } else {
+        if (g_RxBuf[i] != 0x55 || g_RxBuf[i + 1] != 0xAA) {
             ++i;
+            continue;
         }
+        const unsigned char code = g_RxBuf[i + 2];
+        if (code == 0xD1)
+            return 0; // ends the dispatch as it stands
+        // A payload is data: a measured value that happens to hold 55 AA is never a reply.
+        const unsigned char* payload = g_RxBuf + i + 3;
+        const int length = tarvex::ReplyPayloadLength(code, payload, PayloadEnd() - (i + 3));
+        HandleReply(code, payload, length);
+        if (theApp().m_pLink && theApp().m_pLink->m_nReadCount != readsBefore)
+            break;
+        i += 3 + length;
     }
     ClearReplyBuffer();
     return 0;
@@ -634,10 +641,12 @@ void CMainFrame::OnSearch()
         return;
     m_pSearchDlg->m_nRecordKind = choice.m_bCT ? 0 : 1;
     const int repliesBefore = m_pSearchDlg->m_nRepliesSeen;
+    const int readsBefore = theApp().m_pLink->m_nReadCount;
     theApp().m_pLink->RequestHistoryList(m_pSearchDlg->m_nRecordKind);
+    const bool listRead = theApp().m_pLink->m_nReadCount != readsBefore;
     if (m_pSearchDlg->m_nRepliesSeen != repliesBefore)
         m_pSearchDlg->ShowListRows();
-    else if (g_RxLen >= kRxBufSize - 1)
+    else if (listRead && g_RxLen >= kRxBufSize - 1)
         Info(this, "历史数据记录过多，列表无法完整读取"); // no trailer within what one read holds
     else
         NoteMissingReply();

@@ -1,10 +1,11 @@
 #include "devicelink.h"
 
+#include "platform/clock.h"
+#include "platform/msgbox.h"
+#include "platform/statusnote.h"
 #include "protocoltrace.h"
 #include "replylayout.h"
 #include "rxbuffer.h"
-#include "platform/clock.h"
-#include "platform/msgbox.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -23,6 +24,14 @@ constexpr size_t kIdentityLength = 10; // characters of each identity text that 
 // Stale bytes thrown away before one command at most; a line that never stops talking must
 // not hold the program here.
 constexpr int kMaxDiscard = 65536;
+
+// The longest result block: 255 points (55 AA 1A, N, knee, 255 currents and voltages, FD FA).
+constexpr int kLongestResult = 3 + 5 + 4 * 255 + 2;
+
+// Milliseconds that count characters take on the wire (ten bits each), rounded up.
+int CharactersWireMs(int count, int baud) {
+    return static_cast<int>((count * 10LL * 1000 + baud - 1) / baud);
+}
 
 int High(int value) { return (value >> 8) & 0xFF; }
 int Low(int value) { return value & 0xFF; }
@@ -82,6 +91,9 @@ int CDeviceLink::SendFrame(const unsigned char* bytes, int len)
     const int sent = Write(bytes, len);
     if (sent > 0 && len >= 3)
         tarvex::ProtocolTrace::Sent(bytes[2], bytes, len);
+    // A new command replaces the note about the last one ("仪器无应答", "设备已断开").
+    if (sent > 0 && (!m_pContext || QThread::currentThread() == m_pContext->thread()))
+        tarvex::ShowStatusNote(tarvex::StatusNote::Ready);
     return sent;
 }
 
@@ -253,7 +265,9 @@ int CDeviceLink::ReadReply()
 
 // A long block (a 255-point curve takes over a second at 9600 baud) may still be arriving
 // when the command's wait ends: keep reading while bytes come without a long gap, until the
-// block ends with FD FA or the buffer is full.
+// block ends with FD FA, the buffer is full, or the block would have arrived: the length its
+// first frame claims, at least the longest result. A line that talks on past that is not a
+// reply; the next command discards the rest.
 int CDeviceLink::ReadRestOfBlock(int held)
 {
     if (held >= kMaxRead || tarvex::EndsWithTrailer(g_RxBuf, held))
@@ -262,10 +276,15 @@ int CDeviceLink::ReadRestOfBlock(int held)
     // may ask the operator something.
     tarvex::WaitScope receiving(0);
     const int baud = ActualBaud() > 0 ? ActualBaud() : 9600;
-    const int gapLimitMs = 50 + (2 * 10 * 1000 + baud - 1) / baud;
+    const int gapLimitMs = 50 + CharactersWireMs(2, baud);
+    const std::int64_t start = tarvex::CurrentClock().NowMs();
+    auto blockDue = [&] {
+        const int expected = std::max(kLongestResult, tarvex::ClaimedBlockLength(g_RxBuf, held));
+        return start + gapLimitMs + CharactersWireMs(std::min(expected, kMaxRead), baud);
+    };
     int quietMs = 0;
     while (held < kMaxRead && !tarvex::EndsWithTrailer(g_RxBuf, held) && quietMs <= gapLimitMs &&
-           IsPortOpen()) {
+           tarvex::CurrentClock().NowMs() < blockDue() && IsPortOpen()) {
         Sleep(kPollStepMs);
         const int more = PendingIn();
         if (more > 0) {

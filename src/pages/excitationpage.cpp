@@ -323,17 +323,18 @@ bool CExcitationPage::LoadDataFile(const QByteArray& bytes) {
 }
 
 // Test time, voltage and current, knee point, line, group and phase. A test voltage or current
-// that the file does not give comes from its last point, within the entry's range at the low
-// end; a value the file gives (0 included) is taken as written, so a saved file reopens as it
-// was saved.
+// that reads as 0 (the label missing or saying 0) comes from the file's last point: the current
+// one ampere above it (at most 5), the voltage 21 V above it.
 void CExcitationPage::ApplyFileHead(const tarvex::ExcitationFileContents& file) {
     const tarvex::ExcitationFilePoint last =
         file.points.empty() ? tarvex::ExcitationFilePoint{} : file.points.back();
     m_strTestTime = file.testTime;
-    m_nTestVoltage = file.testVoltage.isEmpty() ? std::max(Trunc(last.voltage + 21.0), 10)
-                                                : FileInteger(file.testVoltage);
-    m_nTestCurrent = file.testCurrent.isEmpty() ? std::clamp(Trunc(last.current + 1.0), 1, 5)
-                                                : FileInteger(file.testCurrent);
+    m_nTestVoltage = FileInteger(file.testVoltage);
+    if (m_nTestVoltage == 0)
+        m_nTestVoltage = Trunc(last.voltage + 21.0);
+    m_nTestCurrent = FileInteger(file.testCurrent);
+    if (m_nTestCurrent == 0)
+        m_nTestCurrent = std::min(Trunc(last.current + 1.0), 5);
 
     m_fKneeVoltage = tarvex::FileNumber(file.kneeVoltage);
     m_fKneeCurrent = tarvex::FileNumber(file.kneeCurrent);
