@@ -513,7 +513,8 @@ TEST_F(Shell, ATraceThatCannotBeOpenedOrWrittenIsToldInTheMessagePane)
     EXPECT_FALSE(fs::exists(d + "/elsewhere"));
     ASSERT_TRUE(tarvex::ProtocolTrace::Open(d + "/trace"));
     tarvex::ProtocolTrace::Close();
-    EXPECT_EQ(fs::status(d + "/trace").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(d + "/trace").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(Shell, TheWindowShowsItsChineseTextsWithRealGlyphs)

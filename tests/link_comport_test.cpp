@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <functional>
 #include <cstring>
 #include <iomanip>
 #include <sys/stat.h>
@@ -185,39 +184,35 @@ TEST_F(PtyTest, AStaleLockIsRemovedAndALiveOneRefusesNamingItsProcess)
 TEST_F(PtyTest, PlantedLockFilesNeitherHangNorMisleadNorLockThePortOutForGood)
 {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::path(LockFile()).parent_path();
-    const auto old = [](const std::string& p) {
+    const std::string lock = LockFile();
+    const fs::path folder = fs::path(lock).parent_path();
+    const auto empty = [](const std::string& p, int ageSeconds) {
         std::ofstream{p};
-        fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::seconds(5));
+        fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::seconds(ageSeconds));
     };
-    const struct {
-        const char* what;
-        std::function<void(const std::string&)> plant;
-        bool opens;
-    } cases[] = {
-        {"FIFO", [](const std::string& p) { ::mkfifo(p.c_str(), 0666); }, false},
-        {"link to an old empty file", [&](const std::string& p) {
-             old(p + ".target");
-             fs::create_symlink(p + ".target", p);
-         }, false},
-        {"young empty file", [](const std::string& p) { std::ofstream{p}; }, false},
-        {"old empty file", old, true},
-        {"stale lock in a folder this user may not write", [&](const std::string& p) {
-             old(p);
-             fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-         }, true},
-    };
-    for (const auto& c : cases) {
-        c.plant(LockFile());
-        CComPort port;
-        EXPECT_EQ(port.Open(1, 9600), c.opens ? 1 : 0) << c.what;
-        if (!c.opens) {
-            EXPECT_TRUE(port.LastFailure().Text().contains(QString::fromStdString(LockFile())))
-                << c.what;
+    enum Plant { Fifo, LinkToOldEmpty, YoungEmpty, OldEmpty, StaleInAFolderWeMayNotWrite };
+    for (Plant plant : {Fifo, LinkToOldEmpty, YoungEmpty, OldEmpty, StaleInAFolderWeMayNotWrite}) {
+        switch (plant) {
+        case Fifo: ::mkfifo(lock.c_str(), 0666); break;
+        case LinkToOldEmpty:
+            empty(lock + ".target", 5);
+            fs::create_symlink(lock + ".target", lock);
+            break;
+        case YoungEmpty: empty(lock, 0); break;
+        case OldEmpty: empty(lock, 5); break;
+        case StaleInAFolderWeMayNotWrite:
+            empty(lock, 5);
+            fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+            break;
         }
+        CComPort port;
+        const bool opens = plant >= OldEmpty;
+        EXPECT_EQ(port.Open(1, 9600), opens ? 1 : 0) << plant;
+        const QString told = port.LastFailure().Text();
+        EXPECT_EQ(told.contains(QString::fromStdString(lock)), !opens) << plant; // names the file
         port.Close();
         fs::permissions(folder, fs::perms::owner_all);
-        fs::remove(LockFile());
+        fs::remove(lock);
     }
 }
 

@@ -27,8 +27,8 @@ QString g_failure;
 // the note waits in the event queue until the main frame shows it). g_mutex held.
 void NoteFailure(const std::string& path, int error)
 {
-    g_failure = QString("%1（%2）")
-                    .arg(QString::fromStdString(path), QString::fromLocal8Bit(std::strerror(error)));
+    const QString cause = QString::fromLocal8Bit(std::strerror(error));
+    g_failure = QString("%1（%2）").arg(QString::fromStdString(path), cause);
     if (auto* app = QCoreApplication::instance())
         QMetaObject::invokeMethod(
             app, [] { ShowStatusNote(StatusNote::TraceFailed); }, Qt::QueuedConnection);
@@ -37,7 +37,8 @@ void NoteFailure(const std::string& path, int error)
 // A trace holds what the operator's tools and names say: only its owner may read it.
 std::FILE* CreateTraceFile(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
+    const int fd = ::open(path.c_str(), flags, 0600);
     if (fd < 0)
         return nullptr;
     struct stat st;
