@@ -33,20 +33,23 @@ int main(int argc, char** argv) {
     if (options.fixedBaud > 0)
         options.engine.baud = options.fixedBaud;
 
-    // SIGINT and SIGTERM are blocked except while the loop waits, so a stop is never missed.
+    // SIGINT, SIGTERM and SIGHUP are blocked except while the loop waits, so a stop is never
+    // missed. SIGHUP too: a closed terminal must not leave a link to a pty that the next
+    // terminal gets.
+    const int stops[] = {SIGINT, SIGTERM, SIGHUP};
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
+    for (int s : stops)
+        sigaddset(&stopSignals, s);
     sigset_t waitMask;
     sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-    sigdelset(&waitMask, SIGINT);
-    sigdelset(&waitMask, SIGTERM);
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int s : stops) {
+        sigdelset(&waitMask, s);
+        sigaction(s, &action, nullptr);
+    }
     std::signal(SIGPIPE, SIG_IGN);
 
     sim::PtyPort port;

@@ -120,8 +120,9 @@ Usage: tarvex-sim [options]
 Opens a pseudo-terminal, links it as <port folder>/COMn (the port folder is
 $XDG_CONFIG_HOME/tarvex/ports, default ~/.config/tarvex/ports), prints
   device <slave path> linked as <link path>
-and answers the program's commands in real time until SIGINT or SIGTERM, when
-it removes the link. Every frame received and sent is logged in hex on stdout.
+and answers the program's commands in real time until SIGINT, SIGTERM or SIGHUP
+(its terminal closed), when it removes the link. Every frame received and sent
+is logged in hex on stdout.
 
 Line:
   --port NAME            link name, COM1 .. COM255 (or just the number). Default COM1.

@@ -11,8 +11,12 @@
 #include "pages/uvadlg.h"
 #include "platform/appearance.h"
 #include "platform/dlgitems.h"
+#include "protocoltrace.h"
 
 #include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <unistd.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -24,6 +28,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -508,6 +513,44 @@ TEST_F(Shell, ExitSaysGoodbyeAndClosesThePort)
     EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xD1, 0x0D, 0x0A}));
     EXPECT_FALSE(link->IsOpen());
     EXPECT_EQ(frame->m_pErrorCurveDlg, nullptr);
+}
+
+// A desktop session ending sends SIGTERM: the program ends as 退出 does, but a test wait's
+// result is on its way, so only once the wait is over.
+TEST_F(Shell, ATermSignalDuringAWaitEndsTheProgramOnceTheWaitIsOver)
+{
+    link->m_bConnected = 1;
+    {
+        tarvex::WaitScope wait(1000);
+        ASSERT_EQ(::kill(::getpid(), SIGTERM), 0);
+        QTRY_COMPARE(frame->statusBar()->currentMessage(), QString("测试进行中，请等待测试结束"));
+        EXPECT_TRUE(frame->isVisible());
+        EXPECT_TRUE(TakeWritten().empty());
+    }
+    QTRY_VERIFY(!frame->isVisible());
+    EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xD1, 0x0D, 0x0A}));
+    EXPECT_FALSE(link->IsOpen());
+}
+
+// Started from the menu, nobody reads standard error: a trace that cannot be written says so
+// where the operator looks. It is never written through a link, and only its owner reads it.
+TEST_F(Shell, ATraceThatCannotBeOpenedOrWrittenIsToldInTheMessagePane)
+{
+    namespace fs = std::filesystem;
+    QTemporaryDir dir;
+    const std::string d = dir.path().toStdString();
+    fs::create_symlink(d + "/elsewhere", d + "/link");
+    for (const std::string& path : {d + "/link", d + "/no/folder", std::string("/dev/full")}) {
+        if (tarvex::ProtocolTrace::Open(path))
+            tarvex::ProtocolTrace::Sent(0xD0, kInfoRequest.data(), 5);
+        QTRY_VERIFY(frame->MessagePaneText().startsWith("协议记录无法写入：" +
+                                                        QString::fromStdString(path) + "（"));
+    }
+    EXPECT_FALSE(fs::exists(d + "/elsewhere"));
+    ASSERT_TRUE(tarvex::ProtocolTrace::Open(d + "/trace"));
+    tarvex::ProtocolTrace::Close();
+    EXPECT_EQ(fs::status(d + "/trace").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(Shell, TheWindowShowsItsChineseTextsWithRealGlyphs)

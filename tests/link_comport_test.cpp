@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <iomanip>
 #include <sys/stat.h>
@@ -16,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -135,8 +138,15 @@ TEST_F(PtyTest, ThePortIsExclusiveAndLockedWhileOpenAndFreeAfterClose)
     EXPECT_EQ(pid, ::getpid());
     EXPECT_EQ(second.Open(1, 9600), 0);
     EXPECT_EQ(second.LastFailure().cause, tarvex::OpenFailure::Busy);
+    std::filesystem::remove(LockFile()); // as with no lock folder: flock refuses the second
+    EXPECT_EQ(second.Open(1, 9600), 0);
+    int exclusive = 0;
+    EXPECT_EQ(::ioctl(slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_TRUE(exclusive) << "a refused open took the holder's exclusive flag away";
+    std::ofstream(LockFile()) << std::setw(10) << ::getppid() << "\n"; // another program's lock
     first.Close();
-    EXPECT_FALSE(std::filesystem::exists(LockFile()));
+    EXPECT_TRUE(std::filesystem::exists(LockFile())) << "closing removed another program's lock";
+    std::filesystem::remove(LockFile());
     EXPECT_EQ(second.Open(1, 9600), 1);
     second.Close();
     const int again = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -166,6 +176,95 @@ TEST_F(PtyTest, AStaleLockIsRemovedAndALiveOneRefusesNamingItsProcess)
         port.Close();
         std::filesystem::remove(LockFile());
     }
+}
+
+// The lock folder is writable by everyone. What another user plants there must not hang the
+// program (a FIFO), be followed (a link), or lock the port out for good (a stale lock that
+// cannot be removed); an empty lock under a second old is being written by its program.
+TEST_F(PtyTest, PlantedLockFilesNeitherHangNorMisleadNorLockThePortOutForGood)
+{
+    namespace fs = std::filesystem;
+    const std::string lock = LockFile();
+    const fs::path folder = fs::path(lock).parent_path();
+    const auto empty = [](const std::string& p, int ageSeconds) {
+        std::ofstream{p};
+        fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::seconds(ageSeconds));
+    };
+    enum Plant { Fifo, LinkToOldEmpty, YoungEmpty, OldEmpty, StaleInAFolderWeMayNotWrite };
+    for (Plant plant : {Fifo, LinkToOldEmpty, YoungEmpty, OldEmpty, StaleInAFolderWeMayNotWrite}) {
+        switch (plant) {
+        case Fifo: ::mkfifo(lock.c_str(), 0666); break;
+        case LinkToOldEmpty:
+            empty(lock + ".target", 5);
+            fs::create_symlink(lock + ".target", lock);
+            break;
+        case YoungEmpty: empty(lock, 0); break;
+        case OldEmpty: empty(lock, 5); break;
+        case StaleInAFolderWeMayNotWrite:
+            empty(lock, 5);
+            fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+            break;
+        }
+        CComPort port;
+        const bool opens = plant >= OldEmpty;
+        EXPECT_EQ(port.Open(1, 9600), opens ? 1 : 0) << plant;
+        const QString told = port.LastFailure().Text();
+        EXPECT_EQ(told.contains(QString::fromStdString(lock)), !opens) << plant; // names the file
+        port.Close();
+        fs::permissions(folder, fs::perms::owner_all);
+        fs::remove(lock);
+    }
+}
+
+// Linux keeps the settings the previous program left: the port opens as a Windows driver that
+// no program has touched reports it, and the next program gets its settings back.
+TEST_F(PtyTest, OpensAs8N1WithoutFlowControlAndGivesTheOldSettingsBack)
+{
+    termios left;
+    ::tcgetattr(slave, &left);
+    left.c_cflag |= CSTOPB | CRTSCTS | PARENB;
+    left.c_iflag |= IXON | IXOFF | IXANY;
+    left.c_lflag |= ICANON | ECHO;
+    ::cfsetspeed(&left, B4800);
+    ASSERT_EQ(::tcsetattr(slave, TCSANOW, &left), 0);
+    ::tcgetattr(slave, &left); // what the kernel kept of it
+    CComPort port;
+    ASSERT_EQ(port.Open(1, 9600), 1);
+    termios line;
+    ::tcgetattr(slave, &line);
+    EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF | IXANY), 0u);
+    port.Close();
+    ::tcgetattr(slave, &line);
+    EXPECT_EQ(line.c_cflag, left.c_cflag);
+    EXPECT_EQ(line.c_iflag, left.c_iflag);
+    EXPECT_EQ(line.c_lflag, left.c_lflag);
+}
+
+// A COMn link that leads to a shell's terminal is no instrument.
+TEST_F(PtyTest, APseudoTerminalThatIsAProcesssTerminalIsRefusedNamingWhy)
+{
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t shell = ::fork();
+    if (shell == 0) {
+        ::setsid();
+        ::ioctl(slave, TIOCSCTTY, 0);
+        [[maybe_unused]] ssize_t n = ::write(ready[1], "!", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char byte;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    CComPort port;
+    EXPECT_EQ(port.Open(1, 9600), 0);
+    EXPECT_EQ(port.LastFailure().cause, tarvex::OpenFailure::Terminal);
+    EXPECT_TRUE(port.LastFailure().Text().contains(QString::number(shell)));
+    ::kill(shell, SIGKILL);
+    ::waitpid(shell, nullptr, 0);
+    EXPECT_EQ(port.Open(1, 9600), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
 
 TEST_F(PtyTest, AForbiddenDeviceNamesItsGroup)

@@ -1,5 +1,7 @@
 // The tarvex-sim program over a real pseudo-terminal: started as a child process with its own
 // port folder, opened through the link it makes, as the program opens a port.
+#include "link/portlock.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -14,6 +16,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -55,7 +58,9 @@ class SimProcess {
             ::close(m_out);
     }
 
-    bool Start(const std::string& configHome, std::vector<std::string> args) {
+    // program: tarvex-sim unless another is named.
+    bool Start(const std::string& configHome, std::vector<std::string> args,
+               const char* program = nullptr) {
         int pipeFds[2];
         if (::pipe(pipeFds) != 0)
             return false;
@@ -64,9 +69,10 @@ class SimProcess {
             if (std::strncmp(*e, "XDG_CONFIG_HOME=", 16) != 0)
                 env.emplace_back(*e);
         env.push_back("XDG_CONFIG_HOME=" + configHome);
+        env.insert(env.begin(), "ASAN_OPTIONS=detect_leaks=0"); // Qt's caches live to the end
         // The unprivileged CI pass runs a copy of the tests and names the simulator's copy.
-        const char* program = std::getenv("TARVEX_SIM_PROGRAM");
-        args.insert(args.begin(), program ? program : TARVEX_SIM_PROGRAM);
+        const char* sim = std::getenv("TARVEX_SIM_PROGRAM");
+        args.insert(args.begin(), program ? program : sim ? sim : TARVEX_SIM_PROGRAM);
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -153,6 +159,17 @@ class SimProcess {
     int m_out = -1;
     std::string m_text;
 };
+
+// Whether a program holds the tty with its exclusive flag (an ordinary user cannot open it then).
+bool HeldExclusively(const std::string& tty) {
+    const int fd = ::open(tty.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return errno == EBUSY;
+    int exclusive = 0;
+    ::ioctl(fd, TIOCGEXCL, &exclusive);
+    ::close(fd);
+    return exclusive != 0;
+}
 
 // The port as the program opens it: raw, non-blocking, at a baud rate.
 int OpenPort(const std::string& path, speed_t speed = B9600) {
@@ -346,6 +363,27 @@ TEST_F(SimProgram, PacingFollowsTheBaudRateTheProgramSets) {
     EXPECT_LT(MsSince(start), 700); // 89 ms on the line
     ::close(fd);
     EXPECT_EQ(sim.Stop(), 0);
+}
+
+// A desktop session ending (SIGTERM), its terminal closing (SIGHUP) and Ctrl+C (SIGINT) end the
+// program as 退出 does: the port closed, its lock removed, exit status 0. The simulator leaves
+// with its link on SIGHUP too, so the next terminal's pty is never taken for the instrument.
+TEST_F(SimProgram, SignalsEndTheProgramAsExitDoesAndAHangUpEndsTheSimulator) {
+    const std::string link = StartSim({});
+    ASSERT_FALSE(link.empty());
+    const char* copy = std::getenv("TARVEX_PROGRAM"); // the unprivileged pass runs a copy
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SimProcess program;
+        ASSERT_TRUE(program.Start(home.path, {}, copy ? copy : TARVEX_PROGRAM));
+        for (int i = 0; i < 3000 && !HeldExclusively(slave); ++i)
+            ::usleep(10000);
+        ASSERT_TRUE(HeldExclusively(slave)) << program.Output();
+        EXPECT_EQ(program.Stop(signal), 0) << signal << program.Output();
+        EXPECT_FALSE(HeldExclusively(slave));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(tarvex::PortLock::LockFilePath(slave))));
+    }
+    EXPECT_EQ(sim.Stop(SIGHUP), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
 }
 
 } // namespace

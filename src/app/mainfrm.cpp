@@ -2,6 +2,7 @@
 
 #include "commdlg.h"
 #include "devicelink.h"
+#include "protocoltrace.h"
 #include "replylayout.h"
 #include "rxbuffer.h"
 #include "selectctptdlg.h"
@@ -448,6 +449,9 @@ void CMainFrame::ShowNoteText()
     case tarvex::StatusNote::Ready: m_messageText->setText(kReady); break;
     case tarvex::StatusNote::NoReply: m_messageText->setText("仪器无应答"); break;
     case tarvex::StatusNote::DeviceLost: m_messageText->setText("设备已断开"); break;
+    case tarvex::StatusNote::TraceFailed:
+        m_messageText->setText("协议记录无法写入：" + tarvex::ProtocolTrace::FailureText());
+        break;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "aboutdlg.h"
 #include "devicelink.h"
 #include "mainfrm.h"
+#include "signalexit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,14 +11,18 @@
 
 #include <memory>
 
+CTarvexApp::CTarvexApp() = default;
 CTarvexApp::~CTarvexApp() { ExitInstance(); }
 
 namespace {
 constexpr int kFrameSettleMs = 300;
-}
+constexpr int kSignalRetryMs = 100;
+} // namespace
 
 bool CTarvexApp::InitInstance()
 {
+    // Before the port opens, so that a signal never finds it open without a way to close it.
+    m_signalExit = std::make_unique<CSignalExit>([this] { EndOnSignal(); });
     auto frame = std::make_unique<CMainFrame>();
     m_pMainWnd = frame.get();
     if (!frame->Create()) {
@@ -33,8 +38,18 @@ bool CTarvexApp::InitInstance()
     return true;
 }
 
+void CTarvexApp::EndOnSignal()
+{
+    // As 退出: the last window closing ends the event loop with status 0.
+    if (!m_pMainWnd || m_pMainWnd->close())
+        return;
+    // A test wait refused the close (the result on its way is kept): ask again after it.
+    QTimer::singleShot(kSignalRetryMs, m_pMainWnd, [this] { EndOnSignal(); });
+}
+
 int CTarvexApp::ExitInstance()
 {
+    m_signalExit.reset();
     if (m_pMainWnd && m_pMainWnd->isVisible())
         m_pMainWnd->close(); // stops an upload, says goodbye to the instrument, closes the port
     delete m_pMainWnd;

@@ -3,13 +3,16 @@
 
 #include <QByteArray>
 
+#include <memory>
+
 class CMainFrame;
+class CSignalExit;
 
 // The application object: the shared state (CAppState) and the start and end of the program.
 // Constructed once in main() (or by a test); theApp() then returns it.
 class CTarvexApp : public CAppState {
 public:
-    CTarvexApp() = default;
+    CTarvexApp();
     ~CTarvexApp() override;
 
     // Creates and shows the main window; false when it could not be created.
@@ -17,10 +20,16 @@ public:
     // Closes the main window if still open and deletes the link; returns 0.
     int ExitInstance();
     void OnAppAbout();
+    // SIGTERM, SIGHUP or SIGINT came: ends the program as 退出 does. A test wait refuses the
+    // close, so then the program ends as soon as the wait is over.
+    void EndOnSignal();
     // The part of text between the first start marker and the next end marker after it; empty
     // when either is missing. Works on the file's GBK bytes.
     static QByteArray ExtractBetween(const QByteArray& text, const QByteArray& start,
                                      const QByteArray& end);
 
     CMainFrame* m_pMainWnd = nullptr;
+
+private:
+    std::unique_ptr<CSignalExit> m_signalExit;
 };

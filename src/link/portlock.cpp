@@ -6,25 +6,54 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tarvex {
 namespace {
 
-// The PID written in a lock file; 0 when it holds none.
-int ReadLockPid(const std::string& path)
+// A lock file as found. Opening never follows a link and never waits on a FIFO.
+struct LockContent {
+    bool regular = false; // only a regular file can be a lock that is stale
+    bool young = false;   // changed less than a second ago: maybe still being written
+    bool empty = true;    // nothing could be read from it
+    int pid = 0;          // the PID written in it
+};
+
+bool ChangedInTheLastSecond(const struct stat& st)
 {
-    char text[64] = {};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const long long ageNs = (now.tv_sec - st.st_mtim.tv_sec) * 1'000'000'000LL +
+                            (now.tv_nsec - st.st_mtim.tv_nsec);
+    return ageNs < 1'000'000'000LL;
+}
+
+// Nothing when the file is gone.
+std::optional<LockContent> ReadLock(const std::string& path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    LockContent content{S_ISREG(st.st_mode), ChangedInTheLastSecond(st)};
+    if (!content.regular)
+        return content;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return 0;
-    const ssize_t n = ::read(fd, text, sizeof text - 1);
+        return content; // another user's unreadable lock
+    char text[64] = {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        content.empty = ::read(fd, text, sizeof text - 1) <= 0;
+        content.pid = static_cast<int>(std::strtol(text, nullptr, 10));
+    } else {
+        content.regular = false; // swapped for something else since the lstat
+    }
     ::close(fd);
-    if (n <= 0)
-        return 0;
-    return static_cast<int>(std::strtol(text, nullptr, 10));
+    return content;
 }
 
 bool ProcessAlive(int pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
@@ -66,10 +95,12 @@ std::string PortLock::LockFilePath(const std::string& devicePath)
     return CurrentSystemPaths().lockDir + "/LCK.." + device;
 }
 
-bool PortLock::Acquire(const std::string& devicePath, int* ownerPid)
+bool PortLock::Acquire(const std::string& devicePath, int* ownerPid, std::string* lockFile)
 {
     Release();
     const std::string path = LockFilePath(devicePath);
+    *ownerPid = 0;
+    *lockFile = path;
     for (int attempt = 0; attempt < 2; ++attempt) {
         const int created = CreateLockFile(path);
         if (created == 1) {
@@ -77,21 +108,30 @@ bool PortLock::Acquire(const std::string& devicePath, int* ownerPid)
             return true;
         }
         if (created < 0)
-            return true; // no writable lock folder: TIOCEXCL and flock still guard the port
-        const int pid = ReadLockPid(path);
-        if (ProcessAlive(pid)) {
-            if (ownerPid)
-                *ownerPid = pid;
+            return true; // no writable lock folder: flock and TIOCEXCL still guard the port
+        const std::optional<LockContent> lock = ReadLock(path);
+        if (!lock)
+            continue; // removed meanwhile
+        if (!lock->regular || (lock->empty && lock->young))
+            return false;
+        if (ProcessAlive(lock->pid)) {
+            *ownerPid = lock->pid;
             return false;
         }
-        ::unlink(path.c_str()); // stale: its process is gone
+        // Stale. One that cannot be removed (another user's, in the sticky folder) must not
+        // lock the port out for good; flock and TIOCEXCL still guard it.
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+            return true;
     }
     return false;
 }
 
 void PortLock::Release()
 {
-    if (!m_path.empty())
+    // Someone may have removed ours and another program locked the port since.
+    const std::optional<LockContent> lock =
+        m_path.empty() ? std::nullopt : ReadLock(m_path);
+    if (lock && lock->regular && lock->pid == ::getpid())
         ::unlink(m_path.c_str());
     m_path.clear();
 }

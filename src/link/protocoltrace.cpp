@@ -1,9 +1,18 @@
 #include "protocoltrace.h"
 
 #include "platform/clock.h"
+#include "platform/statusnote.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarvex {
 namespace {
@@ -11,6 +20,35 @@ namespace {
 std::mutex g_mutex;
 std::FILE* g_file = nullptr;
 std::int64_t g_startMs = 0;
+std::string g_path;
+QString g_failure;
+
+// Keeps the cause for the message pane and tells the GUI thread (from any thread; at start-up
+// the note waits in the event queue until the main frame shows it). g_mutex held.
+void NoteFailure(const std::string& path, int error)
+{
+    const QString cause = QString::fromLocal8Bit(std::strerror(error));
+    g_failure = QString("%1（%2）").arg(QString::fromStdString(path), cause);
+    if (auto* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, [] { ShowStatusNote(StatusNote::TraceFailed); }, Qt::QueuedConnection);
+}
+
+// A trace holds what the operator's tools and names say: only its owner may read it.
+std::FILE* CreateTraceFile(const std::string& path)
+{
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
+    const int fd = ::open(path.c_str(), flags, 0600);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(fd, 0600); // a file kept from an earlier run may be readable by others
+    std::FILE* file = ::fdopen(fd, "w");
+    if (!file)
+        ::close(fd);
+    return file;
+}
 
 void WriteLine(const char* arrow, const char* label, const unsigned char* bytes, int len)
 {
@@ -22,7 +60,12 @@ void WriteLine(const char* arrow, const char* label, const unsigned char* bytes,
     for (int i = 0; i < len; ++i)
         std::fprintf(g_file, " %02X", bytes[i]);
     std::fputc('\n', g_file);
-    std::fflush(g_file); // a trace is read when something went wrong, maybe after a crash
+    // A trace is read when something went wrong, maybe after a crash: every line goes out now.
+    if (std::fflush(g_file) != 0 || std::ferror(g_file)) {
+        NoteFailure(g_path, errno);
+        std::fclose(g_file);
+        g_file = nullptr;
+    }
 }
 
 void WriteCommand(const char* arrow, unsigned char command, const unsigned char* bytes, int len)
@@ -37,11 +80,15 @@ void WriteCommand(const char* arrow, unsigned char command, const unsigned char*
 bool ProtocolTrace::Open(const std::string& path)
 {
     Close();
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (!file)
-        return false;
+    std::FILE* file = CreateTraceFile(path);
+    const int error = errno;
     std::lock_guard<std::mutex> lock(g_mutex);
+    if (!file) {
+        NoteFailure(path, error);
+        return false;
+    }
     g_file = file;
+    g_path = path;
     g_startMs = CurrentClock().NowMs();
     return true;
 }
@@ -58,6 +105,12 @@ bool ProtocolTrace::IsOpen()
 {
     std::lock_guard<std::mutex> lock(g_mutex);
     return g_file != nullptr;
+}
+
+QString ProtocolTrace::FailureText()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_failure;
 }
 
 void ProtocolTrace::Sent(unsigned char command, const unsigned char* bytes, int len)

@@ -2,6 +2,7 @@
 
 #include "baudrate.h"
 #include "openfailure.h"
+#include "terminalowner.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -73,11 +74,18 @@ std::unique_ptr<SerialDevice> TermiosDevice::Open(const std::string& path, int b
         Fail(OpenFailure::NoDevice, path);
         return nullptr;
     }
+    if (const int shell = TerminalOwner(path)) {
+        Fail(OpenFailure::Terminal, path);
+        LastOpenFailure().ownerPid = shell;
+        return nullptr;
+    }
     std::unique_ptr<TermiosDevice> device(new TermiosDevice(-1, baud));
     int ownerPid = 0;
-    if (!device->m_lock.Acquire(path, &ownerPid)) {
+    std::string lockFile;
+    if (!device->m_lock.Acquire(path, &ownerPid, &lockFile)) {
         Fail(OpenFailure::Busy, path);
         LastOpenFailure().ownerPid = ownerPid;
+        LastOpenFailure().lockFile = lockFile;
         return nullptr;
     }
     device->m_fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -107,6 +115,8 @@ TermiosDevice::~TermiosDevice()
 {
     if (m_fd < 0)
         return;
+    if (m_previous)
+        ::tcsetattr(m_fd, TCSANOW, &*m_previous);
     // The kernel keeps the exclusive flag of a tty whose other end stays open (a pty, a
     // device another process still holds), which would lock out the next ordinary user.
     if (m_exclusive)
@@ -115,12 +125,18 @@ TermiosDevice::~TermiosDevice()
 }
 
 // TIOCEXCL keeps other programs out, but root passes it; flock keeps a second Tarvex out too.
+// flock comes first: a refused open must not touch the flag of the program holding the port.
 bool TermiosDevice::Lock()
 {
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0)
+        return false;
+    int alreadyExclusive = 0;
+    if (::ioctl(m_fd, TIOCGEXCL, &alreadyExclusive) == 0 && alreadyExclusive)
+        return true;
     if (::ioctl(m_fd, TIOCEXCL) != 0)
         return false;
     m_exclusive = true;
-    return ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
+    return true;
 }
 
 bool TermiosDevice::Configure(int baud)
@@ -128,10 +144,10 @@ bool TermiosDevice::Configure(int baud)
     termios tio;
     if (::tcgetattr(m_fd, &tio) != 0)
         return false;
-    const tcflag_t keep = tio.c_cflag & (PARENB | PARODD | CSTOPB | CRTSCTS);
+    m_previous = tio;
     ::cfmakeraw(&tio);
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
-    tio.c_cflag |= CS8 | CLOCAL | CREAD | keep;
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
     // Linux turns XON/XOFF on by default; it would swallow 0x11 and 0x13 inside binary replies.
     tio.c_iflag &= ~(IXON | IXOFF | IXANY);
     tio.c_cc[VMIN] = 0;

@@ -2,14 +2,20 @@
 #include "portlock.h"
 #include "serialdevice.h"
 
+#include <optional>
+#include <termios.h>
+
 namespace tarvex {
 
-// A tty opened in raw mode for the instrument: 8 data bits, receiver on, modem lines ignored,
-// no software flow control; parity, stop bits and hardware flow control as the driver has them.
+// A tty opened in raw mode for the instrument as a freshly booted Windows driver has a port:
+// 8 data bits, no parity, 1 stop bit, no hardware or software flow control (Linux keeps what
+// the previous program set); receiver on, modem lines ignored. The settings found at opening
+// come back at closing.
 class TermiosDevice : public SerialDevice {
 public:
-    // nullptr when the device cannot be opened, is in use, or refuses the settings (the
-    // baud rate read back included); LastOpenFailure() then says why. A failed open leaves
+    // nullptr when the device cannot be opened, is in use, is a pseudo-terminal that some
+    // process has as its terminal, or refuses the settings (the baud rate read back
+    // included); LastOpenFailure() then says why. A failed open leaves
     // nothing behind: no descriptor, no lock, no exclusive flag.
     static std::unique_ptr<SerialDevice> Open(const std::string& path, int baud);
     ~TermiosDevice() override;
@@ -26,7 +32,8 @@ private:
 
     int m_fd;
     int m_baud;
-    bool m_exclusive = false;
+    bool m_exclusive = false; // TIOCEXCL set by us, so ours to clear
+    std::optional<termios> m_previous;
     PortLock m_lock;
 };
 
