@@ -9,7 +9,9 @@
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
 #include "history/searchdlg.h"
+#include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
+#include "pages/uvadlg.h"
 #include "rxbuffer.h"
 
 #include <QCoreApplication>
@@ -79,10 +81,14 @@ void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
     case kSave:
         shell.frame->OnFileSave();
         break;
-    case kErrorCurve:
+    case kErrorCurve: {
+        const bool pt = !parameters.empty() && (parameters[0] & 1);
+        CExcitationPage* page = pt ? shell.app->m_pUVADlg : shell.app->m_pIVADlg;
+        shell.frame->ShowErrorCurve(page);
         shell.frame->m_pErrorCurveDlg->OnCalcErrorCurve();
         shell.frame->m_pErrorCurveDlg->grab(); // paints the curve
         break;
+    }
     default:
         StartTest(shell, action - kFirstTest);
         break;

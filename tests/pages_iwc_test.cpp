@@ -1,7 +1,9 @@
 // The error-curve window: its choices, the computation from the curve on show with the entered
 // secondary impedance, the list and the chart.
 #include "controls/fwnumedt.h"
+#include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
+#include "platform/appearance.h"
 #include "support/pagebench.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +18,8 @@ namespace {
 class ErrorCurveWindow : public ::testing::Test {
   protected:
     void SetCurve(const QList<float>& currents, const QList<float>& voltages) {
-        bench.app.m_CurveCurrents = currents;
-        bench.app.m_CurveVoltages = voltages;
+        source.m_CurveCurrents = currents;
+        source.m_CurveVoltages = voltages;
     }
     // The curve of the worked example: (0, 0), (0.01 A, 10 V), (0.02, 30), (0.05, 60), (0.2, 100).
     void SetExampleCurve() { SetCurve({0, 0.01f, 0.02f, 0.05f, 0.2f}, {0, 10, 30, 60, 100}); }
@@ -39,6 +41,7 @@ class ErrorCurveWindow : public ::testing::Test {
     }
 
     PageBench bench;
+    CIVADlg source;
     QWidget owner;
     CIWCDlg window{&owner};
 };
@@ -180,4 +183,27 @@ TEST_F(ErrorCurveWindow, ComesUpOverItsOwnerOnTheScreenAndEscapeHidesIt) {
         for (int x = cell.left(); x <= cell.right(); ++x)
             textPixels += std::abs(qGray(shot.pixel(x, y)) - qGray(background.rgb())) > 100;
     EXPECT_GT(textPixels, 20);
+}
+
+// The window fits into the available area, title bar and frame included, on screens smaller
+// than its template (1920 x 1080 at scale 2 is 960 x 540 with a panel), and stays over its
+// owner as far as the area allows.
+TEST(ErrorCurvePlacement, FitsTheAvailableAreaWithItsTitleBar) {
+    const QSize window(720, 560);
+    const QMargins frame(4, 28, 4, 4);
+    struct Case {
+        QRect available;
+        QRect owner;
+    };
+    for (const Case& c : {Case{{0, 27, 960, 513}, {0, 27, 960, 513}},
+                          Case{{0, 0, 1366, 740}, {900, 300, 1024, 768}},
+                          Case{{0, 0, 1920, 1050}, {400, 200, 1024, 768}}}) {
+        const QRect inner = tarvex::PlaceOverOwner(window, c.owner, c.available, frame);
+        const QRect outer = inner.marginsAdded(frame);
+        EXPECT_TRUE(c.available.contains(outer)) << c.available.width() << "x" << c.available.height();
+        EXPECT_EQ(outer.size(), window.grownBy(frame).boundedTo(c.available.size()));
+        if (c.available.contains(QRect(QPoint(), window.grownBy(frame)).translated(
+                c.owner.center() - QRect(QPoint(), window.grownBy(frame)).center())))
+            EXPECT_EQ(outer.center(), c.owner.center());
+    }
 }

@@ -30,7 +30,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDateTime>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -41,6 +43,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <cstring>
@@ -108,8 +111,9 @@ bool CMainFrame::Create()
     tarvex::SetStatusNoteBoard(this);
 
     theApp().m_pLink = new CDeviceLink(this, this);
-    if (theApp().m_pLink->Open(1, 9600))
-        ShowPortOpened(1, 9600);
+    const auto [port, baud] = CCommDlg::RememberedPort();
+    if (theApp().m_pLink->Open(port, baud))
+        ShowPortOpened(port, baud);
 
     m_pErrorCurveDlg = new CIWCDlg(this);
     m_pErrorCurveDlg->hide();
@@ -153,7 +157,7 @@ bool CMainFrame::OnCreateClient()
     connect(m_TabCtrl, &CMyTabCtrl::tabChosen, m_LTree, &CLTree::SelectTest);
     for (CExcitationPage* page :
          std::initializer_list<CExcitationPage*>{theApp().m_pIVADlg, theApp().m_pUVADlg})
-        connect(page, &CExcitationPage::errorCurveAsked, this, &CMainFrame::ShowErrorCurve);
+        connect(page, &CExcitationPage::errorCurveAsked, this, [this, page] { ShowErrorCurve(page); });
 
     m_pSearchDlg = new CSearchDlg(this);
     m_pSearchDlg->hide();
@@ -182,6 +186,8 @@ void CMainFrame::CreateMenus()
     QMenu* file = menuBar()->addMenu("文件(&F)");
     file->addAction(AddCommand(ID_SAVE, "保存(&S)", "保存"));
     file->addAction(AddCommand(ID_PRINT, "打印(&P)", "打印"));
+    CommandAction(ID_SAVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    CommandAction(ID_PRINT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     file->addSeparator();
     file->addAction(AddCommand(ID_EXIT, "退出(&E)", "退出"));
 
@@ -247,10 +253,26 @@ void CMainFrame::CreateToolBar()
         button->setToolTip(command->toolTip());
         button->setStatusTip(command->statusTip());
         button->setData(item.id);
-        connect(button, &QAction::triggered, command, &QAction::trigger);
+        connect(button, &QAction::triggered, this, [this, command] {
+            command->trigger();
+            ResetToolBarHover();
+        });
         connect(command, &QAction::changed, button,
                 [button, command] { button->setEnabled(command->isEnabled()); });
         m_wndToolBar->addAction(button);
+    }
+}
+
+// A command's wait or message box holds back the pointer's leaving its button, which then kept
+// its highlight until the pointer came back. Afterwards the buttons look where the pointer is.
+void CMainFrame::ResetToolBarHover()
+{
+    for (QToolButton* button : m_wndToolBar->findChildren<QToolButton*>()) {
+        const bool under = button->rect().contains(button->mapFromGlobal(QCursor::pos()));
+        if (button->underMouse() != under) {
+            button->setAttribute(Qt::WA_UnderMouse, under);
+            button->update();
+        }
     }
 }
 
@@ -346,6 +368,7 @@ void CMainFrame::OnTestChosen(int kind)
     }
     const bool reports = kind == 0 || kind == 1 || kind == 4 || kind == 5;
     SetCanSave(reports, reports);
+    ShowStatusNote(m_note); // the record on show belongs to the page in front
 }
 
 void CMainFrame::OnHistoryChosen(bool pt, const QString& number)
@@ -373,10 +396,11 @@ void CMainFrame::AddHistoryItem(int kind, const QString& number)
         m_LTree->AddHistoryItem(kind, number);
 }
 
-void CMainFrame::ShowErrorCurve()
+void CMainFrame::ShowErrorCurve(CExcitationPage* page)
 {
     if (!m_pErrorCurveDlg)
         return;
+    m_pErrorCurveDlg->SetSourcePage(page);
     m_pErrorCurveDlg->show();
     m_pErrorCurveDlg->raise();
     m_pErrorCurveDlg->update();
@@ -441,10 +465,21 @@ void CMainFrame::ShowStatusNote(tarvex::StatusNote note)
 void CMainFrame::ShowNoteText()
 {
     switch (m_note) {
-    case tarvex::StatusNote::Ready: m_messageText->setText(kReady); break;
+    case tarvex::StatusNote::Ready: m_messageText->setText(IdleText()); break;
     case tarvex::StatusNote::NoReply: m_messageText->setText("仪器无应答"); break;
     case tarvex::StatusNote::DeviceLost: m_messageText->setText("设备已断开"); break;
+    case tarvex::StatusNote::Saved: m_messageText->setText("已保存：" + m_strSavedPath); break;
     }
+}
+
+QString CMainFrame::IdleText() const
+{
+    const int tab = m_TabCtrl->CurrentTab();
+    const CExcitationPage* page = tab == 0   ? theApp().m_pIVADlg
+                                  : tab == 4 ? theApp().m_pUVADlg
+                                             : nullptr;
+    const QString record = page && m_TabCtrl->isVisible() ? page->RecordOnShow() : QString();
+    return record.isEmpty() ? QString(kReady) : record;
 }
 
 QString CMainFrame::MessagePaneText() const { return m_messageText->text(); }
@@ -657,6 +692,7 @@ void CMainFrame::OnSettings()
     CSysSetDlg settings(this);
     if (settings.DoModal() != IDOK)
         return;
+    settings.RememberIdentity();
     theApp().m_pLink->SendIdentity(settings.m_strDeviceNo, settings.m_strTester, settings.m_strSite);
 }
 
@@ -670,6 +706,10 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         statusBar()->showMessage(kCloseRefused, kCloseRefusedShownMs);
         return;
     }
+    if (!MayAbandonUpload()) {
+        event->ignore();
+        return;
+    }
     if (m_pSearchDlg)
         m_pSearchDlg->StopUpload();
     delete m_pErrorCurveDlg;
@@ -677,6 +717,14 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     if (CDeviceLink* link = theApp().m_pLink)
         link->Disconnect();
     event->accept();
+}
+
+bool CMainFrame::MayAbandonUpload()
+{
+    if (!theApp().IsUploading())
+        return true;
+    return MessageBox(this, "正在上传历史数据，确定要退出吗？", "系统提示",
+                      MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void CMainFrame::ComposeReport()
@@ -695,8 +743,13 @@ void CMainFrame::ComposeReport()
 void CMainFrame::OnFileSave()
 {
     ComposeReport();
-    if (!theApp().m_strReport.isEmpty())
-        SaveReport(this, m_LTree->SuggestedSaveName());
+    if (theApp().m_strReport.isEmpty())
+        return;
+    const QString saved = SaveReport(this, m_LTree->SuggestedSaveName());
+    if (saved.isEmpty())
+        return;
+    m_strSavedPath = QDir::toNativeSeparators(saved);
+    ShowStatusNote(tarvex::StatusNote::Saved);
 }
 
 void CMainFrame::OnFilePrint()
