@@ -799,13 +799,15 @@ TEST_F(Shell, PortIdentityAndFolderAreRememberedForTheNextRun)
     using Opened = std::vector<std::pair<std::string, int>>;
     EXPECT_EQ(opened, (Opened{{"COM1", 9600}}));
     link->ClosePort();
-    CCommDlg port(frame);
-    QTimer::singleShot(0, [&] {
-        port.m_cbPort->setCurrentIndex(2);
-        port.m_cbBaud->setCurrentIndex(port.m_cbBaud->findText("19200"));
-        port.findChild<QPushButton*>("id1")->click();
-    });
-    ASSERT_EQ(port.DoModal(), IDOK);
+    {
+        CCommDlg port(frame);
+        QTimer::singleShot(0, [&] {
+            port.m_cbPort->setCurrentIndex(2);
+            port.m_cbBaud->setCurrentIndex(port.m_cbBaud->findText("19200"));
+            port.findChild<QPushButton*>("id1")->click();
+        });
+        ASSERT_EQ(port.DoModal(), IDOK);
+    }
     const QStringList identity{"A7", "ZHANG", "S220"};
     QTimer::singleShot(0, [&] {
         auto* dialog = dynamic_cast<CSysSetDlg*>(QApplication::activeModalWidget());

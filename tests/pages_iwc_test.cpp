@@ -17,6 +17,7 @@ namespace {
 
 class ErrorCurveWindow : public ::testing::Test {
   protected:
+    void SetUp() override { window.SetSourcePage(&source); }
     void SetCurve(const QList<float>& currents, const QList<float>& voltages) {
         source.m_CurveCurrents = currents;
         source.m_CurveVoltages = voltages;

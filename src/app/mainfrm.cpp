@@ -157,7 +157,8 @@ bool CMainFrame::OnCreateClient()
     connect(m_TabCtrl, &CMyTabCtrl::tabChosen, m_LTree, &CLTree::SelectTest);
     for (CExcitationPage* page :
          std::initializer_list<CExcitationPage*>{theApp().m_pIVADlg, theApp().m_pUVADlg})
-        connect(page, &CExcitationPage::errorCurveAsked, this, [this, page] { ShowErrorCurve(page); });
+        connect(page, &CExcitationPage::errorCurveAsked, this,
+                [this, page] { ShowErrorCurve(page); });
 
     m_pSearchDlg = new CSearchDlg(this);
     m_pSearchDlg->hide();
@@ -475,9 +476,11 @@ void CMainFrame::ShowNoteText()
 QString CMainFrame::IdleText() const
 {
     const int tab = m_TabCtrl->CurrentTab();
-    const CExcitationPage* page = tab == 0   ? theApp().m_pIVADlg
-                                  : tab == 4 ? theApp().m_pUVADlg
-                                             : nullptr;
+    const CExcitationPage* page = nullptr;
+    if (tab == 0)
+        page = theApp().m_pIVADlg;
+    else if (tab == 4)
+        page = theApp().m_pUVADlg;
     const QString record = page && m_TabCtrl->isVisible() ? page->RecordOnShow() : QString();
     return record.isEmpty() ? QString(kReady) : record;
 }

@@ -135,9 +135,9 @@ void CIWCDlg::OnCalcErrorCurve() {
     params.secondaryFactor = m_nSecondaryFactor;
     if (m_edtZ2)
         params.secondaryImpedance = static_cast<float>(tarvex::CAtof(m_edtZ2->text().toLatin1()));
-    const std::optional<tarvex::ErrorCurveResult> result = tarvex::CalcErrorCurve(
-        {currents.constData(), size_t(currents.size())},
-        {voltages.constData(), size_t(voltages.size())}, params);
+    const std::optional<tarvex::ErrorCurveResult> result =
+        tarvex::CalcErrorCurve({currents.constData(), size_t(currents.size())},
+                               {voltages.constData(), size_t(voltages.size())}, params);
     if (!result)
         return;
     m_ErrorPoints = result->points;

@@ -64,8 +64,10 @@ QRect PlaceOverOwner(QSize wantedInner, const QRect& ownerFrame, const QRect& av
     const QSize framed = wantedInner.grownBy(frame);
     QRect outer(QPoint(), framed.boundedTo(available.size()));
     outer.moveCenter(ownerFrame.isValid() ? ownerFrame.center() : available.center());
-    outer.moveLeft(std::clamp(outer.left(), available.left(), available.right() - outer.width() + 1));
-    outer.moveTop(std::clamp(outer.top(), available.top(), available.bottom() - outer.height() + 1));
+    outer.moveLeft(
+        std::clamp(outer.left(), available.left(), available.right() - outer.width() + 1));
+    outer.moveTop(
+        std::clamp(outer.top(), available.top(), available.bottom() - outer.height() + 1));
     return outer.marginsRemoved(frame);
 }
 

@@ -11,13 +11,11 @@ constexpr const char* kName = "tarvex";
 
 } // namespace
 
-QVariant RememberedValue(const QString& key, const QVariant& fallback)
-{
+QVariant RememberedValue(const QString& key, const QVariant& fallback) {
     return QSettings(kName, kName).value(key, fallback);
 }
 
-void Remember(const QString& key, const QVariant& value)
-{
+void Remember(const QString& key, const QVariant& value) {
     QSettings(kName, kName).setValue(key, value);
 }
 
