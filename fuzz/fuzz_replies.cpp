@@ -83,7 +83,9 @@ void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
         break;
     case kErrorCurve: {
         const bool pt = !parameters.empty() && (parameters[0] & 1);
-        CExcitationPage* page = pt ? shell.app->m_pUVADlg : shell.app->m_pIVADlg;
+        CExcitationPage* page = shell.app->m_pIVADlg;
+        if (pt)
+            page = shell.app->m_pUVADlg;
         shell.frame->ShowErrorCurve(page);
         shell.frame->m_pErrorCurveDlg->OnCalcErrorCurve();
         shell.frame->m_pErrorCurveDlg->grab(); // paints the curve

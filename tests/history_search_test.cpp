@@ -696,16 +696,16 @@ TEST_F(SearchUpload, TheMessagePaneNamesTheRecordOnShowUntilANewResultReplacesIt
     };
     CLTree* tree = frame->m_LTree;
     tree->setCurrentItem(tree->m_hCTHistory->child(0));
-    EXPECT_TRUE(paneSays(note)) << frame->MessagePaneText().toStdString();
+    EXPECT_TRUE(paneSays(note));
     tree->SelectTest(0);
-    EXPECT_TRUE(paneSays(note)) << frame->MessagePaneText().toStdString();
+    EXPECT_TRUE(paneSays(note));
     tree->SelectTest(1);
-    EXPECT_TRUE(paneSays("就绪")) << frame->MessagePaneText().toStdString();
+    EXPECT_TRUE(paneSays("就绪"));
     tree->SelectTest(0);
-    EXPECT_TRUE(paneSays(note)) << frame->MessagePaneText().toStdString();
+    EXPECT_TRUE(paneSays(note));
     QTest::mouseClick(app.m_pIVADlg->findChild<QPushButton*>("id1009"), Qt::LeftButton);
     EXPECT_TRUE(app.m_pIVADlg->m_bResultArrived);
-    EXPECT_TRUE(paneSays("就绪")) << frame->MessagePaneText().toStdString();
+    EXPECT_TRUE(paneSays("就绪"));
 }
 
 TEST_F(SearchUpload, ACountPastTheBytesSentIsCutThroughTheDispatcher) {
