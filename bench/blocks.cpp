@@ -31,20 +31,20 @@ bool WriteDataFile(CTarvexApp& app, const QString& path, int* points) {
     page->SetDlgItemText(1005, "5");    // test current, A
     page->UpdateData(true);
     const int rows = 90000; // more than fit; cut below
-    app.m_CurveCurrents.clear();
-    app.m_CurveVoltages.clear();
+    page->m_CurveCurrents.clear();
+    page->m_CurveVoltages.clear();
     for (int i = 1; i <= rows; ++i) {
         const double f = static_cast<double>(i) / rows;
-        app.m_CurveCurrents.append(static_cast<float>(5 * std::pow(f, 6)));
-        app.m_CurveVoltages.append(static_cast<float>(1950 * std::pow(f, 0.2)));
+        page->m_CurveCurrents.append(static_cast<float>(5 * std::pow(f, 6)));
+        page->m_CurveVoltages.append(static_cast<float>(1950 * std::pow(f, 0.2)));
     }
     page->BuildResultText();
     QByteArray bytes = QStringEncoder("GBK").encode(app.m_strReport);
     bytes.truncate(bytes.lastIndexOf("\r\n", kDataFileBytes - 2) + 2);
     const QByteArray head = bytes.left(bytes.indexOf("I(A)"));
     *points = static_cast<int>(bytes.count("\r\n") - head.count("\r\n") - 1);
-    app.m_CurveCurrents.clear();
-    app.m_CurveVoltages.clear();
+    page->m_CurveCurrents.clear();
+    page->m_CurveVoltages.clear();
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
@@ -86,7 +86,7 @@ int OpenFileMain(int argc, char** argv) {
         Report("open_ms", MsSince(start));
     }
     // The origin is no row of a file: every point of the file is in the curve.
-    Report("open_points", program.app.m_CurveCurrents.size());
+    Report("open_points", program.app.m_pIVADlg->m_CurveCurrents.size());
     Report("file_points", points);
     Report("refusals", static_cast<double>(program.boxes.calls().size()));
     return 0;

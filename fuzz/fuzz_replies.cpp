@@ -9,7 +9,9 @@
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
 #include "history/searchdlg.h"
+#include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
+#include "pages/uvadlg.h"
 #include "rxbuffer.h"
 
 #include "state/appstate.h"
@@ -169,10 +171,16 @@ void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
     case kSave:
         shell.frame->OnFileSave();
         break;
-    case kErrorCurve:
+    case kErrorCurve: {
+        const bool pt = !parameters.empty() && (parameters[0] & 1);
+        CExcitationPage* page = shell.app->m_pIVADlg;
+        if (pt)
+            page = shell.app->m_pUVADlg;
+        shell.frame->ShowErrorCurve(page);
         shell.frame->m_pErrorCurveDlg->OnCalcErrorCurve();
         shell.frame->m_pErrorCurveDlg->grab(); // paints the curve
         break;
+    }
     default:
         StartTest(shell, action - kFirstTest);
         break;

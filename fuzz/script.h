@@ -15,7 +15,7 @@ enum Action : unsigned char {
     kUpload = 0x0C,     // parameters: the rows of the record list to upload (at most eight)
     kShowRecord = 0x0D, // parameter: bit 0 PT, the rest the uploaded record chosen in the tree
     kSave = 0x0E,
-    kErrorCurve = 0x0F,
+    kErrorCurve = 0x0F, // parameter: bit 0 PT, the page the window is opened from
     kActions = 0x10
 };
 

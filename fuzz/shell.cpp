@@ -47,6 +47,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     tarvex::InitResources();
     static QTemporaryDir folder;
     g_reportPath = folder.filePath("report.txt");
+    // What the program remembers between runs goes there too, never into the user's folder.
+    qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
     return 0;
 }
 

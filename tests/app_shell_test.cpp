@@ -12,6 +12,8 @@
 #include "platform/appearance.h"
 #include "platform/dlgitems.h"
 #include "protocoltrace.h"
+#include "platform/filedialog.h"
+#include "platform/filedialogrecorder.h"
 
 #include <cmath>
 #include <csignal>
@@ -20,6 +22,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCursor>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QToolButton>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,7 +34,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -863,4 +868,86 @@ TEST_F(Shell, EveryTabIsInViewAndQtSpeaksChineseAndDisabledTextIsReadable)
     const double text = luminance(palette.color(QPalette::Disabled, QPalette::Text));
     for (QPalette::ColorRole ground : {QPalette::Base, QPalette::Window})
         EXPECT_GE((luminance(palette.color(QPalette::Disabled, ground)) + 0.05) / (text + 0.05), 4.5);
+}
+
+// What the operator set in one run is there in the next: port and baud rate, the identity of
+// 系统设置 and the folder of the last file. A fresh configuration opens COM1 at 9600.
+TEST_F(Shell, PortIdentityAndFolderAreRememberedForTheNextRun)
+{
+    using Opened = std::vector<std::pair<std::string, int>>;
+    EXPECT_EQ(opened, (Opened{{"COM1", 9600}}));
+    link->ClosePort();
+    {
+        CCommDlg port(frame);
+        QTimer::singleShot(0, [&] {
+            port.m_cbPort->setCurrentIndex(2);
+            port.m_cbBaud->setCurrentIndex(port.m_cbBaud->findText("19200"));
+            port.findChild<QPushButton*>("id1")->click();
+        });
+        ASSERT_EQ(port.DoModal(), IDOK);
+    }
+    const QStringList identity{"A7", "ZHANG", "S220"};
+    QTimer::singleShot(0, [&] {
+        auto* dialog = dynamic_cast<CSysSetDlg*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        for (int i = 0; i < 3; ++i)
+            dialog->SetDlgItemText(1005 + i, identity[i]);
+        dialog->findChild<QPushButton*>("id1")->click();
+    });
+    frame->OnSettings();
+    tarvex::FileDialogRecorder dialogs;
+    const QTemporaryDir dir;
+    dialogs.setAnswer(dir.filePath("ct.txt"));
+    GetSaveFilePath(frame, "CT伏安特性", "数据文件(*.txt)|*.txt|");
+
+    app.reset(); // the next run
+    opened.clear();
+    app = std::make_unique<CTarvexApp>();
+    ASSERT_TRUE(app->InitInstance());
+    frame = app->m_pMainWnd;
+    EXPECT_EQ(opened, (Opened{{"COM3", 19200}}));
+    EXPECT_EQ(frame->ConnPaneText(), "COM3已打开，波特率为19200bps");
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = dynamic_cast<CSysSetDlg*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        for (int id : {1005, 1006, 1007})
+            shown << dialog->GetDlgItemText(id);
+        dialog->reject();
+    });
+    frame->OnSettings();
+    EXPECT_EQ(shown, identity);
+    GetOpenFilePath(frame, "数据文件(*.txt)|*.txt|");
+    ASSERT_EQ(dialogs.calls().size(), 2u);
+    EXPECT_EQ(dialogs.calls()[1].folder, dir.path());
+}
+
+// Ctrl+S saves (and Ctrl+P prints), as the menus show; the message pane says where the file
+// went. A toolbar button whose command waited does not keep its highlight.
+TEST_F(Shell, CtrlSSavesAndSaysWhereAndToolbarButtonsLoseTheirHighlight)
+{
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    frame->m_LTree->SelectTest(0);
+    Dispatch({0x55, 0xAA, 0x1A, 0x01, 0x04, 0xD2, 0x00, 0xFA, 0x00, 0x64, 0x03, 0xE8, 0xFD, 0xFA});
+    tarvex::FileDialogRecorder dialogs;
+    const QTemporaryDir dir;
+    dialogs.setAnswer(dir.filePath("ct"));
+    QTest::keyClick(frame, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.calls().size(), 1u);
+    EXPECT_TRUE(QFile::exists(dir.filePath("ct.txt")));
+    EXPECT_EQ(frame->MessagePaneText(), "已保存：" + dir.filePath("ct.txt"));
+    EXPECT_EQ(frame->CommandAction(CMainFrame::ID_PRINT)->shortcut(), QKeySequence("Ctrl+P"));
+
+    auto* toolbar = frame->findChild<QToolBar*>("toolbar128");
+    QToolButton* connect = nullptr;
+    for (QAction* a : toolbar->actions())
+        if (a->text() == "连接")
+            connect = qobject_cast<QToolButton*>(toolbar->widgetForAction(a));
+    ASSERT_TRUE(connect);
+    QCursor::setPos(frame->mapToGlobal(frame->rect().bottomRight()));
+    connect->setAttribute(Qt::WA_UnderMouse); // the pointer on it as it is clicked
+    connect->click();                         // the handshake waits for the instrument
+    EXPECT_FALSE(connect->underMouse());
 }

@@ -37,6 +37,7 @@ namespace {
 
 const QString kDone = "搜索完毕，数据已上传";
 const QString kBusy = "正在上传历史数据，请稍候";
+const QString kAskExit = "正在上传历史数据，确定要退出吗？";
 
 // One entry of a list reply as the instrument sends it.
 struct ListEntry {
@@ -663,6 +664,48 @@ TEST_F(SearchUpload, ClosingTheWindowDuringTheUploadStopsItAndClosesThePort) {
         EXPECT_FALSE(app.m_CTRecords[0].strTestTime.isEmpty()); // its reply was served
     }
     EXPECT_EQ(Children(frame->m_LTree->m_hCTHistory), QStringList{"1"});
+    EXPECT_EQ(boxes.texts(), QStringList{kAskExit});
+}
+
+// "否" keeps the window and lets the upload run to its end.
+TEST_F(SearchUpload, ClosingDuringTheUploadAsksFirstAndNoLetsItFinish) {
+    Search(false);
+    boxes.setAnswer(IDNO);
+    bool closed = true;
+    DuringUpload([&] { QTimer::singleShot(0, frame, [&] { closed = frame->close(); }); });
+    Upload({0, 1});
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(link->IsOpen());
+    EXPECT_EQ(Children(frame->m_LTree->m_hCTHistory), (QStringList{"1", "2"}));
+    EXPECT_EQ(dlg->GetDlgItemText(1022), kDone);
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.calls()[0].text, kAskExit);
+    EXPECT_EQ(boxes.calls()[0].caption, "系统提示");
+    EXPECT_EQ(boxes.calls()[0].style & MB_TYPEMASK, MB_YESNO);
+}
+
+// The message pane names the uploaded record on the page in front, in live mode too, until a
+// new result replaces it.
+TEST_F(SearchUpload, TheMessagePaneNamesTheRecordOnShowUntilANewResultReplacesIt) {
+    Search(false);
+    Upload({1});
+    const QString note = "历史记录 2  测试时间：" + app.m_CTRecords[1].strTestTime;
+    auto paneSays = [this](const QString& text) {
+        return QTest::qWaitFor([&] { return frame->MessagePaneText() == text; }, 5000);
+    };
+    CLTree* tree = frame->m_LTree;
+    tree->setCurrentItem(tree->m_hCTHistory->child(0));
+    EXPECT_TRUE(paneSays(note));
+    tree->SelectTest(0);
+    EXPECT_TRUE(paneSays(note));
+    tree->SelectTest(1);
+    EXPECT_TRUE(paneSays("就绪"));
+    tree->SelectTest(0);
+    EXPECT_TRUE(paneSays(note));
+    QTest::mouseClick(app.m_pIVADlg->findChild<QPushButton*>("id1009"), Qt::LeftButton);
+    EXPECT_TRUE(app.m_pIVADlg->m_bResultArrived);
+    EXPECT_TRUE(paneSays("就绪"));
 }
 
 TEST_F(SearchUpload, ACountPastTheBytesSentIsCutThroughTheDispatcher) {

@@ -166,7 +166,7 @@ TEST_F(CtErrorPage, OutOfRangeEntryStopsTheStartWithTheFrameworkMessage) {
 
         EXPECT_TRUE(bench.Frames().empty());
         ASSERT_EQ(bench.boxes.texts(), QStringList{c.message});
-        EXPECT_EQ(bench.boxes.calls()[0].caption, "Tarvex");
+        EXPECT_EQ(bench.boxes.calls()[0].caption, "系统提示");
         EXPECT_EQ(QApplication::focusWidget(), page.GetDlgItem(c.focus));
         EXPECT_EQ(Text(1006), Expected(0)); // the result on show stays
     }
@@ -249,7 +249,7 @@ TEST_F(PtErrorPage, RatedPrimaryOutside01To220IsRefusedWithFocusOnTheEntry) {
         EXPECT_TRUE(bench.Frames().empty());
         ASSERT_EQ(bench.boxes.calls().size(), 1u);
         EXPECT_EQ(bench.boxes.calls()[0].text, "Please input a data between 0.1 and 220");
-        EXPECT_EQ(bench.boxes.calls()[0].caption, "Tarvex");
+        EXPECT_EQ(bench.boxes.calls()[0].caption, "系统提示");
         EXPECT_EQ(bench.boxes.calls()[0].style & MB_TYPEMASK, MB_OK);
         EXPECT_EQ(QApplication::focusWidget(), page.GetDlgItem(1004));
         EXPECT_EQ(Text(1006), Expected(0));

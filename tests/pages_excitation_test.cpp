@@ -102,8 +102,8 @@ TEST_F(CtExcitation, ReplyShowsKneeLabelsRowsAndMappedPoints) {
     EXPECT_EQ(Row(1), QStringList({"2", "0.100", "100.0"}));
     EXPECT_EQ(Row(2), QStringList({"3", "0.500", "150.0"}));
     EXPECT_EQ(page.m_Points, (std::vector<tagFWPOINT>{{320, 175}, {480, 112}}));
-    EXPECT_EQ(bench.app.m_CurveCurrents, QList<float>({0.0f, 0.1f, 0.5f}));
-    EXPECT_EQ(bench.app.m_CurveVoltages, QList<float>({0.0f, 100.0f, 150.0f}));
+    EXPECT_EQ(page.m_CurveCurrents, QList<float>({0.0f, 0.1f, 0.5f}));
+    EXPECT_EQ(page.m_CurveVoltages, QList<float>({0.0f, 100.0f, 150.0f}));
     EXPECT_FLOAT_EQ(page.m_fKneeVoltage, 123.4f); // the knee is not rounded to 0.5 V
     EXPECT_FALSE(page.m_strTestTime.isEmpty());
 }
@@ -167,8 +167,8 @@ TEST_F(CtExcitation, ClearResultsEmptiesEverythingOnShow) {
     page.ClearResults();
     EXPECT_EQ(List()->topLevelItemCount(), 0);
     EXPECT_TRUE(page.m_Points.empty());
-    EXPECT_TRUE(bench.app.m_CurveCurrents.isEmpty());
-    EXPECT_TRUE(bench.app.m_CurveVoltages.isEmpty());
+    EXPECT_TRUE(page.m_CurveCurrents.isEmpty());
+    EXPECT_TRUE(page.m_CurveVoltages.isEmpty());
     EXPECT_EQ(page.m_fKneeVoltage, 0);
     EXPECT_EQ(Text(1033), "");
     EXPECT_EQ(Text(1034), "");
@@ -885,7 +885,7 @@ TEST_F(ExcitationEndToEnd, CtTestIsShownSavedReopenedAndGivesAnErrorCurve) {
 
     ASSERT_EQ(Rows(page), 31); // the origin and the 30 points of the instrument
     EXPECT_EQ(page->m_Points.size(), 30u);
-    EXPECT_EQ(app->m_CurveCurrents.size(), 31);
+    EXPECT_EQ(page->m_CurveCurrents.size(), 31);
     EXPECT_TRUE(page->GetDlgItemText(1033).startsWith("U = "));
     EXPECT_NE(page->m_fKneeVoltage, 0);
     const QStringList shown = AllRows(page);
@@ -938,18 +938,39 @@ TEST_F(ExcitationEndToEnd, PtTestWaitsItsTimeAndTheErrorCurveTakesItsData) {
     EXPECT_EQ(dialogs.calls().back().suggestedName, "PT伏安特性");
     EXPECT_TRUE(saved.contains(tarvex::ToGbk("测试电压：200V\r\n")));
 
-    // Opened from the CT page, the window still computes from the PT curve on show.
-    app->m_CurveCurrents.clear();
-    app->m_CurveVoltages.clear();
-    dialogs.setAnswer(dir.filePath("pt.txt"));
-    page->OnOpenData();
-    const QList<float> ptCurrents = app->m_CurveCurrents;
-    app->m_pIVADlg->OnErrorCurve();
+    // Each page keeps its own curve: back on the CT page, Save writes the CT points under the
+    // CT head, and the file reopens as the CT curve.
+    const QStringList ctRows = AllRows(app->m_pIVADlg);
+    ASSERT_NE(ctRows, AllRows(page));
+    frame->m_LTree->SelectTest(0);
+    const QByteArray ct = Save("ct");
+    EXPECT_TRUE(ct.contains(tarvex::ToGbk(app->m_pIVADlg->GetDlgItemText(1033).mid(4, 5))));
+    app->m_pIVADlg->ClearResults();
+    dialogs.setAnswer(dir.filePath("ct.txt"));
+    app->m_pIVADlg->OnOpenData();
+    EXPECT_EQ(AllRows(app->m_pIVADlg), ctRows);
+
+    // The error-curve window computes from the page it was opened from, and never shows one
+    // page's result under the other.
     CIWCDlg* window = frame->m_pErrorCurveDlg;
+    auto results = [window] {
+        QStringList rows;
+        for (int r = 0; r < window->m_list->topLevelItemCount(); ++r)
+            rows << window->m_list->topLevelItem(r)->text(2);
+        return rows;
+    };
+    app->m_pIVADlg->OnErrorCurve();
     window->OnCalcErrorCurve();
-    const int ptRows = window->m_list->topLevelItemCount();
-    EXPECT_GT(ptRows, 0);
-    EXPECT_EQ(app->m_CurveCurrents, ptCurrents);
+    const QStringList ctResult = results();
+    ASSERT_FALSE(ctResult.isEmpty());
+    page->OnErrorCurve();
+    EXPECT_TRUE(results().isEmpty());
+    EXPECT_TRUE(window->m_ErrorPoints.empty());
+    window->OnCalcErrorCurve();
+    EXPECT_FALSE(results().isEmpty());
+    EXPECT_NE(results(), ctResult);
+    Run(4, page); // a new PT result empties the error curve of the one before
+    EXPECT_TRUE(results().isEmpty());
 }
 
 TEST_F(ExcitationEndToEnd, ABlockWithManyCurvesFillsTheListOnceWithTheLast) {
@@ -971,6 +992,6 @@ TEST_F(ExcitationEndToEnd, ABlockWithManyCurvesFillsTheListOnceWithTheLast) {
 
     EXPECT_EQ(filled.count(), 1);
     EXPECT_EQ(AllRows(page), QStringList({"1|0.000|0.0", "2|0.700|120.0"}));
-    EXPECT_EQ(app->m_CurveCurrents, QList<float>({0.0f, 0.7f}));
+    EXPECT_EQ(page->m_CurveCurrents, QList<float>({0.0f, 0.7f}));
     EXPECT_EQ(page->GetDlgItemText(1033), "U = 200.0 V");
 }

@@ -1,7 +1,9 @@
 // The error-curve window: its choices, the computation from the curve on show with the entered
 // secondary impedance, the list and the chart.
 #include "controls/fwnumedt.h"
+#include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
+#include "platform/appearance.h"
 #include "support/pagebench.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +17,10 @@ namespace {
 
 class ErrorCurveWindow : public ::testing::Test {
   protected:
+    void SetUp() override { window.SetSourcePage(&source); }
     void SetCurve(const QList<float>& currents, const QList<float>& voltages) {
-        bench.app.m_CurveCurrents = currents;
-        bench.app.m_CurveVoltages = voltages;
+        source.m_CurveCurrents = currents;
+        source.m_CurveVoltages = voltages;
     }
     // The curve of the worked example: (0, 0), (0.01 A, 10 V), (0.02, 30), (0.05, 60), (0.2, 100).
     void SetExampleCurve() { SetCurve({0, 0.01f, 0.02f, 0.05f, 0.2f}, {0, 10, 30, 60, 100}); }
@@ -39,6 +42,7 @@ class ErrorCurveWindow : public ::testing::Test {
     }
 
     PageBench bench;
+    CIVADlg source;
     QWidget owner;
     CIWCDlg window{&owner};
 };
@@ -180,4 +184,19 @@ TEST_F(ErrorCurveWindow, ComesUpOverItsOwnerOnTheScreenAndEscapeHidesIt) {
         for (int x = cell.left(); x <= cell.right(); ++x)
             textPixels += std::abs(qGray(shot.pixel(x, y)) - qGray(background.rgb())) > 100;
     EXPECT_GT(textPixels, 20);
+}
+
+// The window fits into the available area with its title bar and frame (1920 x 1080 at scale 2
+// is 960 x 540, less a panel) and stays over its owner as far as the area allows.
+TEST(ErrorCurvePlacement, FitsTheAvailableAreaWithItsTitleBar) {
+    const QSize window(720, 560);
+    const QMargins frame(4, 28, 4, 4);
+    const std::pair<QRect, QRect> screensAndOwners[] = {{{0, 27, 960, 513}, {0, 27, 960, 513}},
+                                                        {{0, 0, 1366, 740}, {900, 300, 1024, 768}}};
+    for (const auto& [available, owner] : screensAndOwners) {
+        const QRect outer =
+            tarvex::PlaceOverOwner(window, owner, available, frame).marginsAdded(frame);
+        EXPECT_TRUE(available.contains(outer)) << available.width() << "x" << available.height();
+        EXPECT_EQ(outer.size(), window.grownBy(frame).boundedTo(available.size()));
+    }
 }

@@ -284,7 +284,7 @@ TEST_F(CtRatioPage, CurrentAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
             EXPECT_EQ(bench.boxes.calls()[0].text, c.message);
             // The limit is the page's own message; the range checks are the framework's.
             const bool limit = c.message.startsWith("一次侧");
-            EXPECT_EQ(bench.boxes.calls()[0].caption, limit ? "系统提示" : "Tarvex");
+            EXPECT_EQ(bench.boxes.calls()[0].caption, "系统提示");
             if (limit) {
                 EXPECT_EQ(bench.boxes.calls()[0].style, MB_OK | MB_ICONINFORMATION);
             }

@@ -279,7 +279,7 @@ TEST_F(PlatformGuiTest, RangeMessagesHaveTheFrameworkTexts)
         EXPECT_FALSE(page.UpdateData(true)) << c.voltage << " " << c.current;
         ASSERT_EQ(boxes.calls().size(), 1u);
         EXPECT_EQ(boxes.calls()[0].text, c.message);
-        EXPECT_EQ(boxes.calls()[0].caption, "Tarvex");
+        EXPECT_EQ(boxes.calls()[0].caption, "系统提示");
         EXPECT_EQ(boxes.calls()[0].style, MB_OK | MB_ICONWARNING);
         // As in the framework, the value out of range is already in its member.
         EXPECT_EQ(page.m_nTestVoltage, QString(c.voltage).toInt());
@@ -359,7 +359,7 @@ TEST_F(PlatformGuiTest, TextFieldTakesAtMostTenCharacters)
     page.voltage->setFocus();
     EXPECT_FALSE(page.UpdateData(true));
     EXPECT_EQ(boxes.texts(), QStringList{"请输入不超过 10 个字符。"});
-    EXPECT_EQ(boxes.calls()[0].caption, "Tarvex");
+    EXPECT_EQ(boxes.calls()[0].caption, "系统提示");
     EXPECT_EQ(boxes.calls()[0].style, MB_OK | MB_ICONWARNING);
     EXPECT_EQ(page.m_strSite, "abcdefghijk"); // read, then refused, as the framework does
     EXPECT_EQ(QApplication::focusWidget(), page.site);
@@ -664,7 +664,7 @@ TEST_F(PlatformGuiTest, HookReceivesEveryBoxAndAnswersIt)
     EXPECT_EQ(calls[0].style, MB_OK | MB_ICONINFORMATION);
     EXPECT_EQ(calls[0].owner, &owner);
     EXPECT_EQ(calls[3].owner, nullptr);
-    EXPECT_EQ(calls[4].caption, "Tarvex");
+    EXPECT_EQ(calls[4].caption, "系统提示");
     EXPECT_EQ(calls[4].style, MB_OK | MB_ICONWARNING);
     EXPECT_EQ(calls[5].style, MB_YESNO | MB_ICONINFORMATION);
 }
@@ -763,7 +763,7 @@ TEST_F(PlatformGuiTest, RealMessageBoxesShowTheStyleAndReturnTheButton)
     SeenBox seen;
     AnswerRealBox(seen, "确定");
     EXPECT_EQ(AfxMessageBox("请输入一个整数。"), IDOK);
-    EXPECT_EQ(seen.caption, "Tarvex");
+    EXPECT_EQ(seen.caption, "系统提示");
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
     tarvex::SetMessageBoxHook(saved);
 }

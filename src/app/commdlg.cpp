@@ -4,10 +4,21 @@
 #include "mainfrm.h"
 #include "state/appstate.h"
 #include "platform/msgbox.h"
+#include "platform/usersettings.h"
 
 #include <QComboBox>
 
 CCommDlg::CCommDlg(CMainFrame* frame) : CDialog(frame), m_pFrame(frame) { ui.setupUi(this); }
+
+std::pair<int, int> CCommDlg::RememberedPort()
+{
+    const int port = tarvex::RememberedValue("port/number", 1).toInt();
+    const int baud = tarvex::RememberedValue("port/baud", 9600).toInt();
+    // A file edited by hand may hold anything: what the dialog could not have chosen is ignored.
+    if (port < 1 || port > 10 || baud <= 0)
+        return {1, 9600};
+    return {port, baud};
+}
 
 void CCommDlg::DoDataExchange(CDataExchange& dx)
 {
@@ -20,8 +31,9 @@ bool CCommDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetSelectedIndex(1014, -1);
     SetSelectedIndex(1018, -1);
-    m_cbPort->setEditText("COM1");
-    m_cbBaud->setEditText("9600");
+    const auto [port, baud] = RememberedPort();
+    m_cbPort->setEditText(QString("COM%1").arg(port));
+    m_cbBaud->setEditText(QString::number(baud));
     return true;
 }
 
@@ -42,6 +54,8 @@ void CCommDlg::OnOK()
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
+    tarvex::Remember("port/number", port);
+    tarvex::Remember("port/baud", baud);
     if (m_pFrame)
         m_pFrame->ShowPortOpened(port, baud);
     EndDialog(IDOK);

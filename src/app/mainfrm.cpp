@@ -31,7 +31,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDateTime>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,6 +44,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <cstring>
@@ -109,8 +112,9 @@ bool CMainFrame::Create()
     tarvex::SetStatusNoteBoard(this);
 
     theApp().m_pLink = new CDeviceLink(this, this);
-    if (theApp().m_pLink->Open(1, 9600))
-        ShowPortOpened(1, 9600);
+    const auto [port, baud] = CCommDlg::RememberedPort();
+    if (theApp().m_pLink->Open(port, baud))
+        ShowPortOpened(port, baud);
 
     m_pErrorCurveDlg = new CIWCDlg(this);
     m_pErrorCurveDlg->hide();
@@ -154,7 +158,8 @@ bool CMainFrame::OnCreateClient()
     connect(m_TabCtrl, &CMyTabCtrl::tabChosen, m_LTree, &CLTree::SelectTest);
     for (CExcitationPage* page :
          std::initializer_list<CExcitationPage*>{theApp().m_pIVADlg, theApp().m_pUVADlg})
-        connect(page, &CExcitationPage::errorCurveAsked, this, &CMainFrame::ShowErrorCurve);
+        connect(page, &CExcitationPage::errorCurveAsked, this,
+                [this, page] { ShowErrorCurve(page); });
 
     m_pSearchDlg = new CSearchDlg(this);
     m_pSearchDlg->hide();
@@ -183,6 +188,8 @@ void CMainFrame::CreateMenus()
     QMenu* file = menuBar()->addMenu("文件(&F)");
     file->addAction(AddCommand(ID_SAVE, "保存(&S)", "保存"));
     file->addAction(AddCommand(ID_PRINT, "打印(&P)", "打印"));
+    CommandAction(ID_SAVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    CommandAction(ID_PRINT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     file->addSeparator();
     file->addAction(AddCommand(ID_EXIT, "退出(&E)", "退出"));
 
@@ -248,10 +255,26 @@ void CMainFrame::CreateToolBar()
         button->setToolTip(command->toolTip());
         button->setStatusTip(command->statusTip());
         button->setData(item.id);
-        connect(button, &QAction::triggered, command, &QAction::trigger);
+        connect(button, &QAction::triggered, this, [this, command] {
+            command->trigger();
+            ResetToolBarHover();
+        });
         connect(command, &QAction::changed, button,
                 [button, command] { button->setEnabled(command->isEnabled()); });
         m_wndToolBar->addAction(button);
+    }
+}
+
+// A command's wait or message box holds back the pointer's leaving its button, which then kept
+// its highlight until the pointer came back. Afterwards the buttons look where the pointer is.
+void CMainFrame::ResetToolBarHover()
+{
+    for (QToolButton* button : m_wndToolBar->findChildren<QToolButton*>()) {
+        const bool under = button->rect().contains(button->mapFromGlobal(QCursor::pos()));
+        if (button->underMouse() != under) {
+            button->setAttribute(Qt::WA_UnderMouse, under);
+            button->update();
+        }
     }
 }
 
@@ -348,6 +371,7 @@ void CMainFrame::OnTestChosen(int kind)
     }
     const bool reports = kind == 0 || kind == 1 || kind == 4 || kind == 5;
     SetCanSave(reports, reports);
+    ShowStatusNote(m_note); // the record on show belongs to the page in front
 }
 
 void CMainFrame::OnHistoryChosen(bool pt, const QString& number)
@@ -375,10 +399,11 @@ void CMainFrame::AddHistoryItem(int kind, const QString& number)
         m_LTree->AddHistoryItem(kind, number);
 }
 
-void CMainFrame::ShowErrorCurve()
+void CMainFrame::ShowErrorCurve(CExcitationPage* page)
 {
     if (!m_pErrorCurveDlg)
         return;
+    m_pErrorCurveDlg->SetSourcePage(page);
     m_pErrorCurveDlg->show();
     m_pErrorCurveDlg->raise();
     m_pErrorCurveDlg->update();
@@ -446,13 +471,26 @@ void CMainFrame::ShowStatusNote(tarvex::StatusNote note)
 void CMainFrame::ShowNoteText()
 {
     switch (m_note) {
-    case tarvex::StatusNote::Ready: m_messageText->setText(kReady); break;
+    case tarvex::StatusNote::Ready: m_messageText->setText(IdleText()); break;
     case tarvex::StatusNote::NoReply: m_messageText->setText("仪器无应答"); break;
     case tarvex::StatusNote::DeviceLost: m_messageText->setText("设备已断开"); break;
     case tarvex::StatusNote::TraceFailed:
         m_messageText->setText("协议记录无法写入：" + tarvex::ProtocolTrace::FailureText());
         break;
+    case tarvex::StatusNote::Saved: m_messageText->setText("已保存：" + m_strSavedPath); break;
     }
+}
+
+QString CMainFrame::IdleText() const
+{
+    const int tab = m_TabCtrl->CurrentTab();
+    const CExcitationPage* page = nullptr;
+    if (tab == 0)
+        page = theApp().m_pIVADlg;
+    else if (tab == 4)
+        page = theApp().m_pUVADlg;
+    const QString record = page && m_TabCtrl->isVisible() ? page->RecordOnShow() : QString();
+    return record.isEmpty() ? QString(kReady) : record;
 }
 
 QString CMainFrame::MessagePaneText() const { return m_messageText->text(); }
@@ -670,10 +708,17 @@ void CMainFrame::OnSettings()
     CSysSetDlg settings(this);
     if (settings.DoModal() != IDOK)
         return;
+    settings.RememberIdentity();
     theApp().m_pLink->SendIdentity(settings.m_strDeviceNo, settings.m_strTester, settings.m_strSite);
 }
 
 void CMainFrame::OnExit() { close(); }
+
+bool CMainFrame::CloseOnSignal()
+{
+    m_bEndingOnSignal = true; // nobody may be there to answer a question
+    return close();
+}
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
@@ -683,6 +728,10 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         statusBar()->showMessage(kCloseRefused, kCloseRefusedShownMs);
         return;
     }
+    if (!MayAbandonUpload()) {
+        event->ignore();
+        return;
+    }
     if (m_pSearchDlg)
         m_pSearchDlg->StopUpload();
     delete m_pErrorCurveDlg;
@@ -690,6 +739,14 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     if (CDeviceLink* link = theApp().m_pLink)
         link->Disconnect();
     event->accept();
+}
+
+bool CMainFrame::MayAbandonUpload()
+{
+    if (!theApp().IsUploading() || m_bEndingOnSignal)
+        return true;
+    return MessageBox(this, "正在上传历史数据，确定要退出吗？", "系统提示",
+                      MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void CMainFrame::ComposeReport()
@@ -708,8 +765,13 @@ void CMainFrame::ComposeReport()
 void CMainFrame::OnFileSave()
 {
     ComposeReport();
-    if (!theApp().m_strReport.isEmpty())
-        SaveReport(this, m_LTree->SuggestedSaveName());
+    if (theApp().m_strReport.isEmpty())
+        return;
+    const QString saved = SaveReport(this, m_LTree->SuggestedSaveName());
+    if (saved.isEmpty())
+        return;
+    m_strSavedPath = QDir::toNativeSeparators(saved);
+    ShowStatusNote(tarvex::StatusNote::Saved);
 }
 
 void CMainFrame::OnFilePrint()

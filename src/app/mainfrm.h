@@ -8,6 +8,7 @@
 #include <map>
 #include <utility>
 
+class CExcitationPage;
 class CIWCDlg;
 class CLTree;
 class CMyTabCtrl;
@@ -44,8 +45,8 @@ public:
     CMainFrame();
     ~CMainFrame() override;
 
-    // Builds the client area, toolbar, status bar, clock, the link (COM1 at 9600 baud) and the
-    // error-curve window. False when a part could not be created.
+    // Builds the client area, toolbar, status bar, clock, the link (the port last opened, at
+    // first COM1 at 9600 baud) and the error-curve window. False when a part could not be created.
     bool Create();
 
     // The scan of g_RxBuf for reply frames 55 AA code payload, each handed to its receiver.
@@ -76,8 +77,9 @@ public:
     void OnTestChosen(int kind);
     void OnHistoryChosen(bool pt, const QString& number);
     void OnFolderChosen();
-    // Shows the error-curve window over the main window, as the excitation pages ask.
-    void ShowErrorCurve();
+    // Shows the error-curve window over the main window, computing from the curve of the
+    // excitation page that asked.
+    void ShowErrorCurve(CExcitationPage* page);
     // The tree item of an uploaded record, once (kind 0 CT, 1 PT), as the upload asks.
     void AddHistoryItem(int kind, const QString& number);
 
@@ -86,6 +88,9 @@ public:
     void OnSearch();
     void OnSettings();
     void OnExit();
+    // Ends the program as 退出 does, without asking (a signal: the session is ending). False
+    // while a test wait refuses the close.
+    bool CloseOnSignal();
     void OnFileSave();
     void OnFilePrint();
 
@@ -105,12 +110,16 @@ protected:
     void WaitEnded() override;
     void HideWait();
     void ShowNoteText();
+    // What the message pane says when there is nothing else to say: the uploaded record on
+    // show on the current page, or "就绪".
+    QString IdleText() const;
 
 private:
     bool OnCreateClient();
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
+    void ResetToolBarHover();
     void OnTimer();
     // Shows "没有连接设备" once the device behind the open port has gone away.
     void WatchLine();
@@ -124,6 +133,8 @@ private:
     void NoteMissingReply();
     void ComposeReport();
     bool RefuseDuringUpload();
+    // Asks before a close abandons the upload running; true when the close may go ahead.
+    bool MayAbandonUpload();
 
     QSplitter* m_wndSplitter = nullptr;
     QWidget* m_tabPane = nullptr;
@@ -132,10 +143,12 @@ private:
     QLabel* m_messageText = nullptr;
     QTimer* m_waitHide = nullptr;
     tarvex::StatusNote m_note = tarvex::StatusNote::Ready;
+    QString m_strSavedPath; // of the note Saved
     int m_nHandshakes = 0;
     QLabel* m_connPane = nullptr;
     QLabel* m_timePane = nullptr;
     QProgressBar* m_waitBar = nullptr;
     std::map<int, QAction*> m_commands;
     bool m_closing = false;
+    bool m_bEndingOnSignal = false;
 };

@@ -2,12 +2,27 @@
 
 #include "devicelink.h"
 #include "platform/msgbox.h"
+#include "platform/usersettings.h"
 
 #include <QDateTime>
 #include <QLineEdit>
 #include <QTimer>
 
-CSysSetDlg::CSysSetDlg(QWidget* parent) : CDialog(parent) { ui.setupUi(this); }
+CSysSetDlg::CSysSetDlg(QWidget* parent)
+    : CDialog(parent),
+      m_strDeviceNo(tarvex::RememberedValue("identity/deviceNo").toString()),
+      m_strTester(tarvex::RememberedValue("identity/tester").toString()),
+      m_strSite(tarvex::RememberedValue("identity/site").toString())
+{
+    ui.setupUi(this);
+}
+
+void CSysSetDlg::RememberIdentity() const
+{
+    tarvex::Remember("identity/deviceNo", m_strDeviceNo);
+    tarvex::Remember("identity/tester", m_strTester);
+    tarvex::Remember("identity/site", m_strSite);
+}
 
 namespace {
 

@@ -41,7 +41,7 @@ bool CTarvexApp::InitInstance()
 void CTarvexApp::EndOnSignal()
 {
     // As 退出: the last window closing ends the event loop with status 0.
-    if (!m_pMainWnd || m_pMainWnd->close())
+    if (!m_pMainWnd || m_pMainWnd->CloseOnSignal())
         return;
     // A test wait refused the close (the result on its way is kept): ask again after it.
     QTimer::singleShot(kSignalRetryMs, m_pMainWnd, [this] { EndOnSignal(); });

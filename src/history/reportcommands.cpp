@@ -25,23 +25,26 @@ bool MayWrite(QWidget* owner, const QString& typed, const QString& path) {
 
 } // namespace
 
-void SaveReport(QWidget* owner, const QString& suggestedName) {
+QString SaveReport(QWidget* owner, const QString& suggestedName) {
     const QString report = theApp().m_strReport;
     if (report.isEmpty())
-        return;
+        return {};
     // Refused before a name is asked for: GBK would write "?" in its place.
     if (const QString unsavable = UnsavableCharacter(report); !unsavable.isEmpty()) {
         Tell(owner, QString("报告含有无法保存的字符'%1'").arg(unsavable));
-        return;
+        return {};
     }
     const QString typed = GetSaveFilePath(owner, suggestedName, "数据文件(*.txt)|*.txt|");
     if (typed.isEmpty())
-        return;
+        return {};
     const QString path = WithTxtExtension(typed);
     if (!MayWrite(owner, typed, path))
-        return;
-    if (!SaveReportFile(path, report))
+        return {};
+    if (!SaveReportFile(path, report)) {
         Tell(owner, "保存文件失败");
+        return {};
+    }
+    return path;
 }
 
 void PrintReport(QWidget* owner) {

@@ -9,6 +9,7 @@
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "platform/reportlist.h"
+#include "platform/statusnote.h"
 #include "platform/updatebatch.h"
 
 #include <QDateTime>
@@ -94,8 +95,13 @@ void CExcitationPage::ClearCurve() {
     m_nRowsShown = 0;
     if (m_list)
         m_list->clear();
-    theApp().m_CurveCurrents.clear();
-    theApp().m_CurveVoltages.clear();
+    m_CurveCurrents.clear();
+    m_CurveVoltages.clear();
+    emit curveReplaced();
+    if (!m_strRecordOnShow.isEmpty()) {
+        m_strRecordOnShow.clear();
+        tarvex::ShowStatusNote(tarvex::StatusNote::Ready);
+    }
 }
 
 void CExcitationPage::ClearResults() {
@@ -110,16 +116,16 @@ void CExcitationPage::ClearResults() {
 void CExcitationPage::AppendPoint(int number, float current, float voltage) {
     if (auto position = TryMapPoint(current, voltage, m_nTestCurrent, m_nTestVoltage))
         m_Points.push_back(*position);
-    theApp().m_CurveCurrents.append(current);
-    theApp().m_CurveVoltages.append(voltage);
+    m_CurveCurrents.append(current);
+    m_CurveVoltages.append(voltage);
     m_rows.push_back({number, current, voltage});
 }
 
 // The origin opens every curve from the instrument or a record: a list row and the arrays,
 // but no drawn point.
 void CExcitationPage::AppendOrigin() {
-    theApp().m_CurveCurrents.append(0);
-    theApp().m_CurveVoltages.append(0);
+    m_CurveCurrents.append(0);
+    m_CurveVoltages.append(0);
     m_rows.push_back({1, 0, 0});
 }
 
@@ -256,6 +262,8 @@ void CExcitationPage::ShowHistoryRecord(int index) {
         AppendPoint(static_cast<int>(i) + 2, rec.arrCurrent[i], rec.arrVoltage[i]);
     ShowRows();
     update();
+    m_strRecordOnShow = QString("历史记录 %1  测试时间：%2").arg(index + 1).arg(rec.strTestTime);
+    tarvex::ShowStatusNote(tarvex::StatusNote::Ready);
 }
 
 void CExcitationPage::OnErrorCurve() {
@@ -288,11 +296,9 @@ void CExcitationPage::BuildResultText() {
     text += "组号：" + group + kCRLF;
     text += "相序：" + phase + kCRLF;
     text += "I(A)\tU(V)\r\n";
-    const CAppState& app = theApp();
-    for (qsizetype i = 0; i < app.m_CurveCurrents.size(); ++i) {
-        const float voltage = i < app.m_CurveVoltages.size() ? app.m_CurveVoltages[i] : 0.0f;
-        text +=
-            QString::asprintf("%0.3f\t%0.1f\r\n", double(app.m_CurveCurrents[i]), double(voltage));
+    for (qsizetype i = 0; i < m_CurveCurrents.size(); ++i) {
+        const float voltage = i < m_CurveVoltages.size() ? m_CurveVoltages[i] : 0.0f;
+        text += QString::asprintf("%0.3f\t%0.1f\r\n", double(m_CurveCurrents[i]), double(voltage));
     }
     theApp().m_strReport = text;
     EntryMembers() = shown;

@@ -38,6 +38,9 @@ class CExcitationPage : public CTestPage {
     // Shows uploaded record index (zero-based) of the page's record list; an index outside the
     // list changes nothing.
     void ShowHistoryRecord(int index);
+    // "历史记录 N  测试时间：T" while the curve on show is that of an uploaded record, in live
+    // mode too; empty once another result has replaced it.
+    QString RecordOnShow() const { return m_strRecordOnShow; }
     // The payload after the reply code: N, knee voltage and current, N currents, N voltages.
     // length is the number of bytes that arrived from payload on; a count past them is cut to
     // the points that arrived, and a payload shorter than its 5-byte head is ignored.
@@ -59,6 +62,9 @@ class CExcitationPage : public CTestPage {
     void OnErrorCurve();
 
     std::vector<tagFWPOINT> m_Points; // measured points of the shown curve, in pixels
+    // The curve on show, this page's own: the origin and the points, in A and V.
+    QList<float> m_CurveCurrents;
+    QList<float> m_CurveVoltages;
     float m_fKneeVoltage = 0;         // V
     float m_fKneeCurrent = 0;         // A
     QTreeWidget* m_list = nullptr;    // 1003
@@ -72,6 +78,9 @@ class CExcitationPage : public CTestPage {
   signals:
     // The operator asked for the error-curve window of the curve on show.
     void errorCurveAsked();
+    // The curve on show was emptied to make way for another (a start, a result, a record, a
+    // file): what was computed from it no longer belongs to the page.
+    void curveReplaced();
 
   protected:
     void DoDataExchange(CDataExchange& dx) override;
@@ -84,7 +93,7 @@ class CExcitationPage : public CTestPage {
     using EntryValues = std::tuple<int, int, int, int>;
     auto EntryMembers() { return std::tie(m_nTestVoltage, m_nTestCurrent, m_nLineNo, m_nGroupNo); }
 
-    // Empties the points, the list and the application's curve arrays.
+    // Empties the points, the list and the curve arrays.
     void ClearCurve();
     // Appends one point: its position (while the scales can be mapped), the curve arrays and
     // the list row numbered `number`. The rows reach the list with ShowRows.
@@ -113,6 +122,7 @@ class CExcitationPage : public CTestPage {
     const Kind m_kind;
     std::vector<Row> m_rows;  // the rows of the curve, from the origin on
     int m_nRowsShown = 0;     // how many of them the list holds
+    QString m_strRecordOnShow;
     QLabel* m_kneeVoltageLabel = nullptr; // 1033
     QLabel* m_kneeCurrentLabel = nullptr; // 1034
 };

@@ -3,6 +3,7 @@
 #include "state/appstate.h"
 #include "controls/fwnumedt.h"
 #include "pages/errorcurve.h"
+#include "pages/excitationpage.h"
 #include "platform/gbktext.h"
 #include "platform/appearance.h"
 #include "platform/reportlist.h"
@@ -12,10 +13,18 @@
 #include <QKeyEvent>
 #include <QShowEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QTreeWidget>
+
+namespace {
+constexpr int kFrameSettleMs = 300;
+}
 
 CIWCDlg::CIWCDlg(QWidget* owner) : CDialogPage(owner, Qt::Tool) {
     ui.setupUi(this);
+    // The template's size is the most it takes; a smaller screen gets a smaller window.
+    m_templateSize = size();
+    setMinimumSize(0, 0);
     m_edtZ2 = CFwNumEdt::ReplaceLineEdit(ui.id1004);
     ui.id1004 = nullptr;
     InitDialog();
@@ -25,8 +34,13 @@ CIWCDlg::~CIWCDlg() = default;
 
 void CIWCDlg::showEvent(QShowEvent* event) {
     CDialogPage::showEvent(event);
-    if (!event->spontaneous())
-        tarvex::PlaceOverOwner(this);
+    if (event->spontaneous())
+        return;
+    tarvex::PlaceOverOwner(this, m_templateSize);
+    // The window manager frames the window a moment after it shows; only then is the frame's
+    // size known.
+    QTimer::singleShot(kFrameSettleMs, this,
+                       [this] { tarvex::PlaceOverOwner(this, m_templateSize); });
 }
 
 void CIWCDlg::keyPressEvent(QKeyEvent* event) {
@@ -90,17 +104,40 @@ void CIWCDlg::OnCurve10() {
     m_nSecondaryFactor = 9;
 }
 
+void CIWCDlg::SetSourcePage(CExcitationPage* page) {
+    if (page == m_source)
+        return;
+    if (m_source)
+        disconnect(m_source, &CExcitationPage::curveReplaced, this, &CIWCDlg::ClearResult);
+    m_source = page;
+    if (page)
+        connect(page, &CExcitationPage::curveReplaced, this, &CIWCDlg::ClearResult);
+    ClearResult();
+}
+
+void CIWCDlg::ClearResult() {
+    m_ErrorPoints.clear();
+    m_nMaxMultiple = 100;
+    m_nMaxImpedance = 1000;
+    if (m_list)
+        m_list->clear();
+    update();
+}
+
 void CIWCDlg::OnCalcErrorCurve() {
-    const CAppState& app = theApp();
+    if (!m_source)
+        return;
+    const QList<float>& currents = m_source->m_CurveCurrents;
+    const QList<float>& voltages = m_source->m_CurveVoltages;
     tarvex::ErrorCurveParams params;
     params.rated5A = m_bRated5A != 0;
     params.currentFactor = m_nCurrentFactor;
     params.secondaryFactor = m_nSecondaryFactor;
     if (m_edtZ2)
         params.secondaryImpedance = static_cast<float>(tarvex::CAtof(m_edtZ2->text().toLatin1()));
-    const std::optional<tarvex::ErrorCurveResult> result = tarvex::CalcErrorCurve(
-        {app.m_CurveCurrents.constData(), size_t(app.m_CurveCurrents.size())},
-        {app.m_CurveVoltages.constData(), size_t(app.m_CurveVoltages.size())}, params);
+    const std::optional<tarvex::ErrorCurveResult> result =
+        tarvex::CalcErrorCurve({currents.constData(), size_t(currents.size())},
+                               {voltages.constData(), size_t(voltages.size())}, params);
     if (!result)
         return;
     m_ErrorPoints = result->points;

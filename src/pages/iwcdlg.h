@@ -3,15 +3,17 @@
 #include "platform/dialogpage.h"
 #include "ui_dlg143_iwc.h"
 
+#include <QPointer>
+
 #include <vector>
 
+class CExcitationPage;
 class CFwNumEdt;
 class QTreeWidget;
 
 // The error-curve window "误差曲线" (template 143): the 5 % or 10 % error curve of a CT computed
-// from the excitation curve on show (theApp().m_CurveCurrents / m_CurveVoltages), listed and
-// drawn. A tool window of the main frame, created once and hidden; closing it only hides it.
-// GUI thread only.
+// from the excitation curve of the page it was opened from, listed and drawn. A tool window of
+// the main frame, created once and hidden; closing it only hides it. GUI thread only.
 class CIWCDlg : public CDialogPage {
   public:
     explicit CIWCDlg(QWidget* owner);
@@ -23,9 +25,16 @@ class CIWCDlg : public CDialogPage {
     void OnRated5A();
     void OnCurve5();
     void OnCurve10();
-    // "计算误差曲线" (1013): computes from the curve on show with the entered Z2; with no curve
-    // the previous result stays.
+    // "计算误差曲线" (1013): computes from the source page's curve with the entered Z2; with no
+    // curve the previous result stays.
     void OnCalcErrorCurve();
+    // The page whose curve the window computes from. A result computed from another page's
+    // curve is emptied, and so is the result once the source page's curve is replaced: the
+    // window never shows an error curve of a curve that is no longer on show.
+    void SetSourcePage(CExcitationPage* page);
+    CExcitationPage* SourcePage() const { return m_source; }
+    // Empties the list and the chart (axes at their first scale).
+    void ClearResult();
 
     int m_bRated5A = 1;
     std::vector<tagFWPOINT> m_ErrorPoints;
@@ -39,7 +48,8 @@ class CIWCDlg : public CDialogPage {
   protected:
     bool OnInitDialog() override;
     void paintEvent(QPaintEvent* event) override;
-    // Each time it shows it comes up over the main window, wholly on the screen.
+    // Each time it shows it comes up over the main window, fitted into the screen's available
+    // area, title bar included.
     void showEvent(QShowEvent* event) override;
     // Escape hides it, as it would close a dialog.
     void keyPressEvent(QKeyEvent* event) override;
@@ -49,4 +59,6 @@ class CIWCDlg : public CDialogPage {
     void ConnectHandlers();
 
     Ui::Dlg143 ui;
+    QPointer<CExcitationPage> m_source;
+    QSize m_templateSize;
 };

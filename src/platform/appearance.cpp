@@ -7,6 +7,8 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace tarvex {
 
 bool InstallQtTranslations()
@@ -35,31 +37,49 @@ QRect FitIntoScreen(QSize wantedOuter, const QRect& available, const QMargins& f
     return inner.marginsRemoved(frame);
 }
 
+namespace {
+
+QMargins FrameMargins(const QWidget* window)
+{
+    const QRect outer = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+} // namespace
+
 void FitWindowIntoScreen(QWidget* window, QSize wantedOuter)
 {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect outer = window->frameGeometry();
-    const QRect inner = window->geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    window->setGeometry(FitIntoScreen(wantedOuter, screen->availableGeometry(), frame));
+    window->setGeometry(
+        FitIntoScreen(wantedOuter, screen->availableGeometry(), FrameMargins(window)));
 }
 
-void PlaceOverOwner(QWidget* window)
+QRect PlaceOverOwner(QSize wantedInner, const QRect& ownerFrame, const QRect& available,
+                     const QMargins& frame)
+{
+    const QSize framed = wantedInner.grownBy(frame);
+    QRect outer(QPoint(), framed.boundedTo(available.size()));
+    outer.moveCenter(ownerFrame.isValid() ? ownerFrame.center() : available.center());
+    outer.moveLeft(
+        std::clamp(outer.left(), available.left(), available.right() - outer.width() + 1));
+    outer.moveTop(
+        std::clamp(outer.top(), available.top(), available.bottom() - outer.height() + 1));
+    return outer.marginsRemoved(frame);
+}
+
+void PlaceOverOwner(QWidget* window, QSize wantedInner)
 {
     QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
     const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QRect outer = window->frameGeometry();
-    if (owner)
-        outer.moveCenter(owner->frameGeometry().center());
-    const QRect area = screen->availableGeometry();
-    outer.moveLeft(std::clamp(outer.left(), area.left(), std::max(area.left(), area.right() - outer.width() + 1)));
-    outer.moveTop(std::clamp(outer.top(), area.top(), std::max(area.top(), area.bottom() - outer.height() + 1)));
-    window->move(outer.topLeft());
+    const QRect ownerFrame = owner ? owner->frameGeometry() : QRect();
+    window->setGeometry(
+        PlaceOverOwner(wantedInner, ownerFrame, screen->availableGeometry(), FrameMargins(window)));
 }
 
 } // namespace tarvex

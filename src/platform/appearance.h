@@ -24,8 +24,14 @@ QRect FitIntoScreen(QSize wantedOuter, const QRect& available, const QMargins& f
 // once the window manager has framed it (the frame is unknown before).
 void FitWindowIntoScreen(QWidget* window, QSize wantedOuter);
 
-// Places a tool window over its owner's window, moved as little as needed to be wholly
-// on the owner's screen.
-void PlaceOverOwner(QWidget* window);
+// Where a tool window of the wanted inner size goes: centred over its owner's frame, shrunk to
+// fit the available area with its frame, title bar included, and moved as little as needed to
+// lie wholly inside it. Returns the inner (client) rectangle.
+QRect PlaceOverOwner(QSize wantedInner, const QRect& ownerFrame, const QRect& available,
+                     const QMargins& frame);
+
+// Moves and sizes a tool window by PlaceOverOwner, over its owner's window on the owner's
+// screen, with its real frame.
+void PlaceOverOwner(QWidget* window, QSize wantedInner);
 
 } // namespace tarvex

@@ -7,7 +7,7 @@
 // DoDataExchange lists its fields in order, each DDX_ call followed by the DDV_ checks of the
 // same field: on load (m_bSaveAndValidate false) the members are written into the controls; on
 // save the controls are read into the members and checked. The first field that cannot be read
-// or fails its check shows the framework's message (caption "Tarvex", warning icon), gets the
+// or fails its check shows the framework's message (caption "系统提示", warning icon), gets the
 // focus with its text selected and ends the exchange: every later DDX_/DDV_ call does nothing,
 // so later fields are not read, and UpdateData returns false. A field that is not a number
 // keeps its member unchanged; a number out of range is already in its member when the check

@@ -1,6 +1,9 @@
 #include "filedialog.h"
 
+#include "usersettings.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QStringList>
 
@@ -18,28 +21,39 @@ tarvex::FileDialogHook& Hook()
 // operator the framework's description alone.
 constexpr QFileDialog::Options kOptions = QFileDialog::HideNameFilterDetails;
 
-QString Choose(const tarvex::FileDialogCall& call)
+const char* const kFolderKey = "files/folder";
+
+QString Ask(const tarvex::FileDialogCall& call)
 {
     if (const tarvex::FileDialogHook hook = Hook()) // a copy: the hook may replace itself
         return hook(call);
     const QString filter = tarvex::QtFileFilter(call.filter);
     if (call.kind == tarvex::FileDialogKind::Open)
-        return QFileDialog::getOpenFileName(call.owner, "打开", QString(), filter, nullptr, kOptions);
-    const QString start =
-        call.suggestedName.isEmpty() ? QString() : QDir::current().filePath(call.suggestedName);
+        return QFileDialog::getOpenFileName(call.owner, "打开", call.folder, filter, nullptr, kOptions);
+    const QString start = QDir(call.folder).filePath(call.suggestedName);
     return QFileDialog::getSaveFileName(call.owner, "另存为", start, filter, nullptr, kOptions);
+}
+
+QString Choose(tarvex::FileDialogKind kind, QWidget* owner, const QString& suggestedName,
+               const QString& filter)
+{
+    const QString folder = tarvex::RememberedValue(kFolderKey, QDir::currentPath()).toString();
+    const QString path = Ask({kind, suggestedName, filter, owner, folder});
+    if (!path.isEmpty())
+        tarvex::Remember(kFolderKey, QFileInfo(path).absolutePath());
+    return path;
 }
 
 } // namespace
 
 QString GetOpenFilePath(QWidget* owner, const QString& filter)
 {
-    return Choose({tarvex::FileDialogKind::Open, QString(), filter, owner});
+    return Choose(tarvex::FileDialogKind::Open, owner, QString(), filter);
 }
 
 QString GetSaveFilePath(QWidget* owner, const QString& suggestedName, const QString& filter)
 {
-    return Choose({tarvex::FileDialogKind::Save, suggestedName, filter, owner});
+    return Choose(tarvex::FileDialogKind::Save, owner, suggestedName, filter);
 }
 
 namespace tarvex {

@@ -8,7 +8,9 @@ class QWidget;
 // The Open and Save As dialogs. The filter is written the framework's way, pairs of description
 // and patterns separated by '|' ("数据文件(*.txt)|*.txt|"); the operator sees the descriptions as
 // written. Both return the chosen full path, or an empty string when the operator cancels.
-// Save As asks before it overwrites a file and adds no extension. GUI thread only.
+// Save As asks before it overwrites a file and adds no extension. Both open in the folder of
+// the last file chosen, in this run or an earlier one (the working folder at first).
+// GUI thread only.
 QString GetOpenFilePath(QWidget* owner, const QString& filter);
 QString GetSaveFilePath(QWidget* owner, const QString& suggestedName, const QString& filter);
 
@@ -27,6 +29,7 @@ struct FileDialogCall {
     QString suggestedName;
     QString filter;
     QWidget* owner = nullptr;
+    QString folder; // where the dialog opens
 };
 
 using FileDialogHook = std::function<QString(const FileDialogCall&)>;

@@ -100,7 +100,7 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsi
 
 int AfxMessageBox(const QString& text, unsigned style)
 {
-    return Ask({text, "Tarvex", style, nullptr}, QApplication::activeWindow());
+    return Ask({text, "系统提示", style, nullptr}, QApplication::activeWindow());
 }
 
 namespace tarvex {

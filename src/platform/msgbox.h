@@ -29,7 +29,8 @@ inline constexpr int IDNO = 7;
 // button counts as IDNO, an OK/Cancel box as IDCANCEL.
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned style);
 
-// The framework's box: caption "Tarvex" (the application title), owned by the active window.
+// The framework's box, owned by the active window, with the caption of every other box of the
+// program, "系统提示".
 int AfxMessageBox(const QString& text, unsigned style = MB_OK | MB_ICONWARNING);
 
 namespace tarvex {

@@ -3,9 +3,10 @@
 namespace tarvex {
 
 // What the status bar's message pane tells the operator between commands, without a message
-// box: nothing to say ("就绪"), a command that expected a reply got none ("仪器无应答"), the
-// device went away ("设备已断开"), or the protocol trace cannot be written ("协议记录无法写入：").
-enum class StatusNote { Ready, NoReply, DeviceLost, TraceFailed };
+// box: nothing to say ("就绪", or the uploaded record on show), a command that expected a reply
+// got none ("仪器无应答"), the device went away ("设备已断开"), a file was saved ("已保存：" and
+// its path), or the protocol trace cannot be written ("协议记录无法写入：").
+enum class StatusNote { Ready, NoReply, DeviceLost, Saved, TraceFailed };
 
 class StatusNoteBoard {
 public:

@@ -45,8 +45,6 @@ public:
 
     CRecordArray m_CTRecords;
     CRecordArray m_PTRecords;
-    QList<float> m_CurveVoltages;
-    QList<float> m_CurveCurrents;
     QString m_strReport;
     int m_nMaxTestVoltage = 2500;
     int m_nMaxTestCurrent = 1000;

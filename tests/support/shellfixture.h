@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSettings>
+
 #include <cstring>
 #include <memory>
 #include <set>
@@ -24,6 +26,7 @@ protected:
 
     void SetUp() override
     {
+        QSettings("tarvex", "tarvex").clear(); // a fresh configuration for every test
         tarvex::SetSerialOpener([this](const std::string& name, int baud) {
             opened.emplace_back(name, baud);
             std::unique_ptr<tarvex::SerialDevice> device;
