@@ -1,5 +1,7 @@
 #include "clock.h"
 
+#include "lateinput.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -152,8 +154,10 @@ WaitScope::~WaitScope()
     QCoreApplication::instance()->removeEventFilter(g_discarder);
     delete g_discarder;
     g_discarder = nullptr;
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
         QApplication::restoreOverrideCursor();
+        LateInputFilter::Instance().WaitEnded(); // what the discarder missed is stamped before
+    }
     if (WaitObserver* observer = CurrentWaitObserver())
         observer->WaitEnded();
 }
