@@ -10,7 +10,7 @@ namespace tarvex {
 // base of the input events' timestamps; a mouse, key, wheel, touch or tablet event stamped before
 // it is thrown away. Without an X server (offscreen, Wayland) it lets everything pass. GUI thread.
 class LateInputFilter : public QObject {
-public:
+  public:
     // The one filter, installed on the application when first asked for.
     static LateInputFilter& Instance();
     // Notes that a wait ended now.
@@ -18,10 +18,10 @@ public:
     // True for an input event stamped before the end of the last wait (timestamps wrap).
     static bool StampedBefore(std::uint32_t timestamp, std::uint32_t waitEnd);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     LateInputFilter();
     std::uint32_t m_waitEnd = 0; // X server time; 0: no wait has ended yet
 };

@@ -11,9 +11,8 @@ namespace {
 // A connection with an unmapped window: appending nothing to one of its properties makes the
 // server send a PropertyNotify carrying its time.
 class ServerClock {
-public:
-    ServerClock()
-    {
+  public:
+    ServerClock() {
         int screenNumber = 0;
         m_connection = xcb_connect(nullptr, &screenNumber);
         if (xcb_connection_has_error(m_connection))
@@ -31,8 +30,7 @@ public:
     }
     ~ServerClock() { xcb_disconnect(m_connection); }
 
-    std::uint32_t Now()
-    {
+    std::uint32_t Now() {
         if (!m_window || xcb_connection_has_error(m_connection))
             return 0;
         xcb_change_property(m_connection, XCB_PROP_MODE_APPEND, m_window, XCB_ATOM_WM_NAME,
@@ -49,15 +47,14 @@ public:
         return 0; // the connection broke
     }
 
-private:
+  private:
     xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_window = 0;
 };
 
 } // namespace
 
-std::uint32_t XServerTimeNow()
-{
+std::uint32_t XServerTimeNow() {
     if (QGuiApplication::platformName() != "xcb")
         return 0;
     static ServerClock clock;
