@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPalette>
@@ -697,6 +698,38 @@ TEST_F(Shell, ADeviceThatGoesAwaySetsThePaneBackToNoDevice)
     EXPECT_FALSE(link->IsOpen());
     frame->OnConnect();
     EXPECT_EQ(boxes.texts(), QStringList{"请先进行端口配置"});
+}
+
+// A cable pulled in the middle of a ratio test: its wait ends there and the polls after it do not
+// wait; the note stands out. The device back in place opens again by itself at its rate, but a
+// port the operator closed stays closed.
+TEST_F(Shell, ACablePulledDuringATestEndsItsWaitAndTheDeviceOpensAgainWhenBack)
+{
+    link->ClosePort();
+    ASSERT_TRUE(link->Open(3, 4800));
+    Handshake();
+    TabsWithTestChosen(1);
+    shared->vanishesAt = clock.NowMs() + 2000;
+    const std::int64_t sleptBefore = clock.SleptMs();
+    QTest::mouseClick(app->m_pIBBDlg->findChild<QPushButton*>("id1013"), Qt::LeftButton);
+    EXPECT_LT(clock.SleptMs() - sleptBefore, 2000 + tarvex::kWaitBreakCheckMs);
+    EXPECT_EQ(frame->ConnPaneText(), "没有连接设备");
+    auto* note = frame->findChild<QLabel*>("messageText");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return note->text() == "设备已断开"; }, 2000));
+    EXPECT_TRUE(note->font().bold());
+    EXPECT_NE(note->palette().color(QPalette::WindowText),
+              frame->statusBar()->palette().color(QPalette::WindowText));
+
+    shared->vanishesAt = INT64_MAX; // plugged in again
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return frame->ConnPaneText() == "COM3已打开，波特率为4800bps"; }, 2000));
+    EXPECT_EQ(opened.back(), (std::pair<std::string, int>{"COM3", 4800}));
+
+    frame->OnPort(); // the operator closes it
+    const size_t opens = opened.size();
+    QTest::qWait(3 * tarvex::kWaitBreakCheckMs);
+    EXPECT_EQ(opened.size(), opens);
+    EXPECT_EQ(frame->ConnPaneText(), "没有连接设备");
 }
 
 TEST_F(PortDialog, APortThatCannotBeOpenedKeepsTheDialogAndTheChoice)

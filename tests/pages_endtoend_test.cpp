@@ -449,6 +449,7 @@ TEST_F(EndToEnd, MissingRepliesAndALostDeviceAreNotedInTheMessagePane) {
     Run(kResistance, app->m_pDZDlg);
     EXPECT_TRUE(PaneSays("就绪"));
 
+    port->SetAvailable(false); // pulled out: the device is not there to open again
     port->Device()->Vanish();
     Run(kResistance, app->m_pDZDlg);
     EXPECT_TRUE(PaneSays("设备已断开"));

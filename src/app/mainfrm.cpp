@@ -93,6 +93,7 @@ CMainFrame::~CMainFrame()
         m_pSearchDlg->StopUpload();
     tarvex::SetWaitObserver(nullptr);
     tarvex::SetStatusNoteBoard(nullptr);
+    tarvex::SetWaitBreaker(nullptr);
 }
 
 bool CMainFrame::Create()
@@ -110,6 +111,7 @@ bool CMainFrame::Create()
     lineWatch->start(kLineWatchMs);
     tarvex::SetWaitObserver(this);
     tarvex::SetStatusNoteBoard(this);
+    tarvex::SetWaitBreaker([this] { return DeviceGone(); });
 
     theApp().m_pLink = new CDeviceLink(this, this);
     const auto [port, baud] = CCommDlg::RememberedPort();
@@ -286,6 +288,7 @@ void CMainFrame::CreateStatusBar()
     auto* layout = new QHBoxLayout(m_messagePane);
     layout->setContentsMargins(0, 0, 0, 0);
     m_messageText = new QLabel(kReady);
+    m_messageText->setObjectName("messageText");
     m_waitBar = new QProgressBar;
     m_waitBar->setFixedWidth(160);
     m_waitBar->setTextVisible(false);
@@ -322,15 +325,40 @@ void CMainFrame::OnTimer()
 }
 
 // The upload worker owns the link while it runs and notices a loss at its own next read.
+// A device that comes back is opened again once no command is waiting, so that a sequence cut
+// short by the loss never goes on talking to it.
 void CMainFrame::WatchLine()
 {
     CDeviceLink* link = theApp().m_pLink;
     if (!link || theApp().IsUploading())
         return;
-    if (!link->CheckLine() && link->DeviceWasLost() && m_connPane->text() != kNoDevice) {
+    if (link->CheckLine() || !link->DeviceWasLost())
+        return;
+    if (m_connPane->text() != kNoDevice) {
         SetConnPaneText(kNoDevice);
         tarvex::ShowStatusNote(tarvex::StatusNote::DeviceLost);
     }
+    if (!tarvex::WaitInProgress() && link->ReopenLost())
+        ShowPortOpened(link->PortNumber(), link->PortBaud());
+}
+
+bool CMainFrame::DeviceGone()
+{
+    WatchLine();
+    CDeviceLink* link = theApp().m_pLink;
+    return link && !theApp().IsUploading() && !link->IsOpen() && link->DeviceWasLost();
+}
+
+void CMainFrame::EmphasizeNote(bool alarm)
+{
+    QFont font; // only what is set here overrides the status bar's own
+    QPalette palette;
+    if (alarm) {
+        font.setBold(true);
+        palette.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
+    }
+    m_messageText->setFont(font);
+    m_messageText->setPalette(palette);
 }
 
 void CMainFrame::SetConnPaneText(const QString& text) { m_connPane->setText(text); }
@@ -432,6 +460,7 @@ void CMainFrame::WaitStarted(int totalMs)
     if (continuing && totalMs > 0 && totalMs < kWaitDisplayLingerMs)
         return;
     m_note = tarvex::StatusNote::Ready;
+    EmphasizeNote(false);
     if (totalMs <= 0) {
         m_waitBar->setRange(0, 0); // length unknown: a busy bar
         m_messageText->setText("正在接收仪器数据");
@@ -470,6 +499,7 @@ void CMainFrame::ShowStatusNote(tarvex::StatusNote note)
 
 void CMainFrame::ShowNoteText()
 {
+    EmphasizeNote(m_note == tarvex::StatusNote::DeviceLost);
     switch (m_note) {
     case tarvex::StatusNote::Ready: m_messageText->setText(IdleText()); break;
     case tarvex::StatusNote::NoReply: m_messageText->setText("仪器无应答"); break;

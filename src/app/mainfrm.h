@@ -121,8 +121,13 @@ private:
     void CreateStatusBar();
     void ResetToolBarHover();
     void OnTimer();
-    // Shows "没有连接设备" once the device behind the open port has gone away.
+    // Shows "没有连接设备" once the device behind the open port has gone away, and opens it again
+    // by itself when it is back.
     void WatchLine();
+    // True once the device behind the port went away: nothing can answer, waits end (the breaker).
+    bool DeviceGone();
+    // The message pane's text in red and bold (a lost device) or as usual.
+    void EmphasizeNote(bool alarm);
     QAction* AddCommand(int id, const QString& text, const QString& prompt);
     void HandleReply(unsigned char code, const unsigned char* payload, int length);
     void OnHandshake();

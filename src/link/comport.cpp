@@ -14,6 +14,7 @@ int CComPort::Open(int port, int baud)
 {
     if (m_bOpen)
         return 1;
+    m_bDeviceLost = false; // whatever was lost before, the operator has chosen anew
     tarvex::LastOpenFailure() = {};
     m_hPort = tarvex::CurrentSerialOpener()(tarvex::ComDeviceName(port), baud);
     m_openFailure = tarvex::LastOpenFailure();
@@ -23,7 +24,19 @@ int CComPort::Open(int port, int baud)
         return 0;
     }
     m_bOpen = 1;
+    m_nPort = port;
+    m_nBaud = baud;
     return 1;
+}
+
+int CComPort::ReopenLost()
+{
+    if (m_bOpen || !m_bDeviceLost)
+        return 0;
+    if (Open(m_nPort, m_nBaud))
+        return 1;
+    m_bDeviceLost = true;
+    return 0;
 }
 
 int CComPort::Close()

@@ -36,8 +36,15 @@ public:
     // Looks whether the device has gone away without waiting, and closes the port if so.
     // True while the port is open.
     bool CheckLine();
-    // True when the port was closed because its device went away (until the next open).
+    // True when the port was closed because its device went away (until the next open or close).
     bool DeviceWasLost() const { return m_bDeviceLost; }
+    // Opens again, at the same baud rate, the port whose device went away, once the device is
+    // back. 1 when it is open again; 0 while it is still missing, or when the port was not lost
+    // (a port the operator closed stays closed).
+    int ReopenLost();
+    // The port and baud rate of the latest successful Open.
+    int PortNumber() const { return m_nPort; }
+    int PortBaud() const { return m_nBaud; }
     // Why the latest Open failed.
     const tarvex::OpenFailure& LastFailure() const { return m_openFailure; }
 
@@ -48,5 +55,7 @@ private:
     std::unique_ptr<tarvex::SerialDevice> m_hPort;
     int m_bOpen = 0;
     bool m_bDeviceLost = false;
+    int m_nPort = 0;
+    int m_nBaud = 0;
     tarvex::OpenFailure m_openFailure;
 };

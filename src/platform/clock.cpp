@@ -1,5 +1,7 @@
 #include "clock.h"
 
+#include "lateinput.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -64,7 +66,7 @@ public:
 
     void SleepMs(int ms) override
     {
-        if (ms <= 0)
+        if (ms <= 0 || WaitBroken())
             return;
         if (OnGuiThread())
             WaitInEventLoop(ms);
@@ -87,10 +89,20 @@ private:
             if (WaitObserver* observer = CurrentWaitObserver())
                 observer->WaitProgress(static_cast<int>(std::max<std::int64_t>(deadline - NowMs(), 0)));
         });
+        bool broken = false;
+        QTimer breakCheck;
+        QObject::connect(&breakCheck, &QTimer::timeout, [&loop, &broken] {
+            broken = WaitBroken();
+            if (broken)
+                loop.quit();
+        });
         end.start(ms);
         if (ms > kProgressTickMs)
             tick.start(kProgressTickMs);
+        breakCheck.start(kWaitBreakCheckMs);
         loop.exec();
+        if (broken)
+            return;
         // A loop ended early (the application is quitting) still keeps the wait's length.
         const std::int64_t left = deadline - NowMs();
         if (left > 0)
@@ -99,6 +111,7 @@ private:
 };
 
 RealClock g_realClock;
+std::function<bool()> g_breaker; // GUI thread only
 std::atomic<Clock*> g_clock{nullptr};
 std::atomic<WaitObserver*> g_observer{nullptr};
 
@@ -141,13 +154,19 @@ WaitScope::~WaitScope()
     QCoreApplication::instance()->removeEventFilter(g_discarder);
     delete g_discarder;
     g_discarder = nullptr;
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
         QApplication::restoreOverrideCursor();
+        LateInputFilter::Instance().WaitEnded(); // what the discarder missed is stamped before
+    }
     if (WaitObserver* observer = CurrentWaitObserver())
         observer->WaitEnded();
 }
 
 bool WaitInProgress() { return g_scopeDepth > 0; }
+
+void SetWaitBreaker(std::function<bool()> breaker) { g_breaker = std::move(breaker); }
+
+bool WaitBroken() { return OnGuiThread() && g_breaker && g_breaker(); }
 
 } // namespace tarvex
 

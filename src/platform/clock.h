@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
 namespace tarvex {
 
@@ -50,9 +51,18 @@ private:
 // True while a WaitScope is alive on the GUI thread.
 bool WaitInProgress();
 
+// How often a wait on the GUI thread asks its breaker whether waiting still makes sense.
+constexpr int kWaitBreakCheckMs = 100;
+// The breaker is asked on the GUI thread when a wait starts and every kWaitBreakCheckMs while it
+// runs; the wait ends as soon as it answers true (the device is gone: nothing can answer any
+// more). nullptr: every wait runs its full length.
+void SetWaitBreaker(std::function<bool()> breaker);
+// True when a wait on this thread should end now: the GUI thread and the breaker says so.
+bool WaitBroken();
+
 } // namespace tarvex
 
 // Waits ms milliseconds. On the GUI thread it blocks in Qt's event loop (no polling) inside a
-// WaitScope: the window stays painted, timers keep running, input is discarded. On any other
-// thread a plain sleep.
+// WaitScope: the window stays painted, timers keep running, input is discarded; it ends early
+// when the wait breaker says so. On any other thread a plain sleep.
 void Sleep(int ms);

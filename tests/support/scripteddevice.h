@@ -15,6 +15,8 @@ public:
         std::vector<unsigned char> written;
         std::deque<std::pair<std::int64_t, unsigned char>> inbound; // (due time, byte)
         bool vanished = false;
+        std::int64_t vanishesAt = INT64_MAX; // clock time at which the cable is pulled
+        bool Gone() const { return vanished || tarvex::CurrentClock().NowMs() >= vanishesAt; }
         int baud = 0;
     };
 
@@ -24,14 +26,14 @@ public:
     }
     int WriteByte(unsigned char byte, int) override
     {
-        if (m_shared->vanished)
+        if (m_shared->Gone())
             return -1;
         m_shared->written.push_back(byte);
         return 1;
     }
     int Pending() override
     {
-        if (m_shared->vanished)
+        if (m_shared->Gone())
             return -1;
         const std::int64_t now = tarvex::CurrentClock().NowMs();
         int n = 0;

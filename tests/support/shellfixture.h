@@ -30,7 +30,7 @@ protected:
         tarvex::SetSerialOpener([this](const std::string& name, int baud) {
             opened.emplace_back(name, baud);
             std::unique_ptr<tarvex::SerialDevice> device;
-            if (!missingPorts.count(name))
+            if (!missingPorts.count(name) && !shared->Gone())
                 device = std::make_unique<ScriptedDevice>(shared, baud);
             return device;
         });
