@@ -3,6 +3,7 @@
 #include "app/mainfrm.h"
 #include "controls/ltree.h"
 #include "link/devicelink.h"
+#include "link/testkinds.h"
 #include "pages/dzdlg.h"
 #include "pages/ibbdlg.h"
 #include "pages/ifhdlg.h"
@@ -239,35 +240,12 @@ CMainFrame* Program::Frame() const {
 }
 
 const char* KindName(int kind) {
-    static const char* const kNames[kKinds] = {
-        "CT excitation", "CT ratio", "CT error",  "CT burden",         "PT excitation",
-        "PT ratio",      "PT error", "PT burden", "winding resistance"};
-    return kind >= 0 && kind < kKinds ? kNames[kind] : "?";
+    const tarvex::TestKindInfo* info = tarvex::FindTestKind(kind);
+    return info ? info->name : "?";
 }
 
 CTestPage* Page(CTarvexApp& app, int kind) {
-    switch (kind) {
-    case 0:
-        return app.m_pIVADlg;
-    case 1:
-        return app.m_pIBBDlg;
-    case 2:
-        return app.m_pIJBDlg;
-    case 3:
-        return app.m_pIFHDlg;
-    case 4:
-        return app.m_pUVADlg;
-    case 5:
-        return app.m_pUBBDlg;
-    case 6:
-        return app.m_pUJBDlg;
-    case 7:
-        return app.m_pUFHDlg;
-    case 8:
-        return app.m_pDZDlg;
-    default:
-        return nullptr;
-    }
+    return app.m_pMainWnd->TestPage(kind);
 }
 
 void ChooseTest(CTarvexApp& app, int kind) {
@@ -277,9 +255,8 @@ void ChooseTest(CTarvexApp& app, int kind) {
 
 bool PressStart(CTarvexApp& app, int kind) {
     CTestPage* page = Page(app, kind);
-    // The excitation pages start with 1009, the others with 1013.
-    const char* startId = (kind == 0 || kind == 4) ? "id1009" : "id1013";
-    auto* start = page ? page->findChild<QPushButton*>(startId) : nullptr;
+    const tarvex::TestKindInfo* info = tarvex::FindTestKind(kind);
+    auto* start = page ? page->findChild<QPushButton*>(QString("id%1").arg(info->startButtonId)) : nullptr;
     if (!start || !start->isEnabled())
         return false;
     start->click();

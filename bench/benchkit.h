@@ -2,6 +2,7 @@
 // What the measurements share: clocks and medians, /proc readings, child processes, the
 // simulator on a pseudo-terminal, and the real program started offscreen.
 #include "app/tarvexapp.h"
+#include "link/testkinds.h"
 #include "platform/msgboxrecorder.h"
 
 #include <QApplication>
@@ -98,7 +99,7 @@ class Program {
 
 // The nine tests by kind (the tree's order): 0 CT excitation, 1 CT ratio, 2 CT error,
 // 3 CT burden, 4 PT excitation, 5 PT ratio, 6 PT error, 7 PT burden, 8 winding resistance.
-constexpr int kKinds = 9;
+constexpr int kKinds = tarvex::kTestKindCount;
 const char* KindName(int kind);
 CTestPage* Page(CTarvexApp& app, int kind);
 // Chooses the test in the tree as the operator does (the page shows, the test kind goes out).

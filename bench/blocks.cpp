@@ -7,6 +7,7 @@
 #include "controls/ltree.h"
 #include "history/searchdlg.h"
 #include "link/rxbuffer.h"
+#include "link/testkinds.h"
 #include "pages/ivadlg.h"
 #include "platform/filedialogrecorder.h"
 
@@ -92,6 +93,13 @@ int OpenFileMain(int argc, char** argv) {
     return 0;
 }
 
+std::vector<unsigned char> DispatchedCodes() {
+    std::vector<unsigned char> codes{0xE4, 0xE6, tarvex::kCtTapReplyCode};
+    for (const tarvex::TestKindInfo& kind : tarvex::kTestKinds)
+        codes.push_back(kind.code);
+    return codes;
+}
+
 // dispatch [--runs 5]: "dispatch_ms.CODE" per run, from the block handed to the dispatcher to
 // the window painted, for blocks of repeated 55 AA CODE 7F FF frames: the history lists (E4,
 // E6) and every result.
@@ -102,12 +110,8 @@ int DispatchMain(int argc, char** argv) {
         return 1;
     // Each code with the window that shows it on screen: the search dialog for the lists, the
     // page of the test for a result.
-    const struct {
-        unsigned char code;
-        int kind; // -1: the history list
-    } codes[] = {{0xE4, -1}, {0xE6, -1}, {0x1A, 0}, {0x1F, 4}, {0x2A, 1}, {0x7A, 1},
-                 {0x2F, 5},  {0x3A, 2},  {0x3F, 6}, {0x4A, 3}, {0x4F, 7}, {0x6A, 8}};
-    for (const auto [code, kind] : codes) {
+    for (const unsigned char code : DispatchedCodes()) {
+        const int kind = tarvex::TestKindOfReply(code);
         if (kind < 0)
             program.app.m_pSearchDlg->show();
         else

@@ -3,6 +3,7 @@
 //   missed tarvex-bench SUB-COMMAND ...                one figure (figures.h), "key value" lines
 #include "benchkit.h"
 #include "figures.h"
+#include "link/testkinds.h"
 
 #include <chrono>
 #include <cstdio>
@@ -258,8 +259,16 @@ int AllMain(int argc, char** argv) {
     rows.push_back(file);
     rows.push_back(
         DispatchRow("dispatch an 8191-byte block of list frames", dispatch, {"E4", "E6"}));
-    rows.push_back(DispatchRow("dispatch an 8191-byte block of result frames", dispatch,
-                               {"1A", "1F", "2A", "7A", "2F", "3A", "3F", "4A", "4F", "6A"}));
+    auto hex = [](unsigned char code) {
+        char text[3];
+        std::snprintf(text, sizeof text, "%02X", code);
+        return std::string(text);
+    };
+    std::vector<std::string> results{hex(tarvex::kCtTapReplyCode)};
+    for (const tarvex::TestKindInfo& kind : tarvex::kTestKinds)
+        results.push_back(hex(kind.code));
+    rows.push_back(
+        DispatchRow("dispatch an 8191-byte block of result frames", dispatch, results));
     Row growth = MedianRow("1,000 simulated tests: resident memory growth", soak, "rss_growth_kb",
                            "%.2f MB", kMB, "<= 1 MB", 1);
     if (Has(soak, "failed_tests") && Get(soak, "failed_tests") != 0) {

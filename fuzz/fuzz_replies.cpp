@@ -13,6 +13,7 @@
 #include "pages/iwcdlg.h"
 #include "pages/uvadlg.h"
 #include "rxbuffer.h"
+#include "testkinds.h"
 
 #include "state/appstate.h"
 
@@ -34,9 +35,9 @@ constexpr int kMaxUploadRows = 8;
 
 void StartTest(Shell& shell, int kind) {
     shell.frame->m_LTree->SelectTest(kind);
-    const bool excitation = kind == 0 || kind == 4;
+    const int startId = tarvex::kTestKinds[kind].startButtonId;
     QWidget* page = shell.frame->m_TabCtrl->Page(kind);
-    if (auto* start = page->findChild<QPushButton*>(excitation ? "id1009" : "id1013"))
+    if (auto* start = page->findChild<QPushButton*>(QString("id%1").arg(startId)))
         start->click(); // does nothing while the handshake has not enabled it
 }
 
@@ -102,30 +103,7 @@ struct Shown {
 // The page of a test kind that each reply code changes (the CT ratio page also takes the device
 // type of 0xE0); -1 for none.
 int PageOfCode(unsigned char code) {
-    switch (code) {
-    case 0x1A:
-        return 0;
-    case 0x2A:
-    case 0x7A:
-    case 0xE0:
-        return 1;
-    case 0x3A:
-        return 2;
-    case 0x4A:
-        return 3;
-    case 0x1F:
-        return 4;
-    case 0x2F:
-        return 5;
-    case 0x3F:
-        return 6;
-    case 0x4F:
-        return 7;
-    case 0x6A:
-        return 8;
-    default:
-        return -1;
-    }
+    return code == 0xE0 ? tarvex::kCtRatioKind : tarvex::TestKindOfReply(code);
 }
 
 // A reply changes only what its frames' receivers show: the connection only with a handshake

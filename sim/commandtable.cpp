@@ -1,5 +1,7 @@
 #include "commandtable.h"
 
+#include "link/testkinds.h"
+
 #include <array>
 #include <cstdio>
 
@@ -91,20 +93,7 @@ std::string TestName(std::uint8_t kindCode) {
 }
 
 bool IsTestKind(std::uint8_t kindCode) {
-    switch (kindCode) {
-    case code::kCtExcitation:
-    case code::kCtRatio:
-    case code::kCtError:
-    case code::kCtBurden:
-    case code::kPtExcitation:
-    case code::kPtRatio:
-    case code::kPtError:
-    case code::kPtBurden:
-    case code::kResistance:
-        return true;
-    default:
-        return false;
-    }
+    return tarvex::TestKindOfReply(kindCode) >= 0 && kindCode != tarvex::kCtTapReplyCode;
 }
 
 int ProgramWaitMs(std::uint8_t command, std::uint8_t testKindCode) {
@@ -121,22 +110,10 @@ int ProgramWaitMs(std::uint8_t command, std::uint8_t testKindCode) {
         return 3000;
     case 0xF6:
         return 500;
-    case 0xEB:
-        switch (testKindCode) {
-        case code::kCtError:
-            return 20000;
-        case code::kPtExcitation:
-            return 35000;
-        case code::kCtRatio:
-        case code::kCtBurden:
-        case code::kPtRatio:
-        case code::kPtError:
-        case code::kPtBurden:
-        case code::kResistance:
-            return 15000;
-        default:
-            return 10000; // CT excitation and any other kind
-        }
+    case 0xEB: {
+        const int kind = IsTestKind(testKindCode) ? tarvex::TestKindOfReply(testKindCode) : -1;
+        return kind >= 0 ? tarvex::kTestKinds[kind].startWaitMs : 10000;
+    }
     default:
         return 0;
     }

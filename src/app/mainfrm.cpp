@@ -5,6 +5,7 @@
 #include "protocoltrace.h"
 #include "replylayout.h"
 #include "rxbuffer.h"
+#include "testkinds.h"
 #include "selectctptdlg.h"
 #include "syssetdlg.h"
 #include "state/appstate.h"
@@ -397,7 +398,7 @@ void CMainFrame::OnTestChosen(int kind)
     case 5: m_nReportKind = 3; break;
     default: break;
     }
-    const bool reports = kind == 0 || kind == 1 || kind == 4 || kind == 5;
+    const bool reports = tarvex::FindTestKind(kind)->composesReport;
     SetCanSave(reports, reports);
     ShowStatusNote(m_note); // the record on show belongs to the page in front
 }
@@ -578,23 +579,17 @@ long CMainFrame::OnDeviceReply()
     return 0;
 }
 
-// The page whose result a reply code carries; nullptr for every other code.
-CTestPage* CMainFrame::ResultReceiver(unsigned char code)
+CTestPage* CMainFrame::TestPage(int kind) const
 {
-    CAppState& app = theApp();
-    switch (code) {
-    case 0x1A: return app.m_pIVADlg;
-    case 0x1F: return app.m_pUVADlg;
-    case 0x2A:
-    case 0x7A: return app.m_pIBBDlg;
-    case 0x2F: return app.m_pUBBDlg;
-    case 0x3A: return app.m_pIJBDlg;
-    case 0x3F: return app.m_pUJBDlg;
-    case 0x4A: return app.m_pIFHDlg;
-    case 0x4F: return app.m_pUFHDlg;
-    case 0x6A: return app.m_pDZDlg;
-    default: return nullptr;
-    }
+    return kind >= 0 && kind < tarvex::kTestKindCount
+               ? dynamic_cast<CTestPage*>(m_TabCtrl->Page(kind))
+               : nullptr;
+}
+
+// The page whose result a reply code carries; nullptr for every other code.
+CTestPage* CMainFrame::ResultReceiver(unsigned char code) const
+{
+    return TestPage(tarvex::TestKindOfReply(code));
 }
 
 void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, int length)
@@ -632,17 +627,10 @@ void CMainFrame::OnHandshake()
     Info(this, "连接设备成功");
     app.m_pLink->RequestDeviceInfo();
     m_TabCtrl->hide();
-    for (CDialogPage* page :
-         std::initializer_list<CDialogPage*>{app.m_pIBBDlg, app.m_pUBBDlg, app.m_pIJBDlg,
-                                             app.m_pUJBDlg, app.m_pIFHDlg, app.m_pUFHDlg,
-                                             app.m_pDZDlg}) {
-        if (page)
-            page->EnableItem(1013, true);
+    for (const tarvex::TestKindInfo& kind : tarvex::kTestKinds) {
+        if (CTestPage* page = TestPage(kind.index))
+            page->EnableItem(kind.startButtonId, true);
     }
-    if (app.m_pIVADlg)
-        app.m_pIVADlg->EnableItem(1009, true);
-    if (app.m_pUVADlg)
-        app.m_pUVADlg->EnableItem(1009, true);
     // The test the operator picks next raises a selection change and so announces its kind.
     m_LTree->ClearSelection();
     update();

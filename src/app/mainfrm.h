@@ -62,6 +62,8 @@ public:
     void ShowStatusNote(tarvex::StatusNote note) override;
     // The action of a command id (menus and toolbar share it).
     QAction* CommandAction(int id) const;
+    // The page of a test kind; nullptr outside the table.
+    CTestPage* TestPage(int kind) const;
     // Sets the range limits of the device-information reply.
     void SetTestLimits(unsigned char range);
     static void ClearReplyBuffer();
@@ -133,7 +135,7 @@ private:
     void OnHandshake();
     void OnDeviceInfo(const unsigned char* payload, int length);
     void OnTestFinished();
-    static CTestPage* ResultReceiver(unsigned char code);
+    CTestPage* ResultReceiver(unsigned char code) const;
     // "设备已断开" when the device went away, else "仪器无应答".
     void NoteMissingReply();
     void ComposeReport();

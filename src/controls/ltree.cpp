@@ -1,6 +1,7 @@
 #include "ltree.h"
 
 #include "platform/reportfile.h"
+#include "testkinds.h"
 
 #include <QHeaderView>
 
@@ -36,15 +37,13 @@ QTreeWidgetItem* CLTree::AddItem(QTreeWidgetItem* parent, const QString& text)
 void CLTree::InitTree()
 {
     QTreeWidgetItem* root = AddItem(nullptr, "互感器综合参数测试");
+    // Kinds 0 to 3 test current transformers, 4 to 7 voltage transformers; the rest stand alone.
     QTreeWidgetItem* ct = AddItem(root, "测试电流互感器");
-    const char* ctTests[] = {"CT伏安特性", "CT变比极性", "CT角差比差", "CT二次负荷"};
-    for (int k = 0; k < 4; ++k)
-        m_hTestItem[k] = AddItem(ct, ctTests[k]);
     QTreeWidgetItem* pt = AddItem(root, "测试电压互感器");
-    const char* ptTests[] = {"PT伏安特性", "PT变比极性", "PT角差比差", "PT二次负荷"};
-    for (int k = 0; k < 4; ++k)
-        m_hTestItem[4 + k] = AddItem(pt, ptTests[k]);
-    m_hTestItem[8] = AddItem(root, "直流电阻测试");
+    for (const tarvex::TestKindInfo& kind : tarvex::kTestKinds) {
+        QTreeWidgetItem* parent = kind.index < 4 ? ct : kind.index < 8 ? pt : root;
+        m_hTestItem[kind.index] = AddItem(parent, kind.name);
+    }
     QTreeWidgetItem* history = AddItem(nullptr, "历史数据");
     m_hCTHistory = AddItem(history, "CT历史数据");
     m_hPTHistory = AddItem(history, "PT历史数据");

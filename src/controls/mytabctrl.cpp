@@ -2,6 +2,7 @@
 
 #include "platform/msgbox.h"
 #include "state/appstate.h"
+#include "testkinds.h"
 
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -45,11 +46,8 @@ CMyTabCtrl::CMyTabCtrl(QWidget* parent)
 
 void CMyTabCtrl::Init(const std::array<QWidget*, m_nNumberOfPages>& pages)
 {
-    const char* labels[m_nNumberOfPages] = {"CT伏安特性", "CT变比极性", "CT角差比差",
-                                            "CT二次负荷", "PT伏安特性", "PT变比极性",
-                                            "PT角差比差", "PT二次负荷", "直流电阻测试"};
-    for (const char* label : labels)
-        m_tabBar->addTab(label);
+    for (const tarvex::TestKindInfo& kind : tarvex::kTestKinds)
+        m_tabBar->addTab(kind.name);
     m_tabBar->adjustSize();
     std::copy(pages.begin(), pages.end(), m_tabPages);
     SetRectangle();

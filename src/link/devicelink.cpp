@@ -6,6 +6,7 @@
 #include "protocoltrace.h"
 #include "replylayout.h"
 #include "rxbuffer.h"
+#include "testkinds.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -64,14 +65,14 @@ int CDeviceLink::Open(int port, int baud)
 
 unsigned char CDeviceLink::TestKindCode(int kind)
 {
-    static const unsigned char kCodes[9] = {0x1A, 0x2A, 0x3A, 0x4A, 0x1F, 0x2F, 0x3F, 0x4F, 0x6A};
-    return (kind >= 0 && kind <= 8) ? kCodes[kind] : 0x01;
+    const tarvex::TestKindInfo* info = tarvex::FindTestKind(kind);
+    return info ? info->code : 0x01;
 }
 
 int CDeviceLink::StartWaitMs(int kind)
 {
-    static const int kWaits[9] = {10000, 15000, 20000, 15000, 35000, 15000, 15000, 15000, 15000};
-    return (kind >= 0 && kind <= 8) ? kWaits[kind] : 10000;
+    const tarvex::TestKindInfo* info = tarvex::FindTestKind(kind);
+    return info ? info->startWaitMs : 10000;
 }
 
 void CDeviceLink::Send(unsigned char command, std::initializer_list<int> payload)
