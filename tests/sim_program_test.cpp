@@ -33,6 +33,12 @@ std::int64_t MsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
+// The programs under test: the copies the unprivileged CI pass names, or those of this build.
+std::string ProgramPath(const char* variable, const char* built) {
+    const char* copy = std::getenv(variable);
+    return copy ? copy : built;
+}
+
 // A temporary folder, removed at the end.
 struct TempDir {
     TempDir() {
@@ -43,7 +49,8 @@ struct TempDir {
     std::string path;
 };
 
-// tarvex-sim as a child process with XDG_CONFIG_HOME set, stdout and stderr read through a pipe.
+// tarvex-sim (or another program) as a child process with XDG_CONFIG_HOME set, stdout and stderr
+// read through a pipe.
 class SimProcess {
   public:
     ~SimProcess() {
@@ -55,7 +62,9 @@ class SimProcess {
             ::close(m_out);
     }
 
-    bool Start(const std::string& configHome, std::vector<std::string> args) {
+    bool Start(const std::string& configHome, std::vector<std::string> args,
+               const std::string& program = ProgramPath("TARVEX_SIM_PROGRAM",
+                                                        TARVEX_SIM_PROGRAM)) {
         int pipeFds[2];
         if (::pipe(pipeFds) != 0)
             return false;
@@ -64,9 +73,7 @@ class SimProcess {
             if (std::strncmp(*e, "XDG_CONFIG_HOME=", 16) != 0)
                 env.emplace_back(*e);
         env.push_back("XDG_CONFIG_HOME=" + configHome);
-        // The unprivileged CI pass runs a copy of the tests and names the simulator's copy.
-        const char* program = std::getenv("TARVEX_SIM_PROGRAM");
-        args.insert(args.begin(), program ? program : TARVEX_SIM_PROGRAM);
+        args.insert(args.begin(), program);
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -259,6 +266,27 @@ TEST_F(SimProgram, BadOptionsAreRefused) {
         ASSERT_TRUE(p.Start(home.path, args));
         EXPECT_EQ(p.WaitForExit(10000), 2) << args[0];
         EXPECT_NE(p.Output().find("tarvex-sim: "), std::string::npos) << p.Output();
+    }
+}
+
+TEST_F(SimProgram, BothProgramsTellTheirVersionAndRefuseUnknownOptions) {
+    const std::string tarvex = ProgramPath("TARVEX_PROGRAM", TARVEX_PROGRAM);
+    const std::string simulator = ProgramPath("TARVEX_SIM_PROGRAM", TARVEX_SIM_PROGRAM);
+    struct Case {
+        std::string program;
+        std::string option;
+        int status;
+        std::string text;
+    };
+    for (const Case& c : {Case{tarvex, "--version", 0, " " TARVEX_VERSION "\n"},
+                          Case{simulator, "--version", 0, "tarvex-sim " TARVEX_VERSION "\n"},
+                          Case{tarvex, "--help", 0, "--trace <FILE>"},
+                          Case{tarvex, "--bogus", 2, "tarvex: Unknown option 'bogus'"},
+                          Case{tarvex, "--trace", 2, "tarvex: Missing value after '--trace'"}}) {
+        SimProcess p;
+        ASSERT_TRUE(p.Start(home.path, {c.option}, c.program));
+        EXPECT_EQ(p.WaitForExit(30000), c.status) << c.program << " " << c.option;
+        EXPECT_NE(p.Output().find(c.text), std::string::npos) << p.Output();
     }
 }
 
