@@ -278,7 +278,7 @@ TEST_F(SimProgram, BothProgramsTellTheirVersionAndRefuseUnknownOptions) {
         int status;
         std::string text;
     };
-    for (const Case& c : {Case{tarvex, "--version", 0, " " TARVEX_VERSION "\n"},
+    for (const Case& c : {Case{tarvex, "--version", 0, "tarvex " TARVEX_VERSION "\n"},
                           Case{simulator, "--version", 0, "tarvex-sim " TARVEX_VERSION "\n"},
                           Case{tarvex, "--help", 0, "--trace <FILE>"},
                           Case{tarvex, "--bogus", 2, "tarvex: Unknown option 'bogus'"},

@@ -21,8 +21,8 @@ void StartTraceIfAsked(QString path)
         std::fprintf(stderr, "tarvex: cannot write the trace %s\n", qPrintable(path));
 }
 
-// The command line: --help, --version, --trace FILE. Returns the exit status when the program is to end
-// here (a bad command line), -1 to go on; --help and --version print and exit.
+// The command line: --help, --version, --trace FILE. Returns the exit status when the program is
+// to end here (--version, a bad command line), -1 to go on; --help prints and exits.
 int ParseCommandLine(const QApplication& app)
 {
     QCommandLineParser parser;
@@ -46,8 +46,10 @@ int ParseCommandLine(const QApplication& app)
     }
     if (parser.isSet("help"))
         parser.showHelp(0);
-    if (parser.isSet("version"))
-        parser.showVersion();
+    if (parser.isSet("version")) {
+        std::printf("tarvex %s\n", TARVEX_VERSION); // named as its manual page
+        return 0;
+    }
     StartTraceIfAsked(parser.value(trace));
     return -1;
 }
@@ -58,7 +60,6 @@ int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("Tarvex");
-    QApplication::setApplicationVersion(TARVEX_VERSION);
     if (const int status = ParseCommandLine(qtApp); status >= 0)
         return status;
     tarvex::InstallFontSubstitutions();
