@@ -5,6 +5,8 @@
 #include "simoptions.h"
 #include "simrunner.h"
 
+#include <QCoreApplication>
+
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -20,14 +22,19 @@ void OnSignal(int) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const QCoreApplication app(argc, argv); // names the program in --help as it was started
     sim::ProgramOptions options;
     std::string error;
-    if (!sim::ParseProgramOptions(argc, argv, &options, &error)) {
+    if (!sim::ParseProgramOptions(QCoreApplication::arguments(), &options, &error)) {
         std::fprintf(stderr, "tarvex-sim: %s\n", error.c_str());
         return 2;
     }
     if (options.help) {
         std::fputs(sim::ProgramHelp().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("tarvex-sim %s\n", TARVEX_VERSION);
         return 0;
     }
     if (options.fixedBaud > 0)

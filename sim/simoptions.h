@@ -1,6 +1,8 @@
 #pragma once
 #include "engine.h"
 
+#include <QStringList>
+
 #include <string>
 #include <vector>
 
@@ -12,12 +14,13 @@ struct ProgramOptions {
     int fixedBaud = 0;         // pacing baud rate; 0 follows the rate the program sets on the line
     bool verbose = false;      // also log raw reads and writes and baud changes
     bool help = false;
+    bool version = false;
     EngineOptions engine;
 };
 
-// Parses argv[1..argc) ("--name value" or "--name=value"). false with *error on a bad option.
-bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* options,
-                         std::string* error);
+// Parses the command line, the program's name first ("--name value" or "--name=value"). false
+// with *error on a bad option.
+bool ParseProgramOptions(const QStringList& arguments, ProgramOptions* options, std::string* error);
 
 // The --help text, explaining every option and its default.
 std::string ProgramHelp();

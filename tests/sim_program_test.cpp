@@ -36,6 +36,12 @@ std::int64_t MsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
+// The programs under test: the copies the unprivileged CI pass names, or those of this build.
+std::string ProgramPath(const char* variable, const char* built) {
+    const char* copy = std::getenv(variable);
+    return copy ? copy : built;
+}
+
 // A temporary folder, removed at the end.
 struct TempDir {
     TempDir() {
@@ -46,7 +52,8 @@ struct TempDir {
     std::string path;
 };
 
-// tarvex-sim as a child process with XDG_CONFIG_HOME set, stdout and stderr read through a pipe.
+// tarvex-sim (or another program) as a child process with XDG_CONFIG_HOME set, stdout and stderr
+// read through a pipe.
 class SimProcess {
   public:
     ~SimProcess() {
@@ -58,9 +65,9 @@ class SimProcess {
             ::close(m_out);
     }
 
-    // program: tarvex-sim unless another is named.
     bool Start(const std::string& configHome, std::vector<std::string> args,
-               const char* program = nullptr) {
+               const std::string& program = ProgramPath("TARVEX_SIM_PROGRAM",
+                                                        TARVEX_SIM_PROGRAM)) {
         int pipeFds[2];
         if (::pipe(pipeFds) != 0)
             return false;
@@ -70,9 +77,7 @@ class SimProcess {
                 env.emplace_back(*e);
         env.push_back("XDG_CONFIG_HOME=" + configHome);
         env.insert(env.begin(), "ASAN_OPTIONS=detect_leaks=0"); // Qt's caches live to the end
-        // The unprivileged CI pass runs a copy of the tests and names the simulator's copy.
-        const char* sim = std::getenv("TARVEX_SIM_PROGRAM");
-        args.insert(args.begin(), program ? program : sim ? sim : TARVEX_SIM_PROGRAM);
+        args.insert(args.begin(), program);
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -279,6 +284,27 @@ TEST_F(SimProgram, BadOptionsAreRefused) {
     }
 }
 
+TEST_F(SimProgram, BothProgramsTellTheirVersionAndRefuseUnknownOptions) {
+    const std::string tarvex = ProgramPath("TARVEX_PROGRAM", TARVEX_PROGRAM);
+    const std::string simulator = ProgramPath("TARVEX_SIM_PROGRAM", TARVEX_SIM_PROGRAM);
+    struct Case {
+        std::string program;
+        std::string option;
+        int status;
+        std::string text;
+    };
+    for (const Case& c : {Case{tarvex, "--version", 0, "tarvex " TARVEX_VERSION "\n"},
+                          Case{simulator, "--version", 0, "tarvex-sim " TARVEX_VERSION "\n"},
+                          Case{tarvex, "--help", 0, "--trace <FILE>"},
+                          Case{tarvex, "--bogus", 2, "tarvex: Unknown option 'bogus'"},
+                          Case{tarvex, "--trace", 2, "tarvex: Missing value after '--trace'"}}) {
+        SimProcess p;
+        ASSERT_TRUE(p.Start(home.path, {c.option}, c.program));
+        EXPECT_EQ(p.WaitForExit(30000), c.status) << c.program << " " << c.option;
+        EXPECT_NE(p.Output().find(c.text), std::string::npos) << p.Output();
+    }
+}
+
 TEST_F(SimProgram, HandshakeOverThePtyAcrossCloseAndReopen) {
     const std::string link = StartSim({});
     ASSERT_FALSE(link.empty());
@@ -371,10 +397,9 @@ TEST_F(SimProgram, PacingFollowsTheBaudRateTheProgramSets) {
 TEST_F(SimProgram, SignalsEndTheProgramAsExitDoesAndAHangUpEndsTheSimulator) {
     const std::string link = StartSim({});
     ASSERT_FALSE(link.empty());
-    const char* copy = std::getenv("TARVEX_PROGRAM"); // the unprivileged pass runs a copy
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
         SimProcess program;
-        ASSERT_TRUE(program.Start(home.path, {}, copy ? copy : TARVEX_PROGRAM));
+        ASSERT_TRUE(program.Start(home.path, {}, ProgramPath("TARVEX_PROGRAM", TARVEX_PROGRAM)));
         for (int i = 0; i < 3000 && !HeldExclusively(slave); ++i)
             ::usleep(10000);
         ASSERT_TRUE(HeldExclusively(slave)) << program.Output();
