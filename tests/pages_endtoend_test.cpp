@@ -454,6 +454,7 @@ TEST_F(EndToEnd, MissingRepliesAndALostDeviceAreNotedInTheMessagePane) {
     Run(kResistance, app->m_pDZDlg);
     EXPECT_TRUE(PaneSays("设备已断开"));
     EXPECT_EQ(frame->ConnPaneText(), "没有连接设备");
+    port->SetAvailable(true);
     ASSERT_TRUE(app->m_pLink->Open(1, 9600)); // as the port dialog opens it again
     frame->ShowPortOpened(1, 9600);
     EXPECT_TRUE(PaneSays("就绪"));
