@@ -33,6 +33,13 @@ using namespace fuzz;
 constexpr int kMaxActions = 24;
 constexpr int kMaxUploadRows = 8;
 
+// The test kind a start action names; -1 for any other action.
+int StartedKind(unsigned char action, const Bytes& parameters) {
+    if (action != kStartTest)
+        return -1;
+    return parameters.empty() ? 0 : parameters[0] % tarvex::kTestKindCount;
+}
+
 void StartTest(Shell& shell, int kind) {
     shell.frame->m_LTree->SelectTest(kind);
     const int startId = tarvex::kTestKinds[kind].startButtonId;
@@ -110,14 +117,15 @@ int PageOfCode(unsigned char code) {
 // frame, the limits and supported tests only with device information, a page only with its
 // result (or by the operator's own action on it: a start, a record shown).
 void CheckOnlyReceiversChanged(const Shown& before, const Shown& after,
-                               const std::set<unsigned char>& codes, unsigned char action) {
+                               const std::set<unsigned char>& codes, unsigned char action,
+                               int startedKind) {
     FUZZ_CHECK(after.connected == before.connected || codes.count(0xD0));
     const bool info = codes.count(0xE0);
     FUZZ_CHECK(info ||
                (after.maxVoltage == before.maxVoltage && after.maxCurrent == before.maxCurrent &&
                 after.supported == before.supported));
     for (int kind = 0; kind < 9; ++kind) {
-        bool mayChange = action == kFirstTest + kind || (action == kShowRecord && kind % 4 == 0);
+        bool mayChange = kind == startedKind || (action == kShowRecord && kind % 4 == 0);
         for (unsigned char code : codes)
             mayChange = mayChange || PageOfCode(code) == kind;
         if (!mayChange && after.pages[kind] != before.pages[kind]) {
@@ -159,13 +167,16 @@ void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
         shell.frame->m_pErrorCurveDlg->grab(); // paints the curve
         break;
     }
-    default:
-        StartTest(shell, action - kFirstTest);
+    case kStartTest:
+        StartTest(shell, StartedKind(action, parameters));
         break;
+    default:
+        break; // no action
     }
     Shell::Settle();
     CheckReplyBuffer();
-    CheckOnlyReceiversChanged(before, Shown::Of(shell), shell.checked.codes, action);
+    CheckOnlyReceiversChanged(before, Shown::Of(shell), shell.checked.codes, action,
+                              StartedKind(action, parameters));
     // Replies the commands did not ask for are not sent; bytes on their way stay on the line.
     shell.replies.clear();
 }

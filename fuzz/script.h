@@ -9,14 +9,15 @@ namespace fuzz {
 
 enum Action : unsigned char {
     kConnect = 0x00,
-    kFirstTest = 0x01, // 0x01..0x09: the test of kind 0..8 chosen in the tree and started
-    kSearchCt = 0x0A,
-    kSearchPt = 0x0B,
-    kUpload = 0x0C,     // parameters: the rows of the record list to upload (at most eight)
-    kShowRecord = 0x0D, // parameter: bit 0 PT, the rest the uploaded record chosen in the tree
-    kSave = 0x0E,
-    kErrorCurve = 0x0F, // parameter: bit 0 PT, the page the window is opened from
-    kActions = 0x10
+    kStartTest = 0x01, // parameter: the test kind (its index in the table of test kinds), chosen
+                       // in the tree and started; a new kind renumbers no action
+    kSearchCt = 0x02,
+    kSearchPt = 0x03,
+    kUpload = 0x04,     // parameters: the rows of the record list to upload (at most eight)
+    kShowRecord = 0x05, // parameter: bit 0 PT, the rest the uploaded record chosen in the tree
+    kSave = 0x06,
+    kErrorCurve = 0x07, // parameter: bit 0 PT, the page the window is opened from
+    kActions = 0x10     // 0x08..0x0F: no action
 };
 
 inline constexpr unsigned char kSeparator[] = {0xC5, 0x5C};

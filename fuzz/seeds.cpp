@@ -42,7 +42,9 @@ class Script {
     }
     // A test started on its page, finished, and its result.
     Script& Test(int kind, const Bytes& result) {
-        return Act(fuzz::kFirstTest + kind).Reply(sim::EncodeTestFinished()).Reply(result);
+        return Act(fuzz::kStartTest, {static_cast<unsigned char>(kind)})
+            .Reply(sim::EncodeTestFinished())
+            .Reply(result);
     }
     const Bytes& bytes() const { return m_bytes; }
 
@@ -130,7 +132,7 @@ void ReplySeeds(const fs::path& folder) {
     Write(folder, "taps-polled",
           Script()
               .Connected(0xA2)
-              .Act(fuzz::kFirstTest + 1)
+              .Act(fuzz::kStartTest, {1})
               .Reply({})
               .Reply(taps)
               .Reply(taps)
@@ -139,7 +141,7 @@ void ReplySeeds(const fs::path& folder) {
     Write(folder, "ratio-untrailed",
           Script()
               .Connected()
-              .Act(fuzz::kFirstTest + 1)
+              .Act(fuzz::kStartTest, {1})
               .Reply({0x01, 0x00, 0x00, 0x55, 0xAA, 0xEB, 0xFD, 0xFA})
               .Reply({0xCC, 0xCC, 0xCC, 0x05, 0, 0, 0, 0, 0, 0x55, 0xAA, 0x2A, 0x03, 0xE8})
               .bytes());
@@ -148,13 +150,13 @@ void ReplySeeds(const fs::path& folder) {
     Write(folder, "curve-cut",
           Script()
               .Connected()
-              .Act(fuzz::kFirstTest)
+              .Act(fuzz::kStartTest, {0})
               .Reply(Concat({Cut(curve4, 3 + 5 + 8 + 4), {0xFD, 0xFA}}))
               .bytes());
     Write(folder, "curve-split",
           Script()
               .Connected()
-              .Act(fuzz::kFirstTest)
+              .Act(fuzz::kStartTest, {0})
               .Reply(sim::EncodeExcitationReply(0x1A, Curve(60, 150)), 0x28)
               .Act(fuzz::kErrorCurve)
               .Act(fuzz::kSave)
@@ -162,10 +164,10 @@ void ReplySeeds(const fs::path& folder) {
     Write(folder, "curve-late",
           Script()
               .Connected()
-              .Act(fuzz::kFirstTest + 4)
+              .Act(fuzz::kStartTest, {4})
               .Reply(sim::EncodeTestFinished())
               .Reply(ptCurve, 0x16)
-              .Act(fuzz::kFirstTest + 4)
+              .Act(fuzz::kStartTest, {4})
               .Reply(sim::EncodeTestFinished())
               .Reply(ptCurve)
               .Act(fuzz::kSave)
@@ -177,12 +179,12 @@ void ReplySeeds(const fs::path& folder) {
               .Act(fuzz::kConnect)
               .Reply(sim::EncodeHandshake())
               .Reply(sim::EncodeDeviceInfo(0xAD, 0xA1, 0xA2))
-              .Act(fuzz::kFirstTest)
+              .Act(fuzz::kStartTest, {0})
               .bytes());
     Write(folder, "handshake-in-result",
           Script()
               .Connected()
-              .Act(fuzz::kFirstTest + 8)
+              .Act(fuzz::kStartTest, {8})
               .Reply(Concat({resistance, sim::EncodeHandshake()}))
               .Reply(sim::EncodeDeviceInfo(0xAC, 0xA2, 0xA1))
               .bytes());
