@@ -5,8 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtGlobal>
+
+namespace {
+
+// Every test starts with a fresh configuration, whichever tests ran before it in this process.
+class FreshSettings : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { QSettings("tarvex", "tarvex").clear(); }
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -24,5 +34,6 @@ int main(int argc, char** argv)
     tarvex::InstallReadablePalette();
     tarvex::InitResources();
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshSettings);
     return RUN_ALL_TESTS();
 }

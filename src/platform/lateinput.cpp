@@ -25,8 +25,8 @@ bool LateInputFilter::StampedBefore(std::uint32_t timestamp, std::uint32_t waitE
     return static_cast<std::int32_t>(timestamp - waitEnd) < 0;
 }
 
-bool LateInputFilter::eventFilter(QObject*, QEvent* event) {
-    switch (event->type()) {
+bool LateInputFilter::IsOperatorAction(QEvent::Type type) {
+    switch (type) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
@@ -36,14 +36,18 @@ bool LateInputFilter::eventFilter(QObject*, QEvent* event) {
     case QEvent::TouchBegin:
     case QEvent::TouchEnd:
     case QEvent::TabletPress:
-    case QEvent::TabletRelease: {
-        const auto timestamp =
-            static_cast<std::uint32_t>(static_cast<QInputEvent*>(event)->timestamp());
-        return m_waitEnd != 0 && timestamp != 0 && StampedBefore(timestamp, m_waitEnd);
-    }
+    case QEvent::TabletRelease:
+        return true;
     default:
         return false;
     }
+}
+
+bool LateInputFilter::eventFilter(QObject*, QEvent* event) {
+    if (!IsOperatorAction(event->type()))
+        return false;
+    const auto timestamp = static_cast<std::uint32_t>(static_cast<QInputEvent*>(event)->timestamp());
+    return m_waitEnd != 0 && timestamp != 0 && StampedBefore(timestamp, m_waitEnd);
 }
 
 } // namespace tarvex

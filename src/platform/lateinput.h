@@ -1,4 +1,5 @@
 #pragma once
+#include <QEvent>
 #include <QObject>
 
 #include <cstdint>
@@ -17,6 +18,8 @@ class LateInputFilter : public QObject {
     void WaitEnded();
     // True for an input event stamped before the end of the last wait (timestamps wrap).
     static bool StampedBefore(std::uint32_t timestamp, std::uint32_t waitEnd);
+    // The stamped input events by which the operator acts: buttons, keys, wheel, touch, tablet.
+    static bool IsOperatorAction(QEvent::Type type);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
