@@ -840,10 +840,13 @@ TEST_F(Shell, TheTrailerIsNeverReadAsPayload)
 }
 
 // Every result the dispatcher hands out is kept once as the latest of its test kind, from the
-// instrument; a reply too short to decode is kept by nobody. An uploaded record shown on its
-// page then takes the place of the excitation result, as a record.
+// instrument, with the entries of the start before it; a reply too short to decode is kept by
+// nobody. An uploaded record shown on its page then takes the place of the excitation result,
+// as a record.
 TEST_F(Shell, ResultsLandInTheModelWithTheirKindAndSource)
 {
+    app->m_pIBBDlg->OnStart(); // no answer comes
+    app->m_pIVADlg->OnStart();
     const struct {
         Bytes block;
         int kind; // -1: nothing kept
@@ -873,6 +876,8 @@ TEST_F(Shell, ResultsLandInTheModelWithTheirKindAndSource)
     EXPECT_DOUBLE_EQ(std::get<BurdenResult>(app->m_results.Latest(7)->value).value, 50.0);
     EXPECT_FALSE(app->m_results.Latest(3)); // the PT burden is not the CT one
     EXPECT_FALSE(app->m_results.Latest(4)); // the PT excitation reply was cut short
+    EXPECT_EQ(app->m_results.Latest(1)->parameters.value("testCurrent"), 100);
+    EXPECT_TRUE(app->m_results.Latest(8)->parameters.isEmpty());
 
     tagTESTRECORD record;
     record.fKneeVoltage = 100;
@@ -885,6 +890,7 @@ TEST_F(Shell, ResultsLandInTheModelWithTheirKindAndSource)
     const std::optional<TestResult> shown = app->m_results.Latest(0);
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->source, ResultSource::UploadedRecord);
+    EXPECT_TRUE(shown->parameters.isEmpty());
     const auto& curve = std::get<tarvex::ExcitationReply>(shown->value);
     EXPECT_EQ(curve.kneeVoltage, 100.0);
     ASSERT_EQ(curve.points.size(), 1u);

@@ -205,6 +205,12 @@ void CExcitationPage::OnStart() {
     const int phase = PhaseCode();
     // Only a start that goes ahead replaces the result on show.
     ClearResults();
+    theApp().m_results.NoteStart(tarvex::TestKindOfReply(m_kind.replyCode),
+                                 {{"testVoltage", m_nTestVoltage},
+                                  {"testCurrent", m_nTestCurrent},
+                                  {"lineNo", m_nLineNo},
+                                  {"groupNo", m_nGroupNo},
+                                  {"phase", phase}});
     RunTest(
         [this, phase](CDeviceLink& link) {
             link.SendExcitationParams(m_nTestVoltage, m_nTestCurrent, m_nLineNo, m_nGroupNo, phase);

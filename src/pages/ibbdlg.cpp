@@ -4,6 +4,7 @@
 
 #include "state/appstate.h"
 #include "devicelink.h"
+#include "testkinds.h"
 #include "platform/reportlist.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
@@ -61,6 +62,8 @@ void CIBBDlg::OnStart() {
         return;
     }
     ClearResults();
+    theApp().m_results.NoteStart(tarvex::kCtRatioKind, {{"testCurrent", m_nTestCurrent},
+                                                        {"ratedSecondary", ratedSecondary}});
     const auto sendParameters = [this, ratedSecondary](CDeviceLink& link) {
         link.SendCTRatioParams(m_nTestCurrent, ratedSecondary);
     };

@@ -4,6 +4,7 @@
 
 #include "state/appstate.h"
 #include "devicelink.h"
+#include "testkinds.h"
 #include "platform/msgbox.h"
 
 #include <QComboBox>
@@ -46,6 +47,8 @@ void CUBBDlg::OnStart() {
         return;
     }
     ClearResults();
+    theApp().m_results.NoteStart(tarvex::kPtRatioKind, {{"testVoltage", m_nTestVoltage},
+                                                        {"ratedSecondaryIndex", ratedSecondary}});
     const auto sendParameters = [this, ratedSecondary](CDeviceLink& link) {
         link.SendPTRatioParams(m_nTestVoltage, ratedSecondary);
     };

@@ -1,7 +1,14 @@
 #include "resultmodel.h"
 
+void CResultModel::NoteStart(int kind, QVariantMap parameters) {
+    m_started[kind] = std::move(parameters);
+}
+
 void CResultModel::Store(int kind, TestResult::Value value, ResultSource source) {
-    m_results[kind] = {std::move(value), QDateTime::currentDateTime(), source};
+    QVariantMap parameters;
+    if (source == ResultSource::Instrument)
+        parameters = m_started[kind];
+    m_results[kind] = {std::move(value), QDateTime::currentDateTime(), source, parameters};
     emit resultChanged(kind);
 }
 

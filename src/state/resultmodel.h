@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QVariantMap>
 
 #include <map>
 #include <optional>
@@ -25,12 +26,18 @@ struct TestResult {
     Value value;
     QDateTime arrived;
     ResultSource source = ResultSource::Instrument;
+    // The entries the test was started with, by name, as the page read them at its start;
+    // empty for a record or a file, and for a result that came without a start of its kind.
+    QVariantMap parameters;
 };
 
 // The latest result of each test kind, as the pages were handed it. GUI thread only.
 class CResultModel : public QObject {
     Q_OBJECT
   public:
+    // A test of `kind` starts now with these entries: the instrument's results of that kind
+    // carry them until the next start.
+    void NoteStart(int kind, QVariantMap parameters);
     // Replaces the result of `kind` (an index of tarvex::kTestKinds) and tells resultChanged.
     void Store(int kind, TestResult::Value value, ResultSource source);
     // The latest result of `kind`; empty while none came.
@@ -41,4 +48,5 @@ class CResultModel : public QObject {
 
   private:
     std::map<int, TestResult> m_results;
+    std::map<int, QVariantMap> m_started;
 };
