@@ -32,6 +32,7 @@
 #include <QMenu>
 #include <QPalette>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -273,7 +274,7 @@ TEST_F(Shell, AMeasuredValueIsNeverTakenForAReply) {
     };
     link->m_bConnected = 1;
     Dispatch(DeviceInfo(0xAD, 0xA2, 0xA2));
-    app->m_pIVADlg->ShowExcitationResult(Bytes{1, 0, 0, 0, 0, 0x01, 0xF4, 0x07, 0xD0}.data(), 9);
+    Dispatch({0x55, 0xAA, 0x1A, 1, 0, 0, 0, 0, 0x01, 0xF4, 0x07, 0xD0, 0xFD, 0xFA});
     const int ctRows = app->m_pIVADlg->findChild<QTreeWidget*>("id1003")->topLevelItemCount();
     TakeWritten();
     for (const Bytes& block : blocks)
@@ -836,6 +837,64 @@ TEST_F(Shell, TheTrailerIsNeverReadAsPayload)
     EXPECT_EQ(app->m_pDZDlg->GetDlgItemText(1004), "");
     Dispatch({0x55, 0xAA, 0x6A, 0x04, 0xD2, 0x00, 0xFD, 0xFA});
     EXPECT_EQ(app->m_pDZDlg->GetDlgItemText(1004), "123.4");
+}
+
+// Every result the dispatcher hands out is kept once as the latest of its test kind, from the
+// instrument, with the entries of the start before it; a reply too short to decode is kept by
+// nobody. An uploaded record shown on its page then takes the place of the excitation result,
+// as a record.
+TEST_F(Shell, ResultsLandInTheModelWithTheirKindAndSource)
+{
+    app->m_pIBBDlg->OnStart(); // no answer comes
+    app->m_pIVADlg->OnStart();
+    const struct {
+        Bytes block;
+        int kind; // -1: nothing kept
+    } cases[] = {
+        {{0x55, 0xAA, 0x1A, 1, 0, 0, 0, 0, 0x01, 0xF4, 0x07, 0xD0, 0xFD, 0xFA}, 0},
+        {{0x55, 0xAA, 0x7A, 0, 0x03, 0xE8, 0xFD, 0xFA}, 1},
+        {{0x55, 0xAA, 0x3F, 0x80, 0x05, 0xFD, 0xFA}, 6},
+        {{0x55, 0xAA, 0x4F, 0x01, 0xF4, 0xFD, 0xFA}, 7},
+        {{0x55, 0xAA, 0x6A, 0x04, 0xD2, 0x00, 0xFD, 0xFA}, 8},
+        {{0x55, 0xAA, 0x6A, 0x04, 0xD2, 0xFD, 0xFA}, -1},
+        {{0x55, 0xAA, 0x1F, 1, 0, 0, 0xFD, 0xFA}, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        QSignalSpy changed(&app->m_results, &CResultModel::resultChanged);
+        Dispatch(c.block);
+        if (c.kind < 0) {
+            EXPECT_EQ(changed.count(), 0);
+            continue;
+        }
+        ASSERT_EQ(changed.count(), 1);
+        EXPECT_EQ(changed[0][0].toInt(), c.kind);
+        const std::optional<TestResult> latest = app->m_results.Latest(c.kind);
+        ASSERT_TRUE(latest);
+        EXPECT_EQ(latest->source, ResultSource::Instrument);
+    }
+    EXPECT_DOUBLE_EQ(std::get<BurdenResult>(app->m_results.Latest(7)->value).value, 50.0);
+    EXPECT_FALSE(app->m_results.Latest(3)); // the PT burden is not the CT one
+    EXPECT_FALSE(app->m_results.Latest(4)); // the PT excitation reply was cut short
+    EXPECT_EQ(app->m_results.Latest(1)->parameters.value("testCurrent"), 100);
+    EXPECT_TRUE(app->m_results.Latest(8)->parameters.isEmpty());
+
+    tagTESTRECORD record;
+    record.fKneeVoltage = 100;
+    record.arrCurrent = {0.5f};
+    record.arrVoltage = {80.5f};
+    app->m_CTRecords.append(record);
+    QSignalSpy changed(&app->m_results, &CResultModel::resultChanged);
+    frame->OnHistoryChosen(false, "1");
+    ASSERT_EQ(changed.count(), 1);
+    const std::optional<TestResult> shown = app->m_results.Latest(0);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->source, ResultSource::UploadedRecord);
+    EXPECT_TRUE(shown->parameters.isEmpty());
+    const auto& curve = std::get<tarvex::ExcitationReply>(shown->value);
+    EXPECT_EQ(curve.kneeVoltage, 100.0);
+    ASSERT_EQ(curve.points.size(), 1u);
+    EXPECT_EQ(curve.points[0].voltage, 80.5);
 }
 
 // The instrument's test-finished reply never comes; both polls get the six-tap result.

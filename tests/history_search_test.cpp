@@ -111,13 +111,18 @@ QStringList Children(const QTreeWidgetItem* node) {
 // The dialog on its own, with the application's record lists: what the replies leave behind.
 class SearchReplies : public ::testing::Test {
   protected:
+    // The replies decoded as the dispatcher decodes them: the first `length` bytes (all when
+    // length < 0), a record by the kind the dialog asked for.
+    static tarvex::ReplyBytes Arrived(const Bytes& payload, int length) {
+        return tarvex::ReplyBytes(payload).first(length < 0 ? payload.size() : std::size_t(length));
+    }
     void List(const Bytes& payload, int length = -1) {
-        dlg.OnRecordList(payload.data(), length < 0 ? int(payload.size()) : length);
+        dlg.OnRecordList(tarvex::DecodeHistoryList(Arrived(payload, length)));
         dlg.ShowListRows();
     }
     void Record(int index, const Bytes& payload, int length = -1) {
         dlg.m_nCurrentIndex = index;
-        dlg.OnRecordData(payload.data(), length < 0 ? int(payload.size()) : length);
+        dlg.OnRecordData(tarvex::DecodeHistoryRecord(Arrived(payload, length), dlg.RecordKind()));
     }
 
     CTarvexApp app;

@@ -66,21 +66,24 @@ TEST(ErrorValue, SignAndMagnitudeInThousandths) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(CIJBDlg::FormatError(c.high, c.low), c.text);
-        EXPECT_EQ(CUJBDlg::FormatError(c.high, c.low), c.text);
+        const Bytes word{c.high, c.low};
+        const double ct = tarvex::DecodeCtErrorReply(word).phaseMinutes.at(0);
+        const double pt = tarvex::DecodePtErrorReply(word).phaseMinutes.at(0);
+        EXPECT_EQ(CIJBDlg::FormatError(ct), c.text);
+        EXPECT_EQ(CUJBDlg::FormatError(pt), c.text);
     }
 }
 
 TEST_F(CtErrorPage, ResultFillsPhaseThenRatioErrorsAtTheFourLoadPoints) {
     const Bytes payload = Payload(8);
-    page.ShowErrorResult(payload.data(), int(payload.size()));
+    page.ShowErrorResult(tarvex::DecodeCtErrorReply(payload));
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(Text(kCtIds[i]), Expected(i)) << kCtIds[i];
 }
 
 TEST_F(PtErrorPage, ResultFillsPhaseThenRatioErrorsAtTheThreeLoadPoints) {
     const Bytes payload = Payload(6);
-    page.ShowErrorResult(payload.data(), int(payload.size()));
+    page.ShowErrorResult(tarvex::DecodePtErrorReply(payload));
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(Text(kPtIds[i]), Expected(i)) << kPtIds[i];
 }
@@ -90,7 +93,7 @@ TEST_F(CtErrorPage, ShortResultShowsOnlyTheWholeValues) {
     for (const int length : {0, 1, 2, 5, 15}) {
         SCOPED_TRACE(length);
         page.ClearResults();
-        page.ShowErrorResult(payload.data(), length);
+        page.ShowErrorResult(tarvex::DecodeCtErrorReply(Arrived(payload, length)));
         for (int i = 0; i < 8; ++i)
             EXPECT_EQ(Text(kCtIds[i]), 2 * i + 2 <= length ? Expected(i) : "") << kCtIds[i];
     }
@@ -159,7 +162,7 @@ TEST_F(CtErrorPage, OutOfRangeEntryStopsTheStartWithTheFrameworkMessage) {
         SCOPED_TRACE(std::string(c.primary) + "/" + c.burden);
         bench.port.ClearWritten();
         bench.boxes.clear();
-        page.ShowErrorResult(result.data(), int(result.size()));
+        page.ShowErrorResult(tarvex::DecodeCtErrorReply(result));
         PageBench::Type(&page, "id1004", c.primary);
         PageBench::Type(&page, "id1005", c.burden);
         PageBench::Start(&page);
@@ -241,7 +244,7 @@ TEST_F(PtErrorPage, RatedPrimaryOutside01To220IsRefusedWithFocusOnTheEntry) {
         SCOPED_TRACE(primary);
         bench.port.ClearWritten();
         bench.boxes.clear();
-        page.ShowErrorResult(result.data(), int(result.size()));
+        page.ShowErrorResult(tarvex::DecodePtErrorReply(result));
         page.GetDlgItem(1005)->setFocus();
         page.SetDlgItemText(1004, primary); // set, not typed: the entry would refuse some of them
         PageBench::Start(&page);

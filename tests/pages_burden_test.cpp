@@ -35,6 +35,17 @@ template <class Page> class BurdenPage : public ::testing::Test {
 using BurdenPages = ::testing::Types<CIFHDlg, CUFHDlg>;
 TYPED_TEST_SUITE(BurdenPage, BurdenPages);
 
+// Hands a reply to a page as the dispatcher does: decoded, and only when its bytes arrived.
+void ShowBurden(CBurdenPage& page, const Bytes& payload, int length) {
+    if (const auto burden = tarvex::DecodeBurdenReply(Arrived(payload, length)))
+        page.ShowBurdenResult(*burden);
+}
+
+void ShowResistance(CDZDlg& page, const Bytes& payload, int length = -1) {
+    if (const auto resistance = tarvex::DecodeResistanceReply(Arrived(payload, length)))
+        page.ShowResistanceResult(*resistance);
+}
+
 QImage Picture(const QLabel* label) {
     return label->pixmap().toImage();
 }
@@ -54,14 +65,14 @@ TYPED_TEST(BurdenPage, ResultShowsTenthsWhenBothBytesArrived) {
     for (const ValueCase& c : kBurdenCases) {
         SCOPED_TRACE(c.shown);
         this->page.ClearResults();
-        this->page.ShowBurdenResult(c.payload.data(), c.length);
+        ShowBurden(this->page, c.payload, c.length);
         EXPECT_EQ(this->page.GetDlgItemText(1004), c.shown);
     }
 }
 
 TYPED_TEST(BurdenPage, StartEmptiesTheResultAndStartsAfter300Ms) {
     const Bytes payload = {0x01, 0xF4};
-    this->page.ShowBurdenResult(payload.data(), 2);
+    ShowBurden(this->page, payload, 2);
     PageBench::Start(&this->page);
     EXPECT_EQ(this->page.GetDlgItemText(1004), "");
     const std::vector<Bytes> frames = this->bench.Frames();
@@ -134,7 +145,7 @@ TEST_F(ResistancePage, ResultShowsTenthsWithTheUnitPictureOfItsUnitByte) {
     ASSERT_NE(Icon(168), Icon(169));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
-        page.ShowResistanceResult(c.payload.data(), int(c.payload.size()));
+        ShowResistance(page, c.payload);
         EXPECT_EQ(page.GetDlgItemText(1004), c.shown);
         EXPECT_EQ(Unit(), Icon(c.milliOhmOrOhm));
         EXPECT_EQ(page.findChild<QLabel*>("id1034")->accessibleName(),
@@ -152,7 +163,7 @@ TEST_F(ResistancePage, ShortResultShowsNeitherNumberNorUnit) {
     const Bytes ohms = {0x04, 0xD2, 0x00};
     for (const int length : {0, 1, 2}) {
         SCOPED_TRACE(length);
-        page.ShowResistanceResult(ohms.data(), length);
+        ShowResistance(page, ohms, length);
         EXPECT_EQ(page.GetDlgItemText(1004), "");
         EXPECT_EQ(Unit(), Icon(169));
     }
@@ -164,13 +175,13 @@ TEST_F(ResistancePage, UnitPictureIsSetBeforeTheNumber) {
     QImage unitWhenNumberChanged;
     QObject::connect(entry, &QLineEdit::textChanged, [&] { unitWhenNumberChanged = Unit(); });
     const Bytes ohms = {0x04, 0xD2, 0x00};
-    page.ShowResistanceResult(ohms.data(), 3);
+    ShowResistance(page, ohms);
     EXPECT_EQ(unitWhenNumberChanged, Icon(168));
 }
 
 TEST_F(ResistancePage, StartSendsOnlyTheStartAndKeepsTheUnit) {
     const Bytes ohms = {0x04, 0xD2, 0x00};
-    page.ShowResistanceResult(ohms.data(), 3);
+    ShowResistance(page, ohms);
     PageBench::Start(&page);
     const std::vector<Bytes> frames = bench.Frames();
     ASSERT_FALSE(frames.empty());

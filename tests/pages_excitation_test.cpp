@@ -62,8 +62,10 @@ template <class Page> class ExcitationPageTest : public ::testing::Test {
         QTreeWidgetItem* item = List()->topLevelItem(row);
         return item ? QStringList{item->text(0), item->text(1), item->text(2)} : QStringList();
     }
-    void Show(const Bytes& payload) {
-        page.ShowExcitationResult(payload.data(), int(payload.size()));
+    // As the dispatcher hands a reply: decoded, and only when its head arrived.
+    void Show(const Bytes& payload, int length = -1) {
+        if (const auto result = tarvex::DecodeExcitationReply(Arrived(payload, length)))
+            page.ShowExcitationResult(*result);
     }
     std::vector<Bytes> FramesOf(std::uint8_t command) const {
         std::vector<Bytes> frames;
@@ -157,7 +159,7 @@ TEST_F(CtExcitation, AReplyCutShortShowsOnlyPointsWhoseCurrentAndVoltageArrived)
 
     // Less than the head: the reply is not looked at.
     const Bytes head = ExcitationPayload(999, 999, {}, {});
-    page.ShowExcitationResult(head.data(), 4);
+    Show(head, 4);
     EXPECT_EQ(List()->topLevelItemCount(), 1);
     EXPECT_EQ(Text(1033), "U = 50.0 V");
 }

@@ -97,7 +97,7 @@ TEST_F(CtRatioPage, SingleResultShowsEachFieldWhoseBytesArrived) {
     for (const ResultCase& c : kCtRatioCases) {
         SCOPED_TRACE(c.name);
         page.ClearResults();
-        page.ShowRatioResult(c.payload.data(), c.length < 0 ? int(c.payload.size()) : c.length);
+        page.ShowRatioResult(tarvex::DecodeCtRatioReply(Arrived(c.payload, c.length)));
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(Text(kResultIds[i]), c.shown[i]) << kResultIds[i];
     }
@@ -107,7 +107,7 @@ TEST_F(PtRatioPage, ResultShowsVoltagesRatioAndRatedSecondaryText) {
     for (const ResultCase& c : kPtRatioCases) {
         SCOPED_TRACE(c.name);
         page.ClearResults();
-        page.ShowRatioResult(c.payload.data(), c.length < 0 ? int(c.payload.size()) : c.length);
+        page.ShowRatioResult(tarvex::DecodePtRatioReply(Arrived(c.payload, c.length)));
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(Text(kResultIds[i]), c.shown[i]) << kResultIds[i];
     }
@@ -132,7 +132,7 @@ const QStringList kSixTapRows[] = {
 } // namespace
 
 TEST_F(CtRatioPage, TapResultFillsSixRowsAndTheCurrents) {
-    page.ShowTapResults(kSixTaps.data(), int(kSixTaps.size()));
+    page.ShowTapResults(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
     EXPECT_EQ(Text(1005), "300.0");
     EXPECT_EQ(Text(1006), "2.500");
     ASSERT_EQ(List()->topLevelItemCount(), 6);
@@ -150,7 +150,7 @@ TEST_F(CtRatioPage, ShortTapResultShowsCompleteCurrentsButNoRows) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.length);
         page.ClearResults();
-        page.ShowTapResults(kSixTaps.data(), c.length);
+        page.ShowTapResults(tarvex::DecodeCtTapReply(Arrived(kSixTaps, c.length)));
         EXPECT_EQ(Text(1005), c.primary);
         EXPECT_EQ(Text(1006), c.secondary);
         EXPECT_EQ(List()->topLevelItemCount(), 0);
@@ -186,19 +186,19 @@ TEST_F(CtRatioPage, ListHasThreeCentredColumns) {
         EXPECT_EQ(list->headerItem()->text(column), headers[column]);
         EXPECT_EQ(list->columnWidth(column), 80);
     }
-    page.ShowTapResults(kSixTaps.data(), int(kSixTaps.size()));
+    page.ShowTapResults(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
     EXPECT_EQ(list->topLevelItem(0)->textAlignment(1), int(Qt::AlignCenter));
 }
 
 TEST_F(CtRatioPage, ReportTextOfSingleResult) {
-    page.ShowRatioResult(kCt100to5.data(), int(kCt100to5.size()));
+    page.ShowRatioResult(tarvex::DecodeCtRatioReply(Arrived(kCt100to5)));
     page.BuildResultText();
     EXPECT_EQ(bench.app.m_strReport, "一次：100.0A\r\n二次：5.000A\r\n变比：100.0A/5A\r\n极性：+");
 }
 
 TEST_F(CtRatioPage, ReportTextOfSixTaps) {
     page.SetDeviceType(0xA2);
-    page.ShowTapResults(kSixTaps.data(), int(kSixTaps.size()));
+    page.ShowTapResults(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
     page.BuildResultText();
     QString expected = "一次：300.0A\r\n二次：2.500A\r\n组号\t变比\t极性\r\n";
     for (const QStringList& row : kSixTapRows)
@@ -270,7 +270,7 @@ TEST_F(CtRatioPage, CurrentAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
         bench.app.m_nMaxTestCurrent = c.limit;
         bench.port.ClearWritten();
         bench.boxes.clear();
-        page.ShowRatioResult(kCt100to5.data(), int(kCt100to5.size()));
+        page.ShowRatioResult(tarvex::DecodeCtRatioReply(Arrived(kCt100to5)));
         PageBench::Type(&page, "id1004", c.current);
         PageBench::Start(&page);
 
@@ -294,7 +294,7 @@ TEST_F(CtRatioPage, CurrentAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
 
 TEST_F(CtRatioPage, StartEmptiesTheTapList) {
     page.SetDeviceType(0xA2);
-    page.ShowTapResults(kSixTaps.data(), int(kSixTaps.size()));
+    page.ShowTapResults(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
     PageBench::Start(&page);
     EXPECT_EQ(List()->topLevelItemCount(), 0);
     EXPECT_EQ(Text(1005), "");
@@ -365,7 +365,7 @@ TEST_F(PtRatioPage, VoltageAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
         bench.app.m_nMaxTestVoltage = c.limit;
         bench.port.ClearWritten();
         bench.boxes.clear();
-        page.ShowRatioResult(kPt10kV.data(), int(kPt10kV.size()));
+        page.ShowRatioResult(tarvex::DecodePtRatioReply(Arrived(kPt10kV)));
         PageBench::Type(&page, "id1004", c.voltage);
         PageBench::Start(&page);
 
@@ -381,7 +381,7 @@ TEST_F(PtRatioPage, VoltageAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
 }
 
 TEST_F(PtRatioPage, ReportText) {
-    page.ShowRatioResult(kPt10kV.data(), int(kPt10kV.size()));
+    page.ShowRatioResult(tarvex::DecodePtRatioReply(Arrived(kPt10kV)));
     page.BuildResultText();
     EXPECT_EQ(bench.app.m_strReport,
               "一次：2500.0V\r\n二次：25.00V\r\n变比：10.00kV/100V\r\n极性：+");

@@ -3,6 +3,7 @@
 #include "commdlg.h"
 #include "devicelink.h"
 #include "protocoltrace.h"
+#include "replydecoders.h"
 #include "replylayout.h"
 #include "rxbuffer.h"
 #include "testkinds.h"
@@ -48,6 +49,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -594,29 +596,96 @@ CTestPage* CMainFrame::ResultReceiver(unsigned char code) const
 
 void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, int length)
 {
-    CAppState& app = theApp();
-    if (CTestPage* page = ResultReceiver(code))
+    const tarvex::ReplyBytes bytes(payload, static_cast<std::size_t>(std::max(length, 0)));
+    if (CTestPage* page = ResultReceiver(code)) {
         page->m_bResultArrived = true;
+        HandleResult(code, bytes);
+        return;
+    }
+    CSearchDlg* search = theApp().m_pSearchDlg;
     switch (code) {
-    case 0x1A: if (app.m_pIVADlg) app.m_pIVADlg->ShowExcitationResult(payload, length); break;
-    case 0x1F: if (app.m_pUVADlg) app.m_pUVADlg->ShowExcitationResult(payload, length); break;
-    case 0x2A: if (app.m_pIBBDlg) app.m_pIBBDlg->ShowRatioResult(payload, length); break;
-    case 0x2F: if (app.m_pUBBDlg) app.m_pUBBDlg->ShowRatioResult(payload, length); break;
-    case 0x3A: if (app.m_pIJBDlg) app.m_pIJBDlg->ShowErrorResult(payload, length); break;
-    case 0x3F: if (app.m_pUJBDlg) app.m_pUJBDlg->ShowErrorResult(payload, length); break;
-    case 0x4A: if (app.m_pIFHDlg) app.m_pIFHDlg->ShowBurdenResult(payload, length); break;
-    case 0x4F: if (app.m_pUFHDlg) app.m_pUFHDlg->ShowBurdenResult(payload, length); break;
-    case 0x6A: if (app.m_pDZDlg) app.m_pDZDlg->ShowResistanceResult(payload, length); break;
-    case 0x7A: if (app.m_pIBBDlg) app.m_pIBBDlg->ShowTapResults(payload, length); break;
     case 0xE4:
-    case 0xE6: if (app.m_pSearchDlg) app.m_pSearchDlg->OnRecordList(payload, length); break;
+    case 0xE6: if (search) search->OnRecordList(tarvex::DecodeHistoryList(bytes)); break;
     case 0xE5:
-    case 0xE7: if (app.m_pSearchDlg) app.m_pSearchDlg->OnRecordData(payload, length); break;
-    case 0xE0: OnDeviceInfo(payload, length); break;
+    case 0xE7:
+        if (search)
+            search->OnRecordData(tarvex::DecodeHistoryRecord(bytes, search->RecordKind()));
+        break;
+    case 0xE0: OnDeviceInfo(tarvex::DecodeDeviceInfo(bytes)); break;
     case 0xD0: OnHandshake(); break;
     case 0xEB: OnTestFinished(); break;
     default: break; // codes nobody receives are skipped
     }
+}
+
+namespace {
+
+// Keeps a result from the instrument as the latest of its kind and hands it to its page.
+template <typename Value, typename Page, typename Show>
+void Deliver(unsigned char code, const Value& value, Page* page, Show show)
+{
+    theApp().m_results.Store(tarvex::TestKindOfReply(code), value, ResultSource::Instrument);
+    if (page)
+        (page->*show)(value);
+}
+
+// A result whose decoder found too few bytes reaches neither the model nor the page.
+template <typename Value, typename Page, typename Show>
+void Deliver(unsigned char code, const std::optional<Value>& value, Page* page, Show show)
+{
+    if (value)
+        Deliver(code, *value, page, show);
+}
+
+} // namespace
+
+void CMainFrame::HandleResult(unsigned char code, tarvex::ReplyBytes bytes)
+{
+    using namespace tarvex;
+    CAppState& app = theApp();
+    switch (code) {
+    case 0x1A:
+    case 0x1F: {
+        CExcitationPage* page = code == 0x1A ? static_cast<CExcitationPage*>(app.m_pIVADlg)
+                                             : static_cast<CExcitationPage*>(app.m_pUVADlg);
+        Deliver(code, DecodeExcitationReply(bytes), page, &CExcitationPage::ShowExcitationResult);
+        break;
+    }
+    case 0x2A:
+        Deliver(code, DecodeCtRatioReply(bytes), app.m_pIBBDlg, &CIBBDlg::ShowRatioResult);
+        break;
+    case 0x7A:
+        Deliver(code, DecodeCtTapReply(bytes), app.m_pIBBDlg, &CIBBDlg::ShowTapResults);
+        break;
+    case 0x2F:
+        Deliver(code, DecodePtRatioReply(bytes), app.m_pUBBDlg, &CUBBDlg::ShowRatioResult);
+        break;
+    case 0x3A:
+        Deliver(code, DecodeCtErrorReply(bytes), app.m_pIJBDlg, &CErrorPage::ShowErrorResult);
+        break;
+    case 0x3F:
+        Deliver(code, DecodePtErrorReply(bytes), app.m_pUJBDlg, &CErrorPage::ShowErrorResult);
+        break;
+    case 0x4A:
+    case 0x4F: DeliverBurden(code, DecodeBurdenReply(bytes)); break;
+    case 0x6A:
+        Deliver(code, DecodeResistanceReply(bytes), app.m_pDZDlg, &CDZDlg::ShowResistanceResult);
+        break;
+    default: break;
+    }
+}
+
+void CMainFrame::DeliverBurden(unsigned char code, std::optional<double> burden)
+{
+    if (!burden)
+        return;
+    CAppState& app = theApp();
+    app.m_results.Store(tarvex::TestKindOfReply(code), BurdenResult{*burden},
+                        ResultSource::Instrument);
+    CBurdenPage* page = code == 0x4A ? static_cast<CBurdenPage*>(app.m_pIFHDlg)
+                                     : static_cast<CBurdenPage*>(app.m_pUFHDlg);
+    if (page)
+        page->ShowBurdenResult(*burden);
 }
 
 void CMainFrame::OnHandshake()
@@ -636,15 +705,15 @@ void CMainFrame::OnHandshake()
     update();
 }
 
-void CMainFrame::OnDeviceInfo(const unsigned char* payload, int length)
+void CMainFrame::OnDeviceInfo(const tarvex::DeviceInfo& info)
 {
     CAppState& app = theApp();
-    if (length >= 1)
-        app.SetDeviceModel(payload[0]);
-    if (length >= 2 && app.m_pIBBDlg)
-        app.m_pIBBDlg->SetDeviceType(payload[1]);
-    if (length >= 3)
-        SetTestLimits(payload[2]);
+    if (info.model)
+        app.SetDeviceModel(*info.model);
+    if (info.deviceType && app.m_pIBBDlg)
+        app.m_pIBBDlg->SetDeviceType(*info.deviceType);
+    if (info.range)
+        SetTestLimits(*info.range);
 }
 
 void CMainFrame::OnTestFinished()

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/clock.h"
 #include "platform/statusnote.h"
+#include "replydecoders.h"
 #include "replytarget.h"
 
 #include <QMainWindow>
@@ -132,8 +133,11 @@ private:
     void EmphasizeNote(bool alarm);
     QAction* AddCommand(int id, const QString& text, const QString& prompt);
     void HandleReply(unsigned char code, const unsigned char* payload, int length);
+    // A test result: decoded, kept in the result model and handed to its page.
+    void HandleResult(unsigned char code, tarvex::ReplyBytes bytes);
+    void DeliverBurden(unsigned char code, std::optional<double> burden);
     void OnHandshake();
-    void OnDeviceInfo(const unsigned char* payload, int length);
+    void OnDeviceInfo(const tarvex::DeviceInfo& info);
     void OnTestFinished();
     CTestPage* ResultReceiver(unsigned char code) const;
     // "设备已断开" when the device went away, else "仪器无应答".

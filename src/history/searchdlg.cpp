@@ -2,7 +2,6 @@
 
 #include "state/appstate.h"
 #include "devicelink.h"
-#include "replylayout.h"
 #include "platform/reportlist.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
@@ -26,26 +25,13 @@ namespace {
 constexpr int kDotPeriodMs = 200;
 constexpr int kPauseAfterFetchMs = 2000;
 constexpr int kPauseStepMs = 100; // how soon a paused worker notices a stop
-constexpr int kListHead = 2;      // count N
-constexpr int kListEntry = 6;     // year, month, day, line, group, phase
-constexpr int kRecordHead = 44;   // time, texts, knee, settings, n
 constexpr int kColumnWidth = 100;
 const char* const kDoneText = "搜索完毕，数据已上传";
 
-int SignedWord(const unsigned char* p) {
-    return static_cast<std::int16_t>((p[0] << 8) | p[1]);
-}
-int UnsignedWord(const unsigned char* p) {
-    return (p[0] << 8) | p[1];
-}
-
-QString SingleByteText(const unsigned char* p, int count) {
-    return QString::fromLatin1(reinterpret_cast<const char*>(p), count);
-}
-
 // "%02d-%02d-%02d" of three bytes, without printf: a noisy block can hold a thousand list
 // frames of a thousand records each, and this runs for every one of them.
-QString DateText(const unsigned char* ymd) {
+QString DateText(const tarvex::HistoryListEntry& entry) {
+    const int ymd[3] = {entry.year, entry.month, entry.day};
     char text[12];
     int n = 0;
     for (int part = 0; part < 3; ++part) {
@@ -111,75 +97,61 @@ void CSearchDlg::ShowListRows() {
     m_SearchList->addTopLevelItems(items);
 }
 
-void CSearchDlg::OnRecordList(const unsigned char* payload, int length) {
+tarvex::RecordKind CSearchDlg::RecordKind() const {
+    return m_nRecordKind == 1 ? tarvex::RecordKind::Pt : tarvex::RecordKind::Ct;
+}
+
+void CSearchDlg::OnRecordList(const tarvex::HistoryList& list) {
     ++m_nRepliesSeen;
     m_listRows.clear();
     if (!m_bListRowsPending) {
         m_bListRowsPending = true;
         QTimer::singleShot(0, this, &CSearchDlg::ShowListRows);
     }
-    if (!payload || length < kListHead)
-        return;
-    const int claimed = SignedWord(payload);
-    if (claimed <= 0)
-        return;
-    const int count = std::min(claimed, (length - kListHead) / kListEntry);
-
     CRecordArray& records = Records();
     int phase = 0;
-    for (int i = 0; i < count; ++i) {
-        const unsigned char* entry = payload + kListHead + kListEntry * i;
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
+        const tarvex::HistoryListEntry& entry = list.entries[i];
         const QString date = DateText(entry);
-        const unsigned char code = entry[5];
         // An unknown code repeats the previous record's phase; the first record has none to
         // repeat and stores its own code plus 10, as the known codes do.
-        if (code <= 2 || i == 0)
-            phase = code + 10; // 250 gives 0x104, not a wrapped byte
-        m_listRows.push_back({date, entry[3], entry[4], phase});
+        if (entry.phaseCode <= 2 || i == 0)
+            phase = entry.phaseCode + 10; // 250 gives 0x104, not a wrapped byte
+        m_listRows.push_back({date, entry.lineNo, entry.groupNo, phase});
 
-        if (records.size() < i + 1)
+        if (records.size() < qsizetype(i) + 1)
             records.append(tagTESTRECORD{});
-        tagTESTRECORD& rec = records[i];
+        tagTESTRECORD& rec = records[qsizetype(i)];
         rec.strDate = date;
-        rec.byLineNo = entry[3];
-        rec.byGroupNo = entry[4];
+        rec.byLineNo = static_cast<unsigned char>(entry.lineNo);
+        rec.byGroupNo = static_cast<unsigned char>(entry.groupNo);
         rec.byPhase = phase;
     }
 }
 
-void CSearchDlg::OnRecordData(const unsigned char* payload, int length) {
+void CSearchDlg::OnRecordData(const std::optional<tarvex::HistoryRecordReply>& record) {
     ++m_nRepliesSeen;
     CRecordArray& records = Records();
-    if (!payload || length < kRecordHead || m_nCurrentIndex < 0 ||
-        m_nCurrentIndex >= records.size())
+    if (!record || m_nCurrentIndex < 0 || m_nCurrentIndex >= records.size())
         return;
-    const bool pt = m_nRecordKind == 1;
+    const tarvex::HistoryRecordReply& r = *record;
     tagTESTRECORD& rec = records[m_nCurrentIndex];
-
-    const unsigned char* t = payload;
-    rec.strTestTime =
-        QString::asprintf("%02d-%02d-%02d %02d:%02d:%02d", t[0], t[1], t[2], t[3], t[4], t[5]);
-    rec.strText1 = SingleByteText(payload + 6, 10);
-    rec.strText2 = SingleByteText(payload + 16, 10);
-    rec.strText3 = SingleByteText(payload + 26, 10);
-    const int kneeVoltage = UnsignedWord(payload + 36);
-    const int kneeCurrent = UnsignedWord(payload + 38);
-    rec.fKneeVoltage = static_cast<float>(pt ? kneeVoltage : kneeVoltage / 25.0);
-    rec.fKneeCurrent = static_cast<float>(pt ? kneeCurrent : kneeCurrent / 600.0);
-    rec.nTestVoltage = static_cast<std::int16_t>(SignedWord(payload + 40));
-    rec.nTestCurrent = payload[42];
-
-    const int claimed = payload[43];
-    const int n = tarvex::PointsBothArrived(claimed, length - kRecordHead);
-    const unsigned char* currents = payload + kRecordHead;
-    const unsigned char* voltages = currents + 2 * claimed;
+    rec.strTestTime = QString::asprintf("%02d-%02d-%02d %02d:%02d:%02d", r.year, r.month, r.day,
+                                        r.hour, r.minute, r.second);
+    QString* texts[] = {&rec.strText1, &rec.strText2, &rec.strText3};
+    for (std::size_t i = 0; i < r.texts.size(); ++i)
+        *texts[i] = QString::fromLatin1(r.texts[i].data(), qsizetype(r.texts[i].size()));
+    rec.fKneeVoltage = static_cast<float>(r.kneeVoltage);
+    rec.fKneeCurrent = static_cast<float>(r.kneeCurrent);
+    rec.nTestVoltage = static_cast<std::int16_t>(r.testVoltage);
+    rec.nTestCurrent = static_cast<std::int16_t>(r.testCurrent);
+    const bool pt = RecordKind() == tarvex::RecordKind::Pt;
     rec.arrCurrent.clear();
     rec.arrVoltage.clear();
-    for (int j = 0; j < n; ++j) {
-        const int voltage = SignedWord(voltages + 2 * j);
-        rec.arrCurrent.append(static_cast<float>(SignedWord(currents + 2 * j) / 1000.0));
+    for (const tarvex::ExcitationPoint& point : r.points) {
+        rec.arrCurrent.append(static_cast<float>(point.current));
         rec.arrVoltage.append(
-            static_cast<float>((pt ? voltage : tarvex::CutToHalfVolts(voltage)) / 10.0));
+            static_cast<float>(pt ? point.voltage : tarvex::VoltsCutToHalf(point.voltage)));
     }
 }
 

@@ -2,11 +2,13 @@
 #include "platform/dialog.h"
 #include "state/testrecord.h"
 #include "state/uploadstatus.h"
+#include "replydecoders.h"
 
 #include <QString>
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -35,14 +37,14 @@ class CSearchDlg : public CDialog, public CUploadStatus {
     explicit CSearchDlg(QWidget* owner = nullptr);
     ~CSearchDlg() override;
 
-    // The payload of a list reply (0xE4 / 0xE6) and the number of bytes that arrived from it
-    // on: count N, then six bytes a record. A count past the bytes that arrived is cut to the
-    // records that arrived.
-    void OnRecordList(const unsigned char* payload, int length);
-    // The payload of a record reply (0xE5 / 0xE7) for record m_nCurrentIndex: time, texts,
-    // knee, settings, n currents, n voltages. A payload shorter than its 44-byte head is
-    // ignored; a count n past the bytes that arrived is cut to the points that arrived.
-    void OnRecordData(const unsigned char* payload, int length);
+    // A list reply (0xE4 / 0xE6): the records it holds fill the list and the date, line, group
+    // and phase of the record list.
+    void OnRecordList(const tarvex::HistoryList& list);
+    // A record reply (0xE5 / 0xE7) for record m_nCurrentIndex; empty when it was cut short
+    // before its points, which still counts as a reply but stores nothing.
+    void OnRecordData(const std::optional<tarvex::HistoryRecordReply>& record);
+    // How a record reply is read: by the kind of record asked for.
+    tarvex::RecordKind RecordKind() const;
 
     // Builds the list view from the latest list reply. OnRecordList leaves that to the event
     // loop (or to the caller of this), so a block of many list frames builds it once.

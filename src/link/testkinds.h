@@ -31,9 +31,19 @@ inline constexpr TestKindInfo kTestKinds[] = {
 };
 inline constexpr int kTestKindCount = static_cast<int>(std::size(kTestKinds));
 
+// The indices of the table by name.
+inline constexpr int kCtExcitationKind = 0;
+inline constexpr int kCtRatioKind = 1;
+inline constexpr int kCtErrorKind = 2;
+inline constexpr int kCtBurdenKind = 3;
+inline constexpr int kPtExcitationKind = 4;
+inline constexpr int kPtRatioKind = 5;
+inline constexpr int kPtErrorKind = 6;
+inline constexpr int kPtBurdenKind = 7;
+inline constexpr int kResistanceKind = 8;
+
 // The tap results of the CT ratio test come with a reply code of their own.
 inline constexpr unsigned char kCtTapReplyCode = 0x7A;
-inline constexpr int kCtRatioKind = 1;
 
 // The test kind whose page receives a result reply code; -1 for any other code.
 constexpr int TestKindOfReply(unsigned char code)

@@ -7,9 +7,8 @@ class CBurdenPage : public CTestPage {
   public:
     using CTestPage::CTestPage;
 
-    // Result reply (0x4A, 0x4F): bytes 0-1 a signed word in tenths (ohms on the CT page, VA on
-    // the PT page), "%0.1f". Shows nothing unless both bytes arrived.
-    void ShowBurdenResult(const unsigned char* payload, int length);
+    // The measured burden (ohms on the CT page, VA on the PT page), "%0.1f".
+    void ShowBurdenResult(double burden);
 
     void ClearResults() override;
 };

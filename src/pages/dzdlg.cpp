@@ -1,15 +1,7 @@
 #include "dzdlg.h"
 
-#include "replyfields.h"
-
 #include "state/appstate.h"
 #include "res/tarvexres.h"
-
-namespace {
-constexpr tarvex::ScaledWord kResistance[] = {{0, 10.0, "%0.1f", 1004}};
-constexpr int kUnit = 2;
-constexpr int kPayload = 3;
-} // namespace
 
 CDZDlg::CDZDlg(QWidget* parent) : CTestPage(parent) {
     ui.setupUi(this);
@@ -38,11 +30,9 @@ void CDZDlg::ShowUnit(bool milliOhm) {
     ui.id1034->setAccessibleName(milliOhm ? "mΩ" : "Ω");
 }
 
-void CDZDlg::ShowResistanceResult(const unsigned char* payload, int length) {
-    if (length < kPayload)
-        return;
-    ShowUnit(payload[kUnit] != 0);
-    tarvex::ShowScaledWords(*this, payload, length, kResistance);
+void CDZDlg::ShowResistanceResult(const tarvex::ResistanceReply& result) {
+    ShowUnit(result.milliohm);
+    SetDlgItemText(1004, QString::asprintf("%0.1f", result.value));
 }
 
 void CDZDlg::ClearResults() {

@@ -1,6 +1,8 @@
 #pragma once
 #include "testpage.h"
 
+#include "replydecoders.h"
+
 #include "ui_dlg142_dz.h"
 
 #include <QPixmap>
@@ -15,10 +17,9 @@ class CDZDlg : public CTestPage {
     // Click of 1013: runs the test at once (there is no parameter command).
     void OnStart();
 
-    // Reply 0x6A, 3 bytes: the resistance in tenths and the unit byte (0 ohm, any other
-    // milliohm). Shows nothing unless all three arrived: a number without its unit would
-    // mislead by a factor of 1000.
-    void ShowResistanceResult(const unsigned char* payload, int length);
+    // The resistance with its unit picture (a number without its unit would mislead by a
+    // factor of 1000, so a reply without its unit byte never gets here).
+    void ShowResistanceResult(const tarvex::ResistanceReply& result);
 
     // Empties the number only; the unit picture keeps the last unit.
     void ClearResults() override;

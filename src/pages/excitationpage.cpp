@@ -3,6 +3,7 @@
 #include "state/appstate.h"
 #include "devicelink.h"
 #include "replylayout.h"
+#include "testkinds.h"
 #include "platform/reportfile.h"
 #include "platform/gbktext.h"
 #include "platform/filedialog.h"
@@ -204,6 +205,12 @@ void CExcitationPage::OnStart() {
     const int phase = PhaseCode();
     // Only a start that goes ahead replaces the result on show.
     ClearResults();
+    theApp().m_results.NoteStart(tarvex::TestKindOfReply(m_kind.replyCode),
+                                 {{"testVoltage", m_nTestVoltage},
+                                  {"testCurrent", m_nTestCurrent},
+                                  {"lineNo", m_nLineNo},
+                                  {"groupNo", m_nGroupNo},
+                                  {"phase", phase}});
     RunTest(
         [this, phase](CDeviceLink& link) {
             link.SendExcitationParams(m_nTestVoltage, m_nTestCurrent, m_nLineNo, m_nGroupNo, phase);
@@ -211,29 +218,29 @@ void CExcitationPage::OnStart() {
         m_kind.startPauseMs);
 }
 
-void CExcitationPage::ShowExcitationResult(const unsigned char* payload, int length) {
-    if (!payload || length < 5)
-        return;
-    auto word = [payload](int offset) {
-        return static_cast<std::int16_t>((payload[offset] << 8) | payload[offset + 1]);
-    };
-    const int claimed = payload[0];
-    const int n = tarvex::PointsBothArrived(claimed, length - 5);
-
+void CExcitationPage::ShowExcitationResult(const tarvex::ExcitationReply& result) {
     m_strTestTime = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss");
-    m_fKneeVoltage = static_cast<float>(word(1) / 10.0);
-    m_fKneeCurrent = static_cast<float>(word(3) / 1000.0);
+    m_fKneeVoltage = static_cast<float>(result.kneeVoltage);
+    m_fKneeCurrent = static_cast<float>(result.kneeCurrent);
     ClearCurve();
     ShowKneeLabels();
     AppendOrigin();
-    for (int i = 0; i < n; ++i) {
-        const int current = word(5 + 2 * i);
-        const int voltage = word(5 + 2 * claimed + 2 * i);
-        AppendPoint(i + 2, static_cast<float>(current / 1000.0),
-                    static_cast<float>(tarvex::CutToHalfVolts(voltage) / 10.0));
+    for (std::size_t i = 0; i < result.points.size(); ++i) {
+        const tarvex::ExcitationPoint& point = result.points[i];
+        AppendPoint(static_cast<int>(i) + 2, static_cast<float>(point.current),
+                    static_cast<float>(tarvex::VoltsCutToHalf(point.voltage)));
     }
     ShowRows();
     update();
+}
+
+void CExcitationPage::RecordCurveOnShow(ResultSource source) {
+    tarvex::ExcitationReply curve{m_fKneeVoltage, m_fKneeCurrent, 0, {}};
+    const qsizetype first = source == ResultSource::DataFile ? 0 : 1; // after the origin
+    for (qsizetype i = first; i < std::min(m_CurveCurrents.size(), m_CurveVoltages.size()); ++i)
+        curve.points.push_back({m_CurveCurrents[i], m_CurveVoltages[i]});
+    curve.claimedPoints = static_cast<int>(curve.points.size());
+    theApp().m_results.Store(tarvex::TestKindOfReply(m_kind.replyCode), std::move(curve), source);
 }
 
 void CExcitationPage::ShowHistoryRecord(int index) {
@@ -264,6 +271,7 @@ void CExcitationPage::ShowHistoryRecord(int index) {
     update();
     m_strRecordOnShow = QString("历史记录 %1  测试时间：%2").arg(index + 1).arg(rec.strTestTime);
     tarvex::ShowStatusNote(tarvex::StatusNote::Ready);
+    RecordCurveOnShow(ResultSource::UploadedRecord);
 }
 
 void CExcitationPage::OnErrorCurve() {
@@ -325,6 +333,7 @@ bool CExcitationPage::LoadDataFile(const QByteArray& bytes) {
         AppendPoint(static_cast<int>(i) + 1, file->points[i].current, file->points[i].voltage);
     ShowRows();
     update();
+    RecordCurveOnShow(ResultSource::DataFile);
     return true;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
+#include "state/resultmodel.h"
 #include "state/testrecord.h"
 #include "pages/chart.h"
 #include "pages/excitationfile.h"
 #include "pages/testpage.h"
+#include "replydecoders.h"
 
 #include <QString>
 
@@ -41,10 +43,9 @@ class CExcitationPage : public CTestPage {
     // "历史记录 N  测试时间：T" while the curve on show is that of an uploaded record, in live
     // mode too; empty once another result has replaced it.
     QString RecordOnShow() const { return m_strRecordOnShow; }
-    // The payload after the reply code: N, knee voltage and current, N currents, N voltages.
-    // length is the number of bytes that arrived from payload on; a count past them is cut to
-    // the points that arrived, and a payload shorter than its 5-byte head is ignored.
-    void ShowExcitationResult(const unsigned char* payload, int length);
+    // The instrument's result: the knee point and the points that arrived, each voltage cut to
+    // 0.5 V steps, after the origin.
+    void ShowExcitationResult(const tarvex::ExcitationReply& result);
     // The report of the result on show into theApp().m_strReport (replaced).
     void BuildResultText();
     void ClearResults() override;
@@ -112,6 +113,9 @@ class CExcitationPage : public CTestPage {
     // The report lines of the entries that the text reads as they stand.
     void ReadReportTexts(QString& line, QString& group, QString& phase) const;
     void ApplyFileHead(const tarvex::ExcitationFileContents& file);
+    // Keeps the knee point and the curve on show, the origin left out, as the page's latest
+    // result from `source`.
+    void RecordCurveOnShow(ResultSource source);
 
     struct Row {
         int number;

@@ -4,6 +4,7 @@
 
 #include "state/appstate.h"
 #include "devicelink.h"
+#include "testkinds.h"
 #include "platform/reportlist.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
@@ -13,23 +14,7 @@
 
 namespace {
 
-constexpr tarvex::ScaledWord kRatioLayout[] = {
-    {0, 10.0, "%0.1f", 1005},   // primary current, A
-    {2, 1000.0, "%0.3f", 1006}, // secondary current, A
-    {4, 10.0, "%0.1f", 1007},   // ratio, primary value
-};
-constexpr int kRatioSecondary = 6;
-constexpr int kRatioPolarity = 7;
-
-constexpr tarvex::ScaledWord kTapCurrents[] = {
-    {1, 10.0, "%0.1f", 1005},
-    {3, 1000.0, "%0.3f", 1006},
-};
-constexpr int kTaps = 6;
-constexpr int kTapRatios = 5;      // six words
-constexpr int kTapPolarities = 17; // six bytes
-constexpr int kTapSecondary = 23;
-constexpr int kTapPayload = 24;
+constexpr int kTaps = tarvex::kCtTapCount;
 
 constexpr int kSingleResultIds[] = {1007, 1008, 1009, 1035, 1036, 1037, 1038};
 constexpr int kResultIds[] = {1005, 1006, 1007, 1008, 1009};
@@ -77,6 +62,8 @@ void CIBBDlg::OnStart() {
         return;
     }
     ClearResults();
+    theApp().m_results.NoteStart(tarvex::kCtRatioKind, {{"testCurrent", m_nTestCurrent},
+                                                        {"ratedSecondary", ratedSecondary}});
     const auto sendParameters = [this, ratedSecondary](CDeviceLink& link) {
         link.SendCTRatioParams(m_nTestCurrent, ratedSecondary);
     };
@@ -97,27 +84,37 @@ void CIBBDlg::ShowSingleResult(int show) {
     ShowItem(1003, show == 0);
 }
 
-void CIBBDlg::ShowRatioResult(const unsigned char* payload, int length) {
-    tarvex::ShowScaledWords(*this, payload, length, kRatioLayout);
-    if (kRatioSecondary < length)
-        SetDlgItemText(1008, QString::number(payload[kRatioSecondary]));
-    if (kRatioPolarity < length)
-        SetDlgItemText(1009, tarvex::PolarityText(payload[kRatioPolarity]));
+void CIBBDlg::ShowCurrents(const std::optional<double>& primary,
+                           const std::optional<double>& secondary) {
+    if (primary)
+        SetDlgItemText(1005, QString::asprintf("%0.1f", *primary));
+    if (secondary)
+        SetDlgItemText(1006, QString::asprintf("%0.3f", *secondary));
 }
 
-void CIBBDlg::ShowTapResults(const unsigned char* payload, int length) {
-    tarvex::ShowScaledWords(*this, payload, length, kTapCurrents);
-    if (length < kTapPayload)
+void CIBBDlg::ShowRatioResult(const tarvex::CtRatioReply& result) {
+    ShowCurrents(result.primaryCurrent, result.secondaryCurrent);
+    if (result.ratioPrimary)
+        SetDlgItemText(1007, QString::asprintf("%0.1f", *result.ratioPrimary));
+    if (result.ratioSecondary)
+        SetDlgItemText(1008, QString::number(*result.ratioSecondary));
+    if (result.polarityPositive)
+        SetDlgItemText(1009, tarvex::PolarityText(*result.polarityPositive));
+}
+
+void CIBBDlg::ShowTapResults(const tarvex::CtTapReply& result) {
+    ShowCurrents(result.primaryCurrent, result.secondaryCurrent);
+    if (!result.taps)
         return;
-    const int secondary = payload[kTapSecondary];
     m_list->clear(); // a second reply to the same test replaces the rows, never adds to them
     for (int i = 0; i < kTaps; ++i) {
-        const double primary = tarvex::SignedWord(payload + kTapRatios + 2 * i) / 10.0;
-        m_list->insertTopLevelItem(i, tarvex::NewCentredRow({
-                                          QString::asprintf("L%d-K%d", i + 1, i + 1),
-                                          QString::asprintf("%0.1f/%d", primary, secondary),
-                                          tarvex::PolarityText(payload[kTapPolarities + i]),
-                                      }));
+        const tarvex::CtTap& tap = result.taps->taps[i];
+        m_list->insertTopLevelItem(
+            i, tarvex::NewCentredRow({
+                   QString::asprintf("L%d-K%d", i + 1, i + 1),
+                   QString::asprintf("%0.1f/%d", tap.ratioPrimary, result.taps->ratioSecondary),
+                   tarvex::PolarityText(tap.polarityPositive),
+               }));
     }
 }
 

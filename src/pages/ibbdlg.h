@@ -1,6 +1,8 @@
 #pragma once
 #include "testpage.h"
 
+#include "replydecoders.h"
+
 #include "ui_dlg134_ibb.h"
 
 class QRadioButton;
@@ -23,11 +25,10 @@ class CIBBDlg : public CTestPage {
     // Shows the single-result fields (show != 0) or the six-tap list.
     void ShowSingleResult(int show);
 
-    // Reply 0x2A, 8 bytes: currents, ratio and polarity; each field needs all its bytes.
-    void ShowRatioResult(const unsigned char* payload, int length);
-    // Reply 0x7A, 24 bytes: the currents are shown when their bytes arrived; the six rows need
-    // the whole payload, since the ratio's secondary value comes last.
-    void ShowTapResults(const unsigned char* payload, int length);
+    // The single ratio: currents, ratio and polarity; a field that did not arrive is not shown.
+    void ShowRatioResult(const tarvex::CtRatioReply& result);
+    // The six taps: the currents that arrived, and the six rows when the whole reply did.
+    void ShowTapResults(const tarvex::CtTapReply& result);
 
     // The result on show as text, into theApp().m_strReport.
     void BuildResultText();
@@ -45,6 +46,8 @@ class CIBBDlg : public CTestPage {
     bool OnInitDialog() override;
 
   private:
+    // The measured currents of either reply, those that arrived.
+    void ShowCurrents(const std::optional<double>& primary, const std::optional<double>& secondary);
     void PrepareList();
     QString ListCell(int row, int column) const;
 

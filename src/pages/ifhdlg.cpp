@@ -2,6 +2,7 @@
 
 #include "state/appstate.h"
 #include "devicelink.h"
+#include "testkinds.h"
 #include "res/tarvexres.h"
 
 #include <QPixmap>
@@ -32,5 +33,6 @@ void CIFHDlg::OnStart() {
     UpdateData(true);
     const int ratedSecondary = IsChecked(1012) ? 5 : 1;
     ClearResults();
+    theApp().m_results.NoteStart(tarvex::kCtBurdenKind, {{"ratedSecondary", ratedSecondary}});
     RunTest([ratedSecondary](CDeviceLink& link) { link.SendCTBurdenParams(ratedSecondary); }, 300);
 }

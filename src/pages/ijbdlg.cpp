@@ -2,6 +2,7 @@
 
 #include "state/appstate.h"
 #include "devicelink.h"
+#include "testkinds.h"
 
 namespace {
 // Phase errors at 5, 20, 100, 120 %, then ratio errors at the same points, as the reply has them.
@@ -41,6 +42,10 @@ void CIJBDlg::OnStart() {
     const int ratedSecondary = IsChecked(1016) ? 5 : 1;
     const int mode = IsChecked(1011) ? 1 : 0;
     ClearResults();
+    theApp().m_results.NoteStart(tarvex::kCtErrorKind, {{"ratedPrimary", m_nRatedPrimary},
+                                                        {"ratedSecondary", ratedSecondary},
+                                                        {"ratedBurden", m_nRatedBurden},
+                                                        {"fullLoad", mode == 1}});
     const auto sendParameters = [this, ratedSecondary, mode](CDeviceLink& link) {
         link.SendCTErrorParams(m_nRatedPrimary, ratedSecondary, m_nRatedBurden, mode);
     };

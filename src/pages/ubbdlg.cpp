@@ -4,19 +4,12 @@
 
 #include "state/appstate.h"
 #include "devicelink.h"
+#include "testkinds.h"
 #include "platform/msgbox.h"
 
 #include <QComboBox>
 
 namespace {
-
-constexpr tarvex::ScaledWord kRatioLayout[] = {
-    {0, 10.0, "%0.1f", 1005},   // primary voltage, V
-    {2, 1000.0, "%0.2f", 1006}, // secondary voltage, V
-    {4, 100.0, "%0.2f", 1007},  // ratio, primary value in kV
-};
-constexpr int kRatedSecondary = 6;
-constexpr int kPolarity = 7;
 
 constexpr int kResultIds[] = {1005, 1006, 1007, 1008, 1009};
 
@@ -54,18 +47,26 @@ void CUBBDlg::OnStart() {
         return;
     }
     ClearResults();
+    theApp().m_results.NoteStart(tarvex::kPtRatioKind, {{"testVoltage", m_nTestVoltage},
+                                                        {"ratedSecondaryIndex", ratedSecondary}});
     const auto sendParameters = [this, ratedSecondary](CDeviceLink& link) {
         link.SendPTRatioParams(m_nTestVoltage, ratedSecondary);
     };
     RunTest(sendParameters, 500);
 }
 
-void CUBBDlg::ShowRatioResult(const unsigned char* payload, int length) {
-    tarvex::ShowScaledWords(*this, payload, length, kRatioLayout);
-    if (kRatedSecondary < length)
-        SetDlgItemText(1008, tarvex::RatedSecondaryText(payload[kRatedSecondary]));
-    if (kPolarity < length)
-        SetDlgItemText(1009, tarvex::PolarityText(payload[kPolarity]));
+void CUBBDlg::ShowRatioResult(const tarvex::PtRatioReply& result) {
+    const auto show = [this](int id, const std::optional<double>& value, const char* format) {
+        if (value)
+            SetDlgItemText(id, QString::asprintf(format, *value));
+    };
+    show(1005, result.primaryVoltage, "%0.1f");
+    show(1006, result.secondaryVoltage, "%0.2f");
+    show(1007, result.ratioPrimary, "%0.2f"); // kV
+    if (result.secondaryIndex)
+        SetDlgItemText(1008, tarvex::RatedSecondaryText(*result.secondaryIndex));
+    if (result.polarityPositive)
+        SetDlgItemText(1009, tarvex::PolarityText(*result.polarityPositive));
 }
 
 void CUBBDlg::BuildResultText() {

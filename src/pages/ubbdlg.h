@@ -1,6 +1,8 @@
 #pragma once
 #include "testpage.h"
 
+#include "replydecoders.h"
+
 #include "ui_dlg137_ubb.h"
 
 class QComboBox;
@@ -14,9 +16,9 @@ class CUBBDlg : public CTestPage {
     // Click of 1013: checks the entries and the instrument's voltage limit, then runs the test.
     void OnStart();
 
-    // Reply 0x2F, 8 bytes: voltages, ratio (kV / rated secondary text) and polarity; each field
-    // needs all its bytes.
-    void ShowRatioResult(const unsigned char* payload, int length);
+    // Voltages, ratio (kV / rated secondary text) and polarity; a field that did not arrive is
+    // not shown.
+    void ShowRatioResult(const tarvex::PtRatioReply& result);
 
     // The result on show as text, into theApp().m_strReport.
     void BuildResultText();

@@ -2,6 +2,7 @@
 
 #include "state/appstate.h"
 #include "devicelink.h"
+#include "testkinds.h"
 
 CUFHDlg::CUFHDlg(QWidget* parent) : CBurdenPage(parent) {
     ui.setupUi(this);
@@ -21,5 +22,6 @@ void CUFHDlg::OnStart() {
         return;
     const int ratedSecondary = RatedSecondaryIndex(1014);
     ClearResults();
+    theApp().m_results.NoteStart(tarvex::kPtBurdenKind, {{"ratedSecondaryIndex", ratedSecondary}});
     RunTest([ratedSecondary](CDeviceLink& link) { link.SendPTBurdenParams(ratedSecondary); }, 300);
 }

@@ -3,6 +3,7 @@
 #include "state/appstate.h"
 #include "controls/fwnumedt.h"
 #include "devicelink.h"
+#include "testkinds.h"
 #include "platform/msgbox.h"
 
 namespace {
@@ -57,6 +58,10 @@ void CUJBDlg::OnStart() {
     const int ratedSecondary = RatedSecondaryIndex(1018);
     const int mode = IsChecked(1011) ? 1 : 0;
     ClearResults();
+    theApp().m_results.NoteStart(tarvex::kPtErrorKind, {{"ratedPrimaryKv", m_fRatedPrimary},
+                                                        {"ratedSecondaryIndex", ratedSecondary},
+                                                        {"ratedBurden", m_nRatedBurden},
+                                                        {"fullLoad", mode == 1}});
     const auto sendParameters = [this, tenthsKv, ratedSecondary, mode](CDeviceLink& link) {
         link.SendPTErrorParams(tenthsKv, ratedSecondary, m_nRatedBurden, mode);
     };

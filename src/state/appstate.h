@@ -1,4 +1,5 @@
 #pragma once
+#include "resultmodel.h"
 #include "testrecord.h"
 
 #include <QList>
@@ -61,6 +62,8 @@ public:
     CDZDlg* m_pDZDlg = nullptr;
     CDeviceLink* m_pLink = nullptr;
     int m_bSupported[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+    // The latest result of each test kind, from the instrument, a record or a data file.
+    CResultModel m_results;
 
 private:
     int m_nDeferredTestKind = -1;

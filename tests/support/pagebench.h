@@ -1,5 +1,6 @@
 #pragma once
 #include "devicelink.h"
+#include "replydecoders.h"
 #include "platform/msgboxrecorder.h"
 #include "platform/virtualclock.h"
 #include "res/tarvexres.h"
@@ -91,6 +92,12 @@ class PageBench {
     NullTarget target;
     CAppState app;
 };
+
+// The first `length` bytes of a payload (all of them when length < 0), as the decoders take
+// the bytes that arrived.
+inline tarvex::ReplyBytes Arrived(const Bytes& payload, int length = -1) {
+    return tarvex::ReplyBytes(payload).first(length < 0 ? payload.size() : std::size_t(length));
+}
 
 // The frame AA 55 command payload 0D 0A.
 inline Bytes Frame(std::uint8_t command, Bytes payload) {

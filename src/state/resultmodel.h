@@ -1,0 +1,52 @@
+#pragma once
+#include "replydecoders.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QVariantMap>
+
+#include <map>
+#include <optional>
+#include <variant>
+
+// Where a result on show came from.
+enum class ResultSource { Instrument, UploadedRecord, DataFile };
+
+// A burden reply's one value: ohms on the CT page, VA on the PT page.
+struct BurdenResult {
+    double value = 0;
+};
+
+// One result of a test kind: the decoded reply (for an uploaded record or a data file, the knee
+// and the points as the excitation page shows them), when it arrived and where from.
+struct TestResult {
+    using Value = std::variant<tarvex::ExcitationReply, tarvex::CtRatioReply, tarvex::CtTapReply,
+                               tarvex::PtRatioReply, tarvex::ErrorReply, BurdenResult,
+                               tarvex::ResistanceReply>;
+    Value value;
+    QDateTime arrived;
+    ResultSource source = ResultSource::Instrument;
+    // The entries the test was started with, by name, as the page read them at its start;
+    // empty for a record or a file, and for a result that came without a start of its kind.
+    QVariantMap parameters;
+};
+
+// The latest result of each test kind, as the pages were handed it. GUI thread only.
+class CResultModel : public QObject {
+    Q_OBJECT
+  public:
+    // A test of `kind` starts now with these entries: the instrument's results of that kind
+    // carry them until the next start.
+    void NoteStart(int kind, QVariantMap parameters);
+    // Replaces the result of `kind` (an index of tarvex::kTestKinds) and tells resultChanged.
+    void Store(int kind, TestResult::Value value, ResultSource source);
+    // The latest result of `kind`; empty while none came.
+    std::optional<TestResult> Latest(int kind) const;
+
+  signals:
+    void resultChanged(int kind);
+
+  private:
+    std::map<int, TestResult> m_results;
+    std::map<int, QVariantMap> m_started;
+};
