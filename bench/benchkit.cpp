@@ -256,7 +256,8 @@ void ChooseTest(CTarvexApp& app, int kind) {
 bool PressStart(CTarvexApp& app, int kind) {
     CTestPage* page = Page(app, kind);
     const tarvex::TestKindInfo* info = tarvex::FindTestKind(kind);
-    auto* start = page ? page->findChild<QPushButton*>(QString("id%1").arg(info->startButtonId)) : nullptr;
+    auto* start =
+        page ? page->findChild<QPushButton*>(QString("id%1").arg(info->startButtonId)) : nullptr;
     if (!start || !start->isEnabled())
         return false;
     start->click();

@@ -267,8 +267,7 @@ int AllMain(int argc, char** argv) {
     std::vector<std::string> results{hex(tarvex::kCtTapReplyCode)};
     for (const tarvex::TestKindInfo& kind : tarvex::kTestKinds)
         results.push_back(hex(kind.code));
-    rows.push_back(
-        DispatchRow("dispatch an 8191-byte block of result frames", dispatch, results));
+    rows.push_back(DispatchRow("dispatch an 8191-byte block of result frames", dispatch, results));
     Row growth = MedianRow("1,000 simulated tests: resident memory growth", soak, "rss_growth_kb",
                            "%.2f MB", kMB, "<= 1 MB", 1);
     if (Has(soak, "failed_tests") && Get(soak, "failed_tests") != 0) {

@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CTarvexApp& app = *shell.app;
     CExcitationPage* page = data[0] % 2 ? static_cast<CExcitationPage*>(app.m_pUVADlg)
                                         : static_cast<CExcitationPage*>(app.m_pIVADlg);
-    const QByteArray file(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    const QByteArray file(reinterpret_cast<const char*>(data + 1),
+                          static_cast<qsizetype>(size - 1));
     if (!page->LoadDataFile(file))
         return 0;
     const QByteArray first = Saved(*page);

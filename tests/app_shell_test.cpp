@@ -11,9 +11,9 @@
 #include "pages/uvadlg.h"
 #include "platform/appearance.h"
 #include "platform/dlgitems.h"
-#include "protocoltrace.h"
 #include "platform/filedialog.h"
 #include "platform/filedialogrecorder.h"
+#include "protocoltrace.h"
 
 #include <cmath>
 #include <csignal>
@@ -24,8 +24,6 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QToolButton>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,9 +34,11 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QWheelEvent>
 
@@ -51,18 +51,16 @@ namespace {
 const Bytes kHandshake{0x55, 0xAA, 0xD0, 0xFD, 0xFA};
 const Bytes kInfoRequest{0xAA, 0x55, 0xE0, 0x0D, 0x0A};
 
-Bytes DeviceInfo(unsigned char model, unsigned char type, unsigned char range)
-{
+Bytes DeviceInfo(unsigned char model, unsigned char type, unsigned char range) {
     return {0x55, 0xAA, 0xE0, model, type, range, 0xFD, 0xFA};
 }
 
 } // namespace
 
 class Shell : public ShellFixture {
-protected:
+  protected:
     // The window up and connected with test `kind` chosen in the tree, nothing written yet.
-    QTabBar* TabsWithTestChosen(int kind)
-    {
+    QTabBar* TabsWithTestChosen(int kind) {
         link->m_bConnected = 1;
         frame->show();
         frame->m_LTree->SelectTest(kind);
@@ -71,8 +69,7 @@ protected:
     }
 };
 
-TEST_F(Shell, StartsWithItsTitleAndOpensCom1)
-{
+TEST_F(Shell, StartsWithItsTitleAndOpensCom1) {
     EXPECT_EQ(frame->windowTitle(), "互感器综合参数测试");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], (std::pair<std::string, int>{"COM1", 9600}));
@@ -82,8 +79,7 @@ TEST_F(Shell, StartsWithItsTitleAndOpensCom1)
     EXPECT_TRUE(frame->m_pErrorCurveDlg->isHidden());
 }
 
-TEST(ShellStart, APortThatCannotBeOpenedLeavesThePaneSayingNoDevice)
-{
+TEST(ShellStart, APortThatCannotBeOpenedLeavesThePaneSayingNoDevice) {
     tarvex::SetSerialOpener([](const std::string&, int) { return nullptr; });
     CTarvexApp app;
     ASSERT_TRUE(app.InitInstance());
@@ -92,11 +88,12 @@ TEST(ShellStart, APortThatCannotBeOpenedLeavesThePaneSayingNoDevice)
     tarvex::SetSerialOpener(nullptr);
 }
 
-TEST_F(Shell, MenusAndToolbarCarryTheirCaptionsAndCommands)
-{
+TEST_F(Shell, MenusAndToolbarCarryTheirCaptionsAndCommands) {
     const std::pair<int, const char*> items[] = {
-        {32776, "保存(&S)"}, {32777, "打印(&P)"}, {32775, "退出(&E)"}, {32771, "端口(&P)"},
-        {32772, "连接(&C)"}, {32774, "设置(&S)"}, {32773, "搜索(&Q)"}, {59392, "工具栏(&T)"},
+        {32776, "保存(&S)"},   {32777, "打印(&P)"},
+        {32775, "退出(&E)"},   {32771, "端口(&P)"},
+        {32772, "连接(&C)"},   {32774, "设置(&S)"},
+        {32773, "搜索(&Q)"},   {59392, "工具栏(&T)"},
         {59393, "工具栏(&T)"}, {57664, "关于 互感器综合参数测试(&A)..."}};
     for (const auto& [id, caption] : items)
         EXPECT_EQ(frame->CommandAction(id)->text(), caption) << id;
@@ -118,8 +115,7 @@ TEST_F(Shell, MenusAndToolbarCarryTheirCaptionsAndCommands)
         EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();
 }
 
-TEST_F(Shell, ViewItemsFollowTheToolbarAndToggleTheStatusBar)
-{
+TEST_F(Shell, ViewItemsFollowTheToolbarAndToggleTheStatusBar) {
     frame->show();
     auto* toolbar = frame->findChild<QToolBar*>("toolbar128");
     QAction* toolbarItem = frame->CommandAction(59392);
@@ -140,8 +136,7 @@ TEST_F(Shell, ViewItemsFollowTheToolbarAndToggleTheStatusBar)
     EXPECT_TRUE(frame->statusBar()->isVisible());
 }
 
-TEST_F(Shell, TheClockPaneTicksWithTheDate)
-{
+TEST_F(Shell, TheClockPaneTicksWithTheDate) {
     QTest::qWait(600);
     const QString text = frame->TimePaneText();
     EXPECT_TRUE(QRegularExpression("^时间: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")
@@ -150,15 +145,13 @@ TEST_F(Shell, TheClockPaneTicksWithTheDate)
         << text.toStdString();
 }
 
-TEST_F(Shell, SplitterGivesThreeAndSevenTenths)
-{
+TEST_F(Shell, SplitterGivesThreeAndSevenTenths) {
     EXPECT_EQ(CMainFrame::SplitterWidths(1000), (std::pair<int, int>{300, 700}));
     EXPECT_EQ(CMainFrame::SplitterWidths(1005), (std::pair<int, int>{300, 700}));
     EXPECT_EQ(CMainFrame::SplitterWidths(1024), (std::pair<int, int>{306, 714}));
 }
 
-TEST_F(Shell, HandshakeConnectsAsksForDeviceInfoAndEnablesTheStarts)
-{
+TEST_F(Shell, HandshakeConnectsAsksForDeviceInfoAndEnablesTheStarts) {
     Arrive(DeviceInfo(0xAD, 0xA2, 0xA1), 50);
     frame->m_TabCtrl->show();
     Dispatch(kHandshake);
@@ -180,8 +173,7 @@ TEST_F(Shell, HandshakeConnectsAsksForDeviceInfoAndEnablesTheStarts)
     EXPECT_EQ(g_RxLen, 0);
 }
 
-TEST_F(Shell, StartButtonsStayDisabledUntilTheHandshake)
-{
+TEST_F(Shell, StartButtonsStayDisabledUntilTheHandshake) {
     for (int kind = 0; kind < 9; ++kind) {
         auto* page = static_cast<CDialogPage*>(frame->m_TabCtrl->Page(kind));
         const int start = (kind == 0 || kind == 4) ? 1009 : 1013;
@@ -189,15 +181,16 @@ TEST_F(Shell, StartButtonsStayDisabledUntilTheHandshake)
     }
 }
 
-TEST_F(Shell, ModelCodesDecideTheSupportedTests)
-{
+TEST_F(Shell, ModelCodesDecideTheSupportedTests) {
     struct Case {
         unsigned char model;
         std::array<int, 9> supported;
     };
     const Case cases[] = {
-        {0xAB, {1, 1, 0, 0, 0, 0, 0, 0, 0}}, {0xAC, {1, 1, 1, 1, 0, 0, 0, 0, 0}},
-        {0xAD, {0, 0, 0, 0, 1, 1, 1, 1, 0}}, {0xAE, {1, 1, 0, 0, 0, 0, 0, 0, 0}},
+        {0xAB, {1, 1, 0, 0, 0, 0, 0, 0, 0}},
+        {0xAC, {1, 1, 1, 1, 0, 0, 0, 0, 0}},
+        {0xAD, {0, 0, 0, 0, 1, 1, 1, 1, 0}},
+        {0xAE, {1, 1, 0, 0, 0, 0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
         Dispatch(DeviceInfo(c.model, 0xA1, 0xA1));
@@ -209,8 +202,7 @@ TEST_F(Shell, ModelCodesDecideTheSupportedTests)
         EXPECT_EQ(app->m_bSupported[k], cases[3].supported[k]);
 }
 
-TEST_F(Shell, RangeBytesSetTheLimits)
-{
+TEST_F(Shell, RangeBytesSetTheLimits) {
     Dispatch(DeviceInfo(0xAD, 0xA2, 0xA2));
     EXPECT_EQ(app->m_nMaxTestCurrent, 600);
     EXPECT_EQ(app->m_nMaxTestVoltage, 1000);
@@ -221,8 +213,7 @@ TEST_F(Shell, RangeBytesSetTheLimits)
     EXPECT_EQ(app->m_nMaxTestVoltage, 2500);
 }
 
-TEST_F(Shell, DeviceTypeSwitchesTheCtRatioPageBetweenFieldsAndList)
-{
+TEST_F(Shell, DeviceTypeSwitchesTheCtRatioPageBetweenFieldsAndList) {
     auto* page = app->m_pIBBDlg;
     Dispatch(DeviceInfo(0xAC, 0xA2, 0xA1));
     EXPECT_FALSE(page->GetDlgItem(1003)->isHidden());
@@ -232,16 +223,14 @@ TEST_F(Shell, DeviceTypeSwitchesTheCtRatioPageBetweenFieldsAndList)
     EXPECT_FALSE(page->GetDlgItem(1007)->isHidden());
 }
 
-TEST_F(Shell, TestFinishedAtAnOddOffsetAsksForTheResult)
-{
+TEST_F(Shell, TestFinishedAtAnOddOffsetAsksForTheResult) {
     link->m_bConnected = 1;
     Dispatch({0x00, 0x55, 0xAA, 0xEB, 0xFD, 0xFA});
     EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xF6, 0x0D, 0x0A}));
     EXPECT_EQ(link->m_bStartAcked, 1);
 }
 
-TEST_F(Shell, DisconnectReplyEndsTheScanAndKeepsTheBuffer)
-{
+TEST_F(Shell, DisconnectReplyEndsTheScanAndKeepsTheBuffer) {
     link->m_bConnected = 1;
     Dispatch({0x55, 0xAA, 0xD1, 0xFD, 0xFA, 0x55, 0xAA, 0xEB, 0xFD, 0xFA});
     EXPECT_TRUE(TakeWritten().empty());
@@ -249,8 +238,7 @@ TEST_F(Shell, DisconnectReplyEndsTheScanAndKeepsTheBuffer)
     EXPECT_EQ(g_RxLen, 10);
 }
 
-TEST_F(Shell, FramesAreLookedForOnlyWhereFiveBytesRemain)
-{
+TEST_F(Shell, FramesAreLookedForOnlyWhereFiveBytesRemain) {
     link->m_bConnected = 1;
     // 55 AA EB at offset 2 leaves four bytes: not a frame.
     Dispatch({0x00, 0x00, 0x55, 0xAA, 0xEB, 0xFD});
@@ -299,8 +287,7 @@ TEST_F(Shell, SearchJudgesOnlyTheListItRead) {
     frame->m_pSearchDlg->hide();
 }
 
-TEST_F(Shell, AllTestsCanBeChosenBeforeDeviceInformation)
-{
+TEST_F(Shell, AllTestsCanBeChosenBeforeDeviceInformation) {
     link->m_bConnected = 1;
     for (int kind = 0; kind < 9; ++kind) {
         frame->m_LTree->SelectTest(kind);
@@ -310,8 +297,7 @@ TEST_F(Shell, AllTestsCanBeChosenBeforeDeviceInformation)
     EXPECT_EQ(link->m_nTestKind, 8);
 }
 
-TEST_F(Shell, ARefusedTestShowsTheMessageFromTreeAndTab)
-{
+TEST_F(Shell, ARefusedTestShowsTheMessageFromTreeAndTab) {
     Dispatch(DeviceInfo(0xAD, 0xA1, 0xA1));
     frame->show();
     frame->m_LTree->SelectTest(0);
@@ -333,8 +319,7 @@ TEST_F(Shell, ARefusedTestShowsTheMessageFromTreeAndTab)
     }
 }
 
-TEST_F(Shell, ChoosingATestSendsItsKindAndDecidesSaveAndPrint)
-{
+TEST_F(Shell, ChoosingATestSendsItsKindAndDecidesSaveAndPrint) {
     link->m_bConnected = 1;
     struct Case {
         int kind;
@@ -343,7 +328,7 @@ TEST_F(Shell, ChoosingATestSendsItsKindAndDecidesSaveAndPrint)
         int reportKind;
     };
     const Case cases[] = {{2, 0x3A, false, -1}, {0, 0x1A, true, 0}, {3, 0x4A, false, -1},
-                          {4, 0x1F, true, 1},  {1, 0x2A, true, 2},  {5, 0x2F, true, 3},
+                          {4, 0x1F, true, 1},   {1, 0x2A, true, 2}, {5, 0x2F, true, 3},
                           {8, 0x6A, false, -1}};
     for (const Case& c : cases) {
         shared->written.clear();
@@ -357,8 +342,7 @@ TEST_F(Shell, ChoosingATestSendsItsKindAndDecidesSaveAndPrint)
     }
 }
 
-TEST_F(Shell, AHistoryChildShowsItsRecordOnTheExcitationPage)
-{
+TEST_F(Shell, AHistoryChildShowsItsRecordOnTheExcitationPage) {
     for (int i = 0; i < 12; ++i) {
         tagTESTRECORD record;
         record.strDate = QString("24-05-%1").arg(i + 1, 2, 10, QChar('0'));
@@ -381,8 +365,7 @@ TEST_F(Shell, AHistoryChildShowsItsRecordOnTheExcitationPage)
     EXPECT_EQ(frame->m_LTree->SuggestedSaveName(), "PT012");
 }
 
-TEST_F(Shell, HistoryItemsAreFoundByTheirExactText)
-{
+TEST_F(Shell, HistoryItemsAreFoundByTheirExactText) {
     frame->m_LTree->AddHistoryItem(0, "2");
     frame->m_LTree->AddHistoryItem(7, "3");
     EXPECT_TRUE(frame->m_LTree->HasHistoryItem(0, "2"));
@@ -392,8 +375,7 @@ TEST_F(Shell, HistoryItemsAreFoundByTheirExactText)
     EXPECT_EQ(frame->m_LTree->m_hCTHistory->childCount(), 1);
 }
 
-TEST_F(Shell, ANodeThatIsNoTestEmptiesTheReportAndDisablesSaving)
-{
+TEST_F(Shell, ANodeThatIsNoTestEmptiesTheReportAndDisablesSaving) {
     app->m_strReport = "x";
     frame->m_LTree->setCurrentItem(frame->m_LTree->topLevelItem(1));
     EXPECT_TRUE(app->m_strReport.isEmpty());
@@ -401,8 +383,7 @@ TEST_F(Shell, ANodeThatIsNoTestEmptiesTheReportAndDisablesSaving)
     EXPECT_FALSE(frame->CommandAction(32777)->isEnabled());
 }
 
-TEST_F(Shell, TheTabsFollowTheMouseButNotTheKeyboard)
-{
+TEST_F(Shell, TheTabsFollowTheMouseButNotTheKeyboard) {
     link->m_bConnected = 1;
     frame->show();
     frame->m_LTree->SelectTest(1);
@@ -421,8 +402,7 @@ TEST_F(Shell, TheTabsFollowTheMouseButNotTheKeyboard)
     EXPECT_TRUE(TakeWritten().empty());
 }
 
-TEST_F(Shell, FocusOnTheTreeChoosesNothingTheOperatorsClickDoes)
-{
+TEST_F(Shell, FocusOnTheTreeChoosesNothingTheOperatorsClickDoes) {
     app->m_strReport = "x";
     frame->show();
     frame->activateWindow();
@@ -440,8 +420,7 @@ TEST_F(Shell, FocusOnTheTreeChoosesNothingTheOperatorsClickDoes)
     EXPECT_TRUE(app->m_strReport.isEmpty());
 }
 
-TEST_F(Shell, OnlyTheLeftButtonChoosesATabAndTheWheelMovesNothing)
-{
+TEST_F(Shell, OnlyTheLeftButtonChoosesATabAndTheWheelMovesNothing) {
     QTabBar* bar = TabsWithTestChosen(1);
     const QPoint onTab3 = bar->tabRect(3).center();
     QTest::keyClick(bar, Qt::Key_Right); // the keyboard moves the header alone
@@ -466,8 +445,7 @@ TEST_F(Shell, OnlyTheLeftButtonChoosesATabAndTheWheelMovesNothing)
     EXPECT_TRUE(TakeWritten().empty());
 }
 
-TEST_F(Shell, ClickingTheCurrentTabSwitchesNothing)
-{
+TEST_F(Shell, ClickingTheCurrentTabSwitchesNothing) {
     QTabBar* bar = TabsWithTestChosen(2);
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(2).center());
     QCoreApplication::processEvents();
@@ -475,8 +453,7 @@ TEST_F(Shell, ClickingTheCurrentTabSwitchesNothing)
     EXPECT_TRUE(TakeWritten().empty()); // the tree selection did not change
 }
 
-TEST_F(Shell, HandshakeLeavesNoTreeSelectionSoTheNextChoiceAnnouncesItself)
-{
+TEST_F(Shell, HandshakeLeavesNoTreeSelectionSoTheNextChoiceAnnouncesItself) {
     frame->m_LTree->SelectTest(1);
     Handshake();
     EXPECT_EQ(frame->m_LTree->currentItem(), nullptr);
@@ -484,8 +461,7 @@ TEST_F(Shell, HandshakeLeavesNoTreeSelectionSoTheNextChoiceAnnouncesItself)
     EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xEC, 0x2A, 0x0D, 0x0A}));
 }
 
-TEST_F(Shell, CommandsNeedAnOpenPort)
-{
+TEST_F(Shell, CommandsNeedAnOpenPort) {
     frame->OnPort(); // Yes: the port is closed
     EXPECT_EQ(boxes.texts(), QStringList{"串口已连接，是否需要关闭？"});
     EXPECT_EQ(boxes.calls()[0].style, unsigned(MB_YESNO | MB_ICONINFORMATION));
@@ -500,21 +476,18 @@ TEST_F(Shell, CommandsNeedAnOpenPort)
     EXPECT_TRUE(TakeWritten().empty());
 }
 
-TEST_F(Shell, AnsweringNoKeepsThePortOpen)
-{
+TEST_F(Shell, AnsweringNoKeepsThePortOpen) {
     boxes.setAnswer(IDNO);
     frame->OnPort();
     EXPECT_TRUE(link->IsOpen());
 }
 
-TEST_F(Shell, ConnectSendsTheHandshake)
-{
+TEST_F(Shell, ConnectSendsTheHandshake) {
     frame->OnConnect();
     EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xD0, 0x0D, 0x0A}));
 }
 
-TEST_F(Shell, ExitSaysGoodbyeAndClosesThePort)
-{
+TEST_F(Shell, ExitSaysGoodbyeAndClosesThePort) {
     link->m_bConnected = 1;
     frame->OnExit();
     EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xD1, 0x0D, 0x0A}));
@@ -524,8 +497,7 @@ TEST_F(Shell, ExitSaysGoodbyeAndClosesThePort)
 
 // A desktop session ending sends SIGTERM: the program ends as 退出 does, but a test wait's
 // result is on its way, so only once the wait is over.
-TEST_F(Shell, ATermSignalDuringAWaitEndsTheProgramOnceTheWaitIsOver)
-{
+TEST_F(Shell, ATermSignalDuringAWaitEndsTheProgramOnceTheWaitIsOver) {
     link->m_bConnected = 1;
     {
         tarvex::WaitScope wait(1000);
@@ -541,8 +513,7 @@ TEST_F(Shell, ATermSignalDuringAWaitEndsTheProgramOnceTheWaitIsOver)
 
 // Started from the menu, nobody reads standard error: a trace that cannot be written says so
 // where the operator looks. It is never written through a link, and only its owner reads it.
-TEST_F(Shell, ATraceThatCannotBeOpenedOrWrittenIsToldInTheMessagePane)
-{
+TEST_F(Shell, ATraceThatCannotBeOpenedOrWrittenIsToldInTheMessagePane) {
     namespace fs = std::filesystem;
     QTemporaryDir dir;
     const std::string d = dir.path().toStdString();
@@ -560,8 +531,7 @@ TEST_F(Shell, ATraceThatCannotBeOpenedOrWrittenIsToldInTheMessagePane)
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
-TEST_F(Shell, TheWindowShowsItsChineseTextsWithRealGlyphs)
-{
+TEST_F(Shell, TheWindowShowsItsChineseTextsWithRealGlyphs) {
     frame->show();
     const QFont font = frame->m_LTree->font();
     EXPECT_TRUE(QFontInfo(font).family().startsWith("Nimbus Roman")); // Han: AR PL UMing
@@ -583,15 +553,13 @@ TEST_F(Shell, TheWindowShowsItsChineseTextsWithRealGlyphs)
 
 // The port dialog, run modally; `act` runs once it is up.
 class PortDialog : public ShellFixture {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ShellFixture::SetUp();
         link->ClosePort();
         opened.clear();
     }
-    int Run(const std::function<void(CCommDlg&)>& act, CCommDlg& dialog)
-    {
+    int Run(const std::function<void(CCommDlg&)>& act, CCommDlg& dialog) {
         QTimer::singleShot(0, [&] {
             act(dialog);
             if (dialog.isVisible())
@@ -599,14 +567,12 @@ protected:
         });
         return dialog.DoModal();
     }
-    static void Choose(QComboBox* box, int index)
-    {
+    static void Choose(QComboBox* box, int index) {
         box->setCurrentIndex(index); // as a choice from the list
     }
 };
 
-TEST_F(PortDialog, OkWithoutTouchingTheListsOpensCom1At9600)
-{
+TEST_F(PortDialog, OkWithoutTouchingTheListsOpensCom1At9600) {
     CCommDlg dialog(frame);
     const int result = Run(
         [](CCommDlg& d) {
@@ -624,8 +590,7 @@ TEST_F(PortDialog, OkWithoutTouchingTheListsOpensCom1At9600)
     EXPECT_EQ(frame->ConnPaneText(), "COM1已打开，波特率为9600bps");
 }
 
-TEST_F(PortDialog, ListChoicesOpenThatPortAndRate)
-{
+TEST_F(PortDialog, ListChoicesOpenThatPortAndRate) {
     struct Case {
         int portItem, baudItem;
         std::string name;
@@ -656,8 +621,7 @@ TEST_F(PortDialog, ListChoicesOpenThatPortAndRate)
 
 // Typed as an operator does: into the field, then Tab away or click 确定 with the mouse. Qt's
 // combo box makes the matching item current when the focus leaves, so a typed item counts.
-TEST_F(PortDialog, TypedTextCountsOnlyWhereItIsAnItem)
-{
+TEST_F(PortDialog, TypedTextCountsOnlyWhereItIsAnItem) {
     struct Case {
         const char* port;
         const char* baud;
@@ -691,8 +655,7 @@ TEST_F(PortDialog, TypedTextCountsOnlyWhereItIsAnItem)
     }
 }
 
-TEST_F(Shell, ADeviceThatGoesAwaySetsThePaneBackToNoDevice)
-{
+TEST_F(Shell, ADeviceThatGoesAwaySetsThePaneBackToNoDevice) {
     ASSERT_EQ(frame->ConnPaneText(), "COM1已打开，波特率为9600bps");
     shared->vanished = true;
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame->ConnPaneText() == "没有连接设备"; }, 2000));
@@ -704,8 +667,7 @@ TEST_F(Shell, ADeviceThatGoesAwaySetsThePaneBackToNoDevice)
 // A cable pulled in the middle of a ratio test: its wait ends there and the polls after it do not
 // wait; the note stands out. The device back in place opens again by itself at its rate, but a
 // port the operator closed stays closed.
-TEST_F(Shell, ACablePulledDuringATestEndsItsWaitAndTheDeviceOpensAgainWhenBack)
-{
+TEST_F(Shell, ACablePulledDuringATestEndsItsWaitAndTheDeviceOpensAgainWhenBack) {
     link->ClosePort();
     ASSERT_TRUE(link->Open(3, 4800));
     Handshake();
@@ -733,8 +695,7 @@ TEST_F(Shell, ACablePulledDuringATestEndsItsWaitAndTheDeviceOpensAgainWhenBack)
     EXPECT_EQ(frame->ConnPaneText(), "没有连接设备");
 }
 
-TEST_F(PortDialog, APortThatCannotBeOpenedKeepsTheDialogAndTheChoice)
-{
+TEST_F(PortDialog, APortThatCannotBeOpenedKeepsTheDialogAndTheChoice) {
     missingPorts = {"COM4"};
     const QString paneBefore = frame->ConnPaneText();
     CCommDlg dialog(frame);
@@ -748,7 +709,8 @@ TEST_F(PortDialog, APortThatCannotBeOpenedKeepsTheDialogAndTheChoice)
         },
         dialog);
     EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(boxes.texts(), QStringList{"串口打开失败\n找不到串口设备，请检查连接线和USB转串口适配器"});
+    EXPECT_EQ(boxes.texts(),
+              QStringList{"串口打开失败\n找不到串口设备，请检查连接线和USB转串口适配器"});
     EXPECT_EQ(boxes.calls()[0].owner, &dialog);
     EXPECT_FALSE(link->IsOpen());
     EXPECT_EQ(frame->ConnPaneText(), paneBefore);
@@ -756,9 +718,8 @@ TEST_F(PortDialog, APortThatCannotBeOpenedKeepsTheDialogAndTheChoice)
 
 // The settings dialog run from the Settings command.
 class Settings : public ShellFixture {
-protected:
-    void RunSettings(const QString& deviceNo, const QString& tester, const QString& site)
-    {
+  protected:
+    void RunSettings(const QString& deviceNo, const QString& tester, const QString& site) {
         QTimer::singleShot(0, [=] {
             auto* dialog = dynamic_cast<CSysSetDlg*>(QApplication::activeModalWidget());
             ASSERT_TRUE(dialog);
@@ -780,8 +741,7 @@ protected:
     bool testerHasFocus = false;
 };
 
-TEST_F(Settings, SendsTheIdentityAfterTheHandshake)
-{
+TEST_F(Settings, SendsTheIdentityAfterTheHandshake) {
     Handshake();
     RunSettings("ab12", "", "Z");
     const Bytes frameBytes = TakeWritten();
@@ -792,8 +752,7 @@ TEST_F(Settings, SendsTheIdentityAfterTheHandshake)
 }
 
 // Refused on 确定 with the dialog kept open, the text as typed and the field to mend in focus.
-TEST_F(Settings, RefusesAChineseNameAndKeepsTheDialogWithWhatWasTyped)
-{
+TEST_F(Settings, RefusesAChineseNameAndKeepsTheDialogWithWhatWasTyped) {
     Handshake();
     RunSettings("A1", "张三", "X");
     EXPECT_TRUE(stayedOpen);
@@ -803,15 +762,13 @@ TEST_F(Settings, RefusesAChineseNameAndKeepsTheDialogWithWhatWasTyped)
     EXPECT_EQ(boxes.texts(), QStringList{"系统不支持字符'张'"});
 }
 
-TEST_F(Settings, SendsNothingBeforeTheHandshake)
-{
+TEST_F(Settings, SendsNothingBeforeTheHandshake) {
     RunSettings("A1", "B2", "C3");
     EXPECT_TRUE(TakeWritten().empty());
     EXPECT_TRUE(boxes.calls().empty());
 }
 
-TEST_F(Settings, TheFieldsTakeTenCharactersAndTheClockTicks)
-{
+TEST_F(Settings, TheFieldsTakeTenCharactersAndTheClockTicks) {
     QTimer::singleShot(0, [] {
         auto* dialog = dynamic_cast<CSysSetDlg*>(QApplication::activeModalWidget());
         ASSERT_TRUE(dialog);
@@ -830,8 +787,7 @@ TEST_F(Settings, TheFieldsTakeTenCharactersAndTheClockTicks)
     EXPECT_TRUE(TakeWritten().empty());
 }
 
-TEST_F(Shell, TheTrailerIsNeverReadAsPayload)
-{
+TEST_F(Shell, TheTrailerIsNeverReadAsPayload) {
     // A resistance reply cut before its unit byte: FD must not be taken for the unit.
     Dispatch({0x55, 0xAA, 0x6A, 0x04, 0xD2, 0xFD, 0xFA});
     EXPECT_EQ(app->m_pDZDlg->GetDlgItemText(1004), "");
@@ -843,8 +799,7 @@ TEST_F(Shell, TheTrailerIsNeverReadAsPayload)
 // instrument, with the entries of the start before it; a reply too short to decode is kept by
 // nobody. An uploaded record shown on its page then takes the place of the excitation result,
 // as a record.
-TEST_F(Shell, ResultsLandInTheModelWithTheirKindAndSource)
-{
+TEST_F(Shell, ResultsLandInTheModelWithTheirKindAndSource) {
     app->m_pIBBDlg->OnStart(); // no answer comes
     app->m_pIVADlg->OnStart();
     const struct {
@@ -898,13 +853,12 @@ TEST_F(Shell, ResultsLandInTheModelWithTheirKindAndSource)
 }
 
 // The instrument's test-finished reply never comes; both polls get the six-tap result.
-TEST_F(Shell, TheSixTapListHoldsSixRowsHoweverOftenTheResultComes)
-{
+TEST_F(Shell, TheSixTapListHoldsSixRowsHoweverOftenTheResultComes) {
     Handshake();
     Dispatch(DeviceInfo(0xAC, 0xA2, 0xA1));
-    const Bytes taps{0x55, 0xAA, 0x7A, 0x06, 0x03, 0xE8, 0x03, 0x40, 0x03, 0xE9, 0x07, 0xD2, 0x0B,
-                     0xBB, 0x0F, 0xA4, 0x13, 0x8E, 0x17, 0x78, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01,
-                     0x05, 0xFD, 0xFA};
+    const Bytes taps{0x55, 0xAA, 0x7A, 0x06, 0x03, 0xE8, 0x03, 0x40, 0x03, 0xE9,
+                     0x07, 0xD2, 0x0B, 0xBB, 0x0F, 0xA4, 0x13, 0x8E, 0x17, 0x78,
+                     0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x05, 0xFD, 0xFA};
     Dispatch(taps);
     Dispatch(taps);
     EXPECT_EQ(app->m_pIBBDlg->findChild<QTreeWidget*>("id1003")->topLevelItemCount(), 6);
@@ -912,8 +866,7 @@ TEST_F(Shell, TheSixTapListHoldsSixRowsHoweverOftenTheResultComes)
 
 // The test-finished reply makes the dispatcher ask for the result; what that nested read brings
 // has no trailer and must reach no page, neither through the nested dispatch nor the outer scan.
-TEST_F(Shell, BytesOfABlockWithoutItsTrailerNeverReachAPage)
-{
+TEST_F(Shell, BytesOfABlockWithoutItsTrailerNeverReachAPage) {
     Handshake();
     Arrive({0xCC, 0xCC, 0xCC, 0x05, 0, 0, 0, 0, 0, 0x55, 0xAA, 0x2A, 0x03, 0xE8}, 100);
     Dispatch({0x01, 0x00, 0x00, 0x55, 0xAA, 0xEB, 0xFD, 0xFA});
@@ -922,8 +875,7 @@ TEST_F(Shell, BytesOfABlockWithoutItsTrailerNeverReachAPage)
         EXPECT_EQ(app->m_pIBBDlg->GetDlgItemText(id), "") << id;
 }
 
-TEST(WindowFit, TheWholeWindowWithItsFrameFitsTheScreen)
-{
+TEST(WindowFit, TheWholeWindowWithItsFrameFitsTheScreen) {
     const QMargins frame(4, 30, 4, 4); // a title bar of 30 pixels
     struct Case {
         QRect available;
@@ -935,13 +887,13 @@ TEST(WindowFit, TheWholeWindowWithItsFrameFitsTheScreen)
         {QRect(0, 24, 1024, 576), QRect(4, 54, 1016, 542)}, // a 1024 x 600 screen, panel on top
     };
     for (const Case& c : cases)
-        EXPECT_EQ(tarvex::FitIntoScreen({1024, 768}, c.available, frame), c.inner) << c.available.height();
+        EXPECT_EQ(tarvex::FitIntoScreen({1024, 768}, c.available, frame), c.inner)
+            << c.available.height();
 }
 
 // At the default size all nine tabs are in view; Qt's own dialogs speak Chinese; disabled
 // entries (history mode) stay readable.
-TEST_F(Shell, EveryTabIsInViewAndQtSpeaksChineseAndDisabledTextIsReadable)
-{
+TEST_F(Shell, EveryTabIsInViewAndQtSpeaksChineseAndDisabledTextIsReadable) {
     frame->resize(1016, 734);
     frame->m_TabCtrl->show();
     QCoreApplication::processEvents();
@@ -954,18 +906,20 @@ TEST_F(Shell, EveryTabIsInViewAndQtSpeaksChineseAndDisabledTextIsReadable)
 
     const QPalette palette = QApplication::palette();
     auto luminance = [](QColor c) {
-        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
         return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
     };
     const double text = luminance(palette.color(QPalette::Disabled, QPalette::Text));
     for (QPalette::ColorRole ground : {QPalette::Base, QPalette::Window})
-        EXPECT_GE((luminance(palette.color(QPalette::Disabled, ground)) + 0.05) / (text + 0.05), 4.5);
+        EXPECT_GE((luminance(palette.color(QPalette::Disabled, ground)) + 0.05) / (text + 0.05),
+                  4.5);
 }
 
 // What the operator set in one run is there in the next: port and baud rate, the identity of
 // 系统设置 and the folder of the last file. A fresh configuration opens COM1 at 9600.
-TEST_F(Shell, PortIdentityAndFolderAreRememberedForTheNextRun)
-{
+TEST_F(Shell, PortIdentityAndFolderAreRememberedForTheNextRun) {
     using Opened = std::vector<std::pair<std::string, int>>;
     EXPECT_EQ(opened, (Opened{{"COM1", 9600}}));
     link->ClosePort();
@@ -1016,8 +970,7 @@ TEST_F(Shell, PortIdentityAndFolderAreRememberedForTheNextRun)
 
 // Ctrl+S saves (and Ctrl+P prints), as the menus show; the message pane says where the file
 // went. A toolbar button whose command waited does not keep its highlight.
-TEST_F(Shell, CtrlSSavesAndSaysWhereAndToolbarButtonsLoseTheirHighlight)
-{
+TEST_F(Shell, CtrlSSavesAndSaysWhereAndToolbarButtonsLoseTheirHighlight) {
     frame->show();
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame));

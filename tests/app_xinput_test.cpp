@@ -29,7 +29,9 @@
 
 // The xcb platform's D-Bus accessibility bridge keeps buffers until the process ends; only
 // errors count.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0";
+}
 
 namespace {
 

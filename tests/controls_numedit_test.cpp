@@ -20,8 +20,7 @@ using Action = CFwNumEdt::CharAction;
 // characters 1 to 26 (other than 8) are Ctrl+letter (0x16 = Ctrl+V); and these stand for keys
 // that produce no character: '\x1c' Home, '\x1d' End, '\x1e' Left, '\x1f' Right, '\x7f' Delete
 // (in octal, \034 to \037, where a digit follows).
-void Type(QWidget* w, const std::string& script)
-{
+void Type(QWidget* w, const std::string& script) {
     for (char c : script) {
         switch (c) {
         case '\b':
@@ -60,15 +59,13 @@ struct KeyCase {
     int beeps;
 };
 
-void PrintTo(const KeyCase& c, std::ostream* os)
-{
+void PrintTo(const KeyCase& c, std::ostream* os) {
     *os << c.name;
 }
 
 class NumEditKeys : public ::testing::TestWithParam<KeyCase> {};
 
-TEST_P(NumEditKeys, FiltersTypedCharacters)
-{
+TEST_P(NumEditKeys, FiltersTypedCharacters) {
     const KeyCase& c = GetParam();
     CFwNumEdt edit;
     edit.SetMaxIntDigits(c.maxInt);
@@ -136,8 +133,7 @@ struct RuleCase {
     Action expected;
 };
 
-TEST(NumEditRule, ClassifiesLimitsBeforeCharacterClass)
-{
+TEST(NumEditRule, ClassifiesLimitsBeforeCharacterClass) {
     const RuleCase cases[] = {
         {"", '5', 0, 0, 0, Action::Accept},
         {"", '.', 0, 0, 0, Action::Beep},
@@ -171,16 +167,15 @@ TEST(NumEditRule, ClassifiesLimitsBeforeCharacterClass)
         {"1.量", '2', 0, 2, 0, Action::Drop},
     };
     for (const RuleCase& c : cases) {
-        EXPECT_EQ(CFwNumEdt::Classify(QString::fromUtf8(c.text), c.ch, c.maxInt, c.maxDec,
-                                      c.maxLen),
-                  c.expected)
+        EXPECT_EQ(
+            CFwNumEdt::Classify(QString::fromUtf8(c.text), c.ch, c.maxInt, c.maxDec, c.maxLen),
+            c.expected)
             << "text \"" << c.text << "\" char " << static_cast<unsigned>(c.ch) << " limits "
             << c.maxInt << "/" << c.maxDec << "/" << c.maxLen;
     }
 }
 
-TEST(NumEdit, LimitsStartAtZeroAndDoNotReexamineText)
-{
+TEST(NumEdit, LimitsStartAtZeroAndDoNotReexamineText) {
     CFwNumEdt edit;
     EXPECT_EQ(edit.MaxIntDigits(), 0);
     EXPECT_EQ(edit.MaxDecDigits(), 0);
@@ -192,8 +187,7 @@ TEST(NumEdit, LimitsStartAtZeroAndDoNotReexamineText)
     EXPECT_EQ(edit.text(), "123.456");
 }
 
-TEST(NumEdit, ProgramAndContextMenuPasteAreNotFiltered)
-{
+TEST(NumEdit, ProgramAndContextMenuPasteAreNotFiltered) {
     CFwNumEdt edit;
     edit.SetMaxIntDigits(1);
     edit.SetMaxDecDigits(3);
@@ -208,8 +202,7 @@ TEST(NumEdit, ProgramAndContextMenuPasteAreNotFiltered)
     EXPECT_EQ(tarvex::BeepCount() - before, 0);
 }
 
-TEST(NumEdit, CtrlVDoesNotPaste)
-{
+TEST(NumEdit, CtrlVDoesNotPaste) {
     CFwNumEdt edit;
     edit.show();
     QApplication::clipboard()->setText("42");
@@ -219,8 +212,7 @@ TEST(NumEdit, CtrlVDoesNotPaste)
     EXPECT_EQ(tarvex::BeepCount() - before, 1);
 }
 
-TEST(NumEdit, CtrlBackspaceIsACharacterAndRefused)
-{
+TEST(NumEdit, CtrlBackspaceIsACharacterAndRefused) {
     CFwNumEdt edit;
     edit.setText("12");
     edit.show();
@@ -230,8 +222,7 @@ TEST(NumEdit, CtrlBackspaceIsACharacterAndRefused)
     EXPECT_EQ(tarvex::BeepCount() - before, 1);
 }
 
-TEST(NumEdit, KeysHeldWithAltOrMetaAreFilteredByTheirText)
-{
+TEST(NumEdit, KeysHeldWithAltOrMetaAreFilteredByTheirText) {
     const struct {
         char key;
         Qt::KeyboardModifier modifier;
@@ -253,8 +244,7 @@ TEST(NumEdit, KeysHeldWithAltOrMetaAreFilteredByTheirText)
     }
 }
 
-TEST(NumEdit, DialogKeysPassWithoutBeep)
-{
+TEST(NumEdit, DialogKeysPassWithoutBeep) {
     CFwNumEdt edit;
     edit.setText("12");
     edit.show();
@@ -269,8 +259,7 @@ TEST(NumEdit, DialogKeysPassWithoutBeep)
     EXPECT_EQ(tarvex::BeepCount() - before, 0);
 }
 
-TEST(NumEdit, SeveralCharactersInOneKeyEventAreFilteredOneByOne)
-{
+TEST(NumEdit, SeveralCharactersInOneKeyEventAreFilteredOneByOne) {
     CFwNumEdt edit;
     edit.SetMaxIntDigits(2);
     edit.show();
@@ -280,8 +269,7 @@ TEST(NumEdit, SeveralCharactersInOneKeyEventAreFilteredOneByOne)
     EXPECT_EQ(tarvex::BeepCount() - before, 1);
 }
 
-TEST(NumEdit, NonAsciiKeyBeeps)
-{
+TEST(NumEdit, NonAsciiKeyBeeps) {
     CFwNumEdt edit;
     edit.show();
     const int before = tarvex::BeepCount();
@@ -291,15 +279,13 @@ TEST(NumEdit, NonAsciiKeyBeeps)
     EXPECT_EQ(tarvex::BeepCount() - before, 1);
 }
 
-void Commit(QWidget* w, const QString& commit, const QString& preedit = {})
-{
+void Commit(QWidget* w, const QString& commit, const QString& preedit = {}) {
     QInputMethodEvent event(preedit, {});
     event.setCommitString(commit);
     QApplication::sendEvent(w, &event);
 }
 
-TEST(NumEdit, InputMethodCommitIsFilteredLikeTyping)
-{
+TEST(NumEdit, InputMethodCommitIsFilteredLikeTyping) {
     CFwNumEdt edit;
     edit.show();
     const int before = tarvex::BeepCount();
@@ -308,8 +294,7 @@ TEST(NumEdit, InputMethodCommitIsFilteredLikeTyping)
     EXPECT_EQ(tarvex::BeepCount() - before, 1);
 }
 
-TEST(NumEdit, InputMethodCommitMeetsTheLimitsCharacterByCharacter)
-{
+TEST(NumEdit, InputMethodCommitMeetsTheLimitsCharacterByCharacter) {
     CFwNumEdt edit;
     edit.SetMaxIntDigits(1);
     edit.SetMaxDecDigits(3);
@@ -319,15 +304,15 @@ TEST(NumEdit, InputMethodCommitMeetsTheLimitsCharacterByCharacter)
     EXPECT_EQ(edit.text(), "1.345");
     Commit(&edit, QString::fromUtf8("。"));
     EXPECT_EQ(edit.text(), "1.345");
-    EXPECT_EQ(tarvex::BeepCount() - before, 0); // the full-width point meets the decimal limit first
+    EXPECT_EQ(tarvex::BeepCount() - before,
+              0); // the full-width point meets the decimal limit first
     edit.clear();
     Commit(&edit, QString::fromUtf8("。"));
     EXPECT_EQ(tarvex::BeepCount() - before, 1);
     EXPECT_EQ(edit.text(), "");
 }
 
-TEST(NumEdit, InputMethodPreeditStaysOnShow)
-{
+TEST(NumEdit, InputMethodPreeditStaysOnShow) {
     CFwNumEdt edit;
     edit.show();
     Commit(&edit, "5", "x");

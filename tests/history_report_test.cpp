@@ -2,10 +2,10 @@
 // file, the failure message, and the print preview of the report.
 #include "app/tarvexapp.h"
 #include "history/reportcommands.h"
-#include "platform/reportfile.h"
 #include "history/wordreport.h"
 #include "platform/filedialogrecorder.h"
 #include "platform/msgboxrecorder.h"
+#include "platform/reportfile.h"
 
 #include <gtest/gtest.h>
 

@@ -22,8 +22,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QThread>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 

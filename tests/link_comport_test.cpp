@@ -11,15 +11,15 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <iomanip>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -27,9 +27,8 @@ namespace {
 
 // A pseudo-terminal linked as COM1 in a private port folder.
 class PtyTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
         char name[256];
@@ -46,8 +45,7 @@ protected:
         std::filesystem::create_directories(paths.lockDir);
         tarvex::SetSystemPaths(paths);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         tarvex::SetSystemPaths({});
         if (master >= 0)
             ::close(master);
@@ -56,13 +54,11 @@ protected:
         qunsetenv("XDG_CONFIG_HOME");
     }
     // Waits until the port has `count` bytes (the tty hands them over shortly after a write).
-    void WaitPending(CComPort& port, int count)
-    {
+    void WaitPending(CComPort& port, int count) {
         for (int i = 0; i < 200 && port.PendingIn() < count; ++i)
             ::usleep(1000);
     }
-    std::vector<unsigned char> ReadMaster(size_t count)
-    {
+    std::vector<unsigned char> ReadMaster(size_t count) {
         std::vector<unsigned char> got;
         while (got.size() < count) {
             pollfd p{master, POLLIN, 0};
@@ -87,39 +83,35 @@ protected:
 
 } // namespace
 
-TEST(ComName, PortsUpToNineUseThePlainNameAndLaterOnesTheDeviceNamespace)
-{
+TEST(ComName, PortsUpToNineUseThePlainNameAndLaterOnesTheDeviceNamespace) {
     EXPECT_EQ(tarvex::ComDeviceName(1), "COM1");
     EXPECT_EQ(tarvex::ComDeviceName(9), "COM9");
     EXPECT_EQ(tarvex::ComDeviceName(10), "\\\\.\\COM10");
     EXPECT_EQ(tarvex::ComDeviceName(10).size(), 9u); // \\.\COM10: two backslashes, dot, backslash
 }
 
-TEST(ComName, UnknownNamesResolveToNothing)
-{
+TEST(ComName, UnknownNamesResolveToNothing) {
     for (const char* name : {"", "COM", "COM0", "LPT1", "COMX", "\\\\.\\", "COM1a"})
         EXPECT_EQ(tarvex::ResolveComDevice(name), "") << name;
 }
 
-TEST_F(PtyTest, TheLinkInThePortFolderComesFirst)
-{
+TEST_F(PtyTest, TheLinkInThePortFolderComesFirst) {
     EXPECT_EQ(tarvex::ResolveComDevice("COM1"), tarvex::PortFolder() + "/COM1");
-    std::filesystem::create_symlink(tarvex::PortFolder() + "/COM1", tarvex::PortFolder() + "/COM10");
+    std::filesystem::create_symlink(tarvex::PortFolder() + "/COM1",
+                                    tarvex::PortFolder() + "/COM10");
     EXPECT_EQ(tarvex::ResolveComDevice("\\\\.\\COM10"), tarvex::PortFolder() + "/COM10");
 }
 
-TEST_F(PtyTest, EveryBaudRateOfThePortDialogIsSetOnTheDevice)
-{
-    for (int baud : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 43000, 56000, 57600, 115200,
-                     256000}) {
+TEST_F(PtyTest, EveryBaudRateOfThePortDialogIsSetOnTheDevice) {
+    for (int baud :
+         {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 43000, 56000, 57600, 115200, 256000}) {
         CComPort port;
         ASSERT_EQ(port.Open(1, baud), 1) << baud;
         EXPECT_EQ(port.ActualBaud(), baud);
     }
 }
 
-TEST_F(PtyTest, OpenOnAnOpenPortKeepsTheOldBaudRate)
-{
+TEST_F(PtyTest, OpenOnAnOpenPortKeepsTheOldBaudRate) {
     CComPort port;
     ASSERT_EQ(port.Open(1, 9600), 1);
     EXPECT_EQ(port.Open(1, 115200), 1);
@@ -128,8 +120,7 @@ TEST_F(PtyTest, OpenOnAnOpenPortKeepsTheOldBaudRate)
 
 // Run as an ordinary user too: the kernel keeps a pty's exclusive flag after close unless it
 // is cleared, and only root passes it.
-TEST_F(PtyTest, ThePortIsExclusiveAndLockedWhileOpenAndFreeAfterClose)
-{
+TEST_F(PtyTest, ThePortIsExclusiveAndLockedWhileOpenAndFreeAfterClose) {
     CComPort first, second;
     ASSERT_EQ(first.Open(1, 9600), 1);
     std::ifstream lock(LockFile());
@@ -154,8 +145,7 @@ TEST_F(PtyTest, ThePortIsExclusiveAndLockedWhileOpenAndFreeAfterClose)
     ::close(again);
 }
 
-TEST_F(PtyTest, AStaleLockIsRemovedAndALiveOneRefusesNamingItsProcess)
-{
+TEST_F(PtyTest, AStaleLockIsRemovedAndALiveOneRefusesNamingItsProcess) {
     pid_t child = ::fork();
     if (child == 0)
         ::_exit(0);
@@ -181,8 +171,7 @@ TEST_F(PtyTest, AStaleLockIsRemovedAndALiveOneRefusesNamingItsProcess)
 // The lock folder is writable by everyone. What another user plants there must not hang the
 // program (a FIFO), be followed (a link), or lock the port out for good (a stale lock that
 // cannot be removed); an empty lock under a second old is being written by its program.
-TEST_F(PtyTest, PlantedLockFilesNeitherHangNorMisleadNorLockThePortOutForGood)
-{
+TEST_F(PtyTest, PlantedLockFilesNeitherHangNorMisleadNorLockThePortOutForGood) {
     namespace fs = std::filesystem;
     const std::string lock = LockFile();
     const fs::path folder = fs::path(lock).parent_path();
@@ -193,13 +182,19 @@ TEST_F(PtyTest, PlantedLockFilesNeitherHangNorMisleadNorLockThePortOutForGood)
     enum Plant { Fifo, LinkToOldEmpty, YoungEmpty, OldEmpty, StaleInAFolderWeMayNotWrite };
     for (Plant plant : {Fifo, LinkToOldEmpty, YoungEmpty, OldEmpty, StaleInAFolderWeMayNotWrite}) {
         switch (plant) {
-        case Fifo: ::mkfifo(lock.c_str(), 0666); break;
+        case Fifo:
+            ::mkfifo(lock.c_str(), 0666);
+            break;
         case LinkToOldEmpty:
             empty(lock + ".target", 5);
             fs::create_symlink(lock + ".target", lock);
             break;
-        case YoungEmpty: empty(lock, 0); break;
-        case OldEmpty: empty(lock, 5); break;
+        case YoungEmpty:
+            empty(lock, 0);
+            break;
+        case OldEmpty:
+            empty(lock, 5);
+            break;
         case StaleInAFolderWeMayNotWrite:
             empty(lock, 5);
             fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
@@ -218,8 +213,7 @@ TEST_F(PtyTest, PlantedLockFilesNeitherHangNorMisleadNorLockThePortOutForGood)
 
 // Linux keeps the settings the previous program left: the port opens as a Windows driver that
 // no program has touched reports it, and the next program gets its settings back.
-TEST_F(PtyTest, OpensAs8N1WithoutFlowControlAndGivesTheOldSettingsBack)
-{
+TEST_F(PtyTest, OpensAs8N1WithoutFlowControlAndGivesTheOldSettingsBack) {
     termios left;
     ::tcgetattr(slave, &left);
     left.c_cflag |= CSTOPB | CRTSCTS | PARENB;
@@ -242,8 +236,7 @@ TEST_F(PtyTest, OpensAs8N1WithoutFlowControlAndGivesTheOldSettingsBack)
 }
 
 // A COMn link that leads to a shell's terminal is no instrument.
-TEST_F(PtyTest, APseudoTerminalThatIsAProcesssTerminalIsRefusedNamingWhy)
-{
+TEST_F(PtyTest, APseudoTerminalThatIsAProcesssTerminalIsRefusedNamingWhy) {
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t shell = ::fork();
@@ -267,8 +260,7 @@ TEST_F(PtyTest, APseudoTerminalThatIsAProcesssTerminalIsRefusedNamingWhy)
     ::close(ready[1]);
 }
 
-TEST_F(PtyTest, AForbiddenDeviceNamesItsGroup)
-{
+TEST_F(PtyTest, AForbiddenDeviceNamesItsGroup) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root opens any device; CI runs this as an ordinary user too";
     ASSERT_EQ(::fchmod(slave, 0), 0);
@@ -280,8 +272,7 @@ TEST_F(PtyTest, AForbiddenDeviceNamesItsGroup)
 }
 
 // A fake /sys, /proc/cmdline and /dev: the console and a ttyS without UART lead nowhere.
-TEST(ComName, TheConsoleAndPortsWithoutAUartAreNeverACom)
-{
+TEST(ComName, TheConsoleAndPortsWithoutAUartAreNeverACom) {
     QTemporaryDir root;
     const std::string r = root.path().toStdString();
     tarvex::SystemPaths paths{r + "/sys", r + "/cmdline", r + "/dev", r + "/lock"};
@@ -299,17 +290,16 @@ TEST(ComName, TheConsoleAndPortsWithoutAUartAreNeverACom)
     std::filesystem::create_directories(tarvex::PortFolder());
     std::filesystem::create_symlink(r + "/dev/ttyS0", tarvex::PortFolder() + "/COM5");
     tarvex::SetSystemPaths(paths);
-    EXPECT_EQ(tarvex::ResolveComDevice("COM1"), "");              // the active console
-    EXPECT_EQ(tarvex::ResolveComDevice("COM2"), "");              // no UART behind it
+    EXPECT_EQ(tarvex::ResolveComDevice("COM1"), "");               // the active console
+    EXPECT_EQ(tarvex::ResolveComDevice("COM2"), "");               // no UART behind it
     EXPECT_EQ(tarvex::ResolveComDevice("COM3"), r + "/dev/ttyS2"); // a 16550A
-    EXPECT_EQ(tarvex::ResolveComDevice("COM4"), "");              // console= of the kernel
-    EXPECT_EQ(tarvex::ResolveComDevice("COM5"), "");              // a link to the console
+    EXPECT_EQ(tarvex::ResolveComDevice("COM4"), "");               // console= of the kernel
+    EXPECT_EQ(tarvex::ResolveComDevice("COM5"), "");               // a link to the console
     tarvex::SetSystemPaths({});
     qunsetenv("XDG_CONFIG_HOME");
 }
 
-TEST_F(PtyTest, AMissingPortFailsAndASecondOpenTriesAgain)
-{
+TEST_F(PtyTest, AMissingPortFailsAndASecondOpenTriesAgain) {
     CComPort port;
     EXPECT_EQ(port.Open(7, 9600), 0);
     EXPECT_FALSE(port.IsPortOpen());
@@ -318,8 +308,7 @@ TEST_F(PtyTest, AMissingPortFailsAndASecondOpenTriesAgain)
     EXPECT_EQ(port.Open(7, 9600), 1);
 }
 
-TEST_F(PtyTest, BinaryBytesPassUntouchedBothWays)
-{
+TEST_F(PtyTest, BinaryBytesPassUntouchedBothWays) {
     CComPort port;
     ASSERT_EQ(port.Open(1, 9600), 1);
     // XON, XOFF, CR, LF, NUL and 0xFF must survive: no flow control, no line discipline.
@@ -334,8 +323,7 @@ TEST_F(PtyTest, BinaryBytesPassUntouchedBothWays)
     EXPECT_EQ(ReadMaster(bytes.size()), bytes);
 }
 
-TEST_F(PtyTest, ReadWithALimitLeavesTheRest)
-{
+TEST_F(PtyTest, ReadWithALimitLeavesTheRest) {
     CComPort port;
     ASSERT_EQ(port.Open(1, 9600), 1);
     const unsigned char ten[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
@@ -346,8 +334,7 @@ TEST_F(PtyTest, ReadWithALimitLeavesTheRest)
     EXPECT_EQ(port.PendingIn(), 7);
 }
 
-TEST_F(PtyTest, AClosedPortTransfersNothing)
-{
+TEST_F(PtyTest, AClosedPortTransfersNothing) {
     CComPort port;
     const unsigned char b[2] = {1, 2};
     unsigned char got[2];
@@ -358,8 +345,7 @@ TEST_F(PtyTest, AClosedPortTransfersNothing)
     EXPECT_EQ(port.Close(), 1);
 }
 
-TEST_F(PtyTest, AVanishedDeviceLeavesThePortClosed)
-{
+TEST_F(PtyTest, AVanishedDeviceLeavesThePortClosed) {
     CComPort port;
     ASSERT_EQ(port.Open(1, 9600), 1);
     ::close(master);

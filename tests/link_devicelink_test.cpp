@@ -1,8 +1,8 @@
 #include "devicelink.h"
-#include "protocoltrace.h"
-#include "rxbuffer.h"
 #include "platform/msgboxrecorder.h"
 #include "platform/virtualclock.h"
+#include "protocoltrace.h"
+#include "rxbuffer.h"
 #include "support/scripteddevice.h"
 
 #include <gtest/gtest.h>
@@ -21,9 +21,8 @@ using Bytes = std::vector<unsigned char>;
 namespace {
 
 class CountingTarget : public CReplyTarget {
-public:
-    long OnDeviceReply() override
-    {
+  public:
+    long OnDeviceReply() override {
         ++calls;
         lastBlock.assign(g_RxBuf, g_RxBuf + g_RxLen);
         threadOfLastCall = QThread::currentThread();
@@ -35,9 +34,8 @@ public:
 };
 
 class LinkTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         tarvex::SetSerialOpener([this](const std::string& name, int baud) {
             openedName = name;
             return std::make_unique<ScriptedDevice>(shared, baud);
@@ -47,15 +45,13 @@ protected:
     void TearDown() override { tarvex::SetSerialOpener(nullptr); }
 
     // Bytes the instrument sends, arriving `afterMs` from now at the line's pace.
-    void Arrive(const Bytes& bytes, int afterMs = 0, double msPerByte = 0)
-    {
+    void Arrive(const Bytes& bytes, int afterMs = 0, double msPerByte = 0) {
         const std::int64_t start = clock.NowMs() + afterMs;
         for (size_t i = 0; i < bytes.size(); ++i)
             shared->inbound.emplace_back(start + static_cast<std::int64_t>(i * msPerByte),
                                          bytes[i]);
     }
-    Bytes TakeWritten()
-    {
+    Bytes TakeWritten() {
         Bytes w = shared->written;
         shared->written.clear();
         return w;
@@ -79,43 +75,74 @@ struct FrameCase {
 
 } // namespace
 
-TEST_F(LinkTest, EveryCommandWritesItsFrameAndWaitsItsTime)
-{
+TEST_F(LinkTest, EveryCommandWritesItsFrameAndWaitsItsTime) {
     link.m_bConnected = 1;
     const std::vector<FrameCase> cases = {
         {"Connect", [](CDeviceLink& l) { l.Connect(); }, {0xAA, 0x55, 0xD0, 0x0D, 0x0A}, 100},
-        {"RequestDeviceInfo", [](CDeviceLink& l) { l.RequestDeviceInfo(); },
-         {0xAA, 0x55, 0xE0, 0x0D, 0x0A}, 300},
-        {"HistoryList CT", [](CDeviceLink& l) { l.RequestHistoryList(0); },
-         {0xAA, 0x55, 0xE4, 0x0D, 0x0A}, 2000},
-        {"HistoryList PT", [](CDeviceLink& l) { l.RequestHistoryList(1); },
-         {0xAA, 0x55, 0xE6, 0x0D, 0x0A}, 2000},
-        {"HistoryList other kind", [](CDeviceLink& l) { l.RequestHistoryList(7); },
-         {0xAA, 0x55, 0xE4, 0x0D, 0x0A}, 2000},
-        {"HistoryRecord PT 300", [](CDeviceLink& l) { l.RequestHistoryRecord(1, 300); },
-         {0xAA, 0x55, 0xE7, 0x01, 0x2C, 0x0D, 0x0A}, 3000},
-        {"HistoryRecord CT 1", [](CDeviceLink& l) { l.RequestHistoryRecord(0, 1); },
-         {0xAA, 0x55, 0xE5, 0x00, 0x01, 0x0D, 0x0A}, 3000},
-        {"StartTest default", [](CDeviceLink& l) { l.StartTest(); },
-         {0xAA, 0x55, 0xEB, 0x0D, 0x0A}, 10000},
-        {"Excitation", [](CDeviceLink& l) { l.SendExcitationParams(500, 5, 1, 2, 0); },
-         {0xAA, 0x55, 0xED, 0x01, 0xF4, 0x05, 0x01, 0x02, 0x00, 0x0D, 0x0A}, 0},
-        {"CT ratio", [](CDeviceLink& l) { l.SendCTRatioParams(1000, 5); },
-         {0xAA, 0x55, 0xEE, 0x03, 0xE8, 0x05, 0x0D, 0x0A}, 0},
-        {"PT ratio", [](CDeviceLink& l) { l.SendPTRatioParams(2500, 2); },
-         {0xAA, 0x55, 0xEF, 0x09, 0xC4, 0x02, 0x0D, 0x0A}, 0},
-        {"CT error", [](CDeviceLink& l) { l.SendCTErrorParams(1000, 1, 10, 1); },
-         {0xAA, 0x55, 0xF0, 0x03, 0xE8, 0x01, 0x0A, 0x01, 0x0D, 0x0A}, 0},
-        {"PT error", [](CDeviceLink& l) { l.SendPTErrorParams(2200, 3, 150, 0); },
-         {0xAA, 0x55, 0xF1, 0x08, 0x98, 0x03, 0x96, 0x00, 0x0D, 0x0A}, 0},
-        {"CT burden has the extra zero", [](CDeviceLink& l) { l.SendCTBurdenParams(1); },
-         {0xAA, 0x55, 0xF2, 0x01, 0x0D, 0x0A, 0x00}, 0},
-        {"PT burden has the extra zero", [](CDeviceLink& l) { l.SendPTBurdenParams(3); },
-         {0xAA, 0x55, 0xF3, 0x03, 0x0D, 0x0A, 0x00}, 0},
-        {"SetTestKind 2", [](CDeviceLink& l) { l.SetTestKind(2); },
-         {0xAA, 0x55, 0xEC, 0x3A, 0x0D, 0x0A}, 0},
-        {"RequestResult", [](CDeviceLink& l) { l.RequestResult(); },
-         {0xAA, 0x55, 0xF6, 0x0D, 0x0A}, 500},
+        {"RequestDeviceInfo",
+         [](CDeviceLink& l) { l.RequestDeviceInfo(); },
+         {0xAA, 0x55, 0xE0, 0x0D, 0x0A},
+         300},
+        {"HistoryList CT",
+         [](CDeviceLink& l) { l.RequestHistoryList(0); },
+         {0xAA, 0x55, 0xE4, 0x0D, 0x0A},
+         2000},
+        {"HistoryList PT",
+         [](CDeviceLink& l) { l.RequestHistoryList(1); },
+         {0xAA, 0x55, 0xE6, 0x0D, 0x0A},
+         2000},
+        {"HistoryList other kind",
+         [](CDeviceLink& l) { l.RequestHistoryList(7); },
+         {0xAA, 0x55, 0xE4, 0x0D, 0x0A},
+         2000},
+        {"HistoryRecord PT 300",
+         [](CDeviceLink& l) { l.RequestHistoryRecord(1, 300); },
+         {0xAA, 0x55, 0xE7, 0x01, 0x2C, 0x0D, 0x0A},
+         3000},
+        {"HistoryRecord CT 1",
+         [](CDeviceLink& l) { l.RequestHistoryRecord(0, 1); },
+         {0xAA, 0x55, 0xE5, 0x00, 0x01, 0x0D, 0x0A},
+         3000},
+        {"StartTest default",
+         [](CDeviceLink& l) { l.StartTest(); },
+         {0xAA, 0x55, 0xEB, 0x0D, 0x0A},
+         10000},
+        {"Excitation",
+         [](CDeviceLink& l) { l.SendExcitationParams(500, 5, 1, 2, 0); },
+         {0xAA, 0x55, 0xED, 0x01, 0xF4, 0x05, 0x01, 0x02, 0x00, 0x0D, 0x0A},
+         0},
+        {"CT ratio",
+         [](CDeviceLink& l) { l.SendCTRatioParams(1000, 5); },
+         {0xAA, 0x55, 0xEE, 0x03, 0xE8, 0x05, 0x0D, 0x0A},
+         0},
+        {"PT ratio",
+         [](CDeviceLink& l) { l.SendPTRatioParams(2500, 2); },
+         {0xAA, 0x55, 0xEF, 0x09, 0xC4, 0x02, 0x0D, 0x0A},
+         0},
+        {"CT error",
+         [](CDeviceLink& l) { l.SendCTErrorParams(1000, 1, 10, 1); },
+         {0xAA, 0x55, 0xF0, 0x03, 0xE8, 0x01, 0x0A, 0x01, 0x0D, 0x0A},
+         0},
+        {"PT error",
+         [](CDeviceLink& l) { l.SendPTErrorParams(2200, 3, 150, 0); },
+         {0xAA, 0x55, 0xF1, 0x08, 0x98, 0x03, 0x96, 0x00, 0x0D, 0x0A},
+         0},
+        {"CT burden has the extra zero",
+         [](CDeviceLink& l) { l.SendCTBurdenParams(1); },
+         {0xAA, 0x55, 0xF2, 0x01, 0x0D, 0x0A, 0x00},
+         0},
+        {"PT burden has the extra zero",
+         [](CDeviceLink& l) { l.SendPTBurdenParams(3); },
+         {0xAA, 0x55, 0xF3, 0x03, 0x0D, 0x0A, 0x00},
+         0},
+        {"SetTestKind 2",
+         [](CDeviceLink& l) { l.SetTestKind(2); },
+         {0xAA, 0x55, 0xEC, 0x3A, 0x0D, 0x0A},
+         0},
+        {"RequestResult",
+         [](CDeviceLink& l) { l.RequestResult(); },
+         {0xAA, 0x55, 0xF6, 0x0D, 0x0A},
+         500},
         {"Disconnect", [](CDeviceLink& l) { l.Disconnect(); }, {0xAA, 0x55, 0xD1, 0x0D, 0x0A}, 0},
     };
     for (const FrameCase& c : cases) {
@@ -128,8 +155,7 @@ TEST_F(LinkTest, EveryCommandWritesItsFrameAndWaitsItsTime)
     }
 }
 
-TEST_F(LinkTest, StartTestWaitsTheTimeOfTheTestKindLastSent)
-{
+TEST_F(LinkTest, StartTestWaitsTheTimeOfTheTestKindLastSent) {
     link.m_bConnected = 1;
     const int expected[] = {10000, 15000, 20000, 15000, 35000, 15000, 15000, 15000, 15000, 10000};
     for (int kind = 0; kind <= 9; ++kind) {
@@ -142,15 +168,13 @@ TEST_F(LinkTest, StartTestWaitsTheTimeOfTheTestKindLastSent)
     EXPECT_EQ(link.m_nTestKind, 9);
 }
 
-TEST_F(LinkTest, SetTestKindOutsideTheTableSendsTheDefaultCode)
-{
+TEST_F(LinkTest, SetTestKindOutsideTheTableSendsTheDefaultCode) {
     link.m_bConnected = 1;
     link.SetTestKind(9);
     EXPECT_EQ(TakeWritten(), (Bytes{0xAA, 0x55, 0xEC, 0x01, 0x0D, 0x0A}));
 }
 
-TEST_F(LinkTest, GuardedCommandsDoNothingBeforeTheHandshake)
-{
+TEST_F(LinkTest, GuardedCommandsDoNothingBeforeTheHandshake) {
     const auto before = clock.SleptMs();
     link.SetTestKind(3);
     link.StartTest();
@@ -165,8 +189,7 @@ TEST_F(LinkTest, GuardedCommandsDoNothingBeforeTheHandshake)
     EXPECT_EQ(link.m_nTestKind, -1);
 }
 
-TEST_F(LinkTest, UnguardedCommandsWaitEvenOnAClosedPort)
-{
+TEST_F(LinkTest, UnguardedCommandsWaitEvenOnAClosedPort) {
     link.ClosePort();
     const auto before = clock.SleptMs();
     link.Connect();
@@ -176,15 +199,13 @@ TEST_F(LinkTest, UnguardedCommandsWaitEvenOnAClosedPort)
     EXPECT_EQ(target.calls, 0);
 }
 
-TEST_F(LinkTest, DisconnectClosesThePortEvenWhenNotConnected)
-{
+TEST_F(LinkTest, DisconnectClosesThePortEvenWhenNotConnected) {
     link.Disconnect();
     EXPECT_TRUE(TakeWritten().empty());
     EXPECT_EQ(link.IsOpen(), 0);
 }
 
-TEST_F(LinkTest, IdentityIsEncodedAsDigitAndLetterCodes)
-{
+TEST_F(LinkTest, IdentityIsEncodedAsDigitAndLetterCodes) {
     link.m_bConnected = 1;
     link.SendIdentity("ab12", "", "Z");
     Bytes expected{0xAA, 0x55, 0xE3, 0x0A, 0x0B, 0x01, 0x02};
@@ -197,8 +218,7 @@ TEST_F(LinkTest, IdentityIsEncodedAsDigitAndLetterCodes)
     EXPECT_TRUE(boxes.calls().empty());
 }
 
-TEST_F(LinkTest, IdentityIgnoresCharactersAfterTheTenth)
-{
+TEST_F(LinkTest, IdentityIgnoresCharactersAfterTheTenth) {
     link.m_bConnected = 1;
     link.SendIdentity("0123456789XYZ", "", "");
     const Bytes frame = TakeWritten();
@@ -207,8 +227,7 @@ TEST_F(LinkTest, IdentityIgnoresCharactersAfterTheTenth)
     EXPECT_EQ(frame[13], 0x41);
 }
 
-TEST_F(LinkTest, IdentityRefusesAnUnsupportedCharacterByName)
-{
+TEST_F(LinkTest, IdentityRefusesAnUnsupportedCharacterByName) {
     link.m_bConnected = 1;
     struct Case {
         QString text;
@@ -226,8 +245,7 @@ TEST_F(LinkTest, IdentityRefusesAnUnsupportedCharacterByName)
     }
 }
 
-TEST_F(LinkTest, ABlockEndingWithTheTrailerIsDispatchedOnlyFromFiveBytes)
-{
+TEST_F(LinkTest, ABlockEndingWithTheTrailerIsDispatchedOnlyFromFiveBytes) {
     Arrive({0x55, 0xAA, 0xFD, 0xFA});
     EXPECT_EQ(link.ReadReply(), 0);
     EXPECT_EQ(g_RxLen, 4);
@@ -240,32 +258,28 @@ TEST_F(LinkTest, ABlockEndingWithTheTrailerIsDispatchedOnlyFromFiveBytes)
     EXPECT_EQ(g_RxBuf[5], 0);
 }
 
-TEST_F(LinkTest, ABlockWithoutTrailerIsStoredButNotDispatched)
-{
+TEST_F(LinkTest, ABlockWithoutTrailerIsStoredButNotDispatched) {
     Arrive({0x55, 0xAA, 0xD0, 0xFD, 0xFB});
     EXPECT_EQ(link.ReadReply(), 1);
     EXPECT_EQ(g_RxLen, 5);
     EXPECT_EQ(target.calls, 0);
 }
 
-TEST_F(LinkTest, NothingWaitingReadsNothingAndAddsNoDelay)
-{
+TEST_F(LinkTest, NothingWaitingReadsNothingAndAddsNoDelay) {
     const auto before = clock.SleptMs();
     EXPECT_EQ(link.ReadReply(), 0);
     EXPECT_EQ(g_RxLen, 0);
     EXPECT_EQ(clock.SleptMs(), before);
 }
 
-TEST_F(LinkTest, ACompleteBlockAddsNoDelay)
-{
+TEST_F(LinkTest, ACompleteBlockAddsNoDelay) {
     Arrive({0x55, 0xAA, 0xEB, 0xFD, 0xFA});
     const auto before = clock.SleptMs();
     link.ReadReply();
     EXPECT_EQ(clock.SleptMs(), before);
 }
 
-TEST_F(LinkTest, ReadIsBoundedToTheBufferAndLeavesTheRestForTheNextRead)
-{
+TEST_F(LinkTest, ReadIsBoundedToTheBufferAndLeavesTheRestForTheNextRead) {
     Bytes big(9000, 0x11);
     big[8189] = 0xFD;
     big[8190] = 0xFA;
@@ -277,8 +291,7 @@ TEST_F(LinkTest, ReadIsBoundedToTheBufferAndLeavesTheRestForTheNextRead)
     EXPECT_EQ(link.PendingIn(), 9000 - 8191);
 }
 
-TEST_F(LinkTest, ABlockStillArrivingIsReadToItsEnd)
-{
+TEST_F(LinkTest, ABlockStillArrivingIsReadToItsEnd) {
     // A 255-point result at 9600 baud: about 1.06 ms a byte, over a second in all.
     Bytes block{0x55, 0xAA, 0x1A};
     block.resize(3 + 5 + 4 * 255, 0x01);
@@ -290,8 +303,7 @@ TEST_F(LinkTest, ABlockStillArrivingIsReadToItsEnd)
     EXPECT_EQ(target.lastBlock, block);
 }
 
-TEST_F(LinkTest, APartialBlockEndsAfterTheLineFallsQuiet)
-{
+TEST_F(LinkTest, APartialBlockEndsAfterTheLineFallsQuiet) {
     Arrive({0x55, 0xAA, 0x2A, 0x00});
     Arrive({0x01}, 400);
     const auto before = clock.SleptMs();
@@ -312,15 +324,13 @@ TEST_F(LinkTest, ALineThatTalksOnHoldsTheReadNoLongerThanTheLongestBlockTakes) {
     EXPECT_LT(g_RxLen, 1600);
 }
 
-TEST_F(LinkTest, OpenOnAnOpenPortKeepsIt)
-{
+TEST_F(LinkTest, OpenOnAnOpenPortKeepsIt) {
     EXPECT_EQ(link.Open(2, 115200), 1);
     EXPECT_EQ(shared->baud, 9600);
     EXPECT_EQ(openedName, "COM1");
 }
 
-TEST_F(LinkTest, AVanishedDeviceLeavesThePortClosed)
-{
+TEST_F(LinkTest, AVanishedDeviceLeavesThePortClosed) {
     link.m_bConnected = 1;
     shared->vanished = true;
     link.RequestDeviceInfo();
@@ -331,16 +341,14 @@ TEST_F(LinkTest, AVanishedDeviceLeavesThePortClosed)
     EXPECT_EQ(link.Read(b, 4), 0);
 }
 
-TEST_F(LinkTest, ReadWithALimitLeavesTheRestWaiting)
-{
+TEST_F(LinkTest, ReadWithALimitLeavesTheRestWaiting) {
     Arrive(Bytes(10, 0x33));
     unsigned char b[10];
     EXPECT_EQ(link.Read(b, 3), 3);
     EXPECT_EQ(link.PendingIn(), 7);
 }
 
-TEST_F(LinkTest, AReplyReadOnAWorkerIsHandledOnTheTargetsThread)
-{
+TEST_F(LinkTest, AReplyReadOnAWorkerIsHandledOnTheTargetsThread) {
     QObject context; // lives on the test's (GUI) thread
     CDeviceLink workerLink(&target, &context);
     ASSERT_EQ(workerLink.Open(1, 9600), 1);
@@ -359,8 +367,7 @@ TEST_F(LinkTest, AReplyReadOnAWorkerIsHandledOnTheTargetsThread)
 
 // Stale bytes are thrown away before the next command, and the trace shows all three kinds of
 // line: what was sent, the block read, and what was discarded.
-TEST_F(LinkTest, TheTraceRecordsFramesBlocksAndDiscardedBytes)
-{
+TEST_F(LinkTest, TheTraceRecordsFramesBlocksAndDiscardedBytes) {
     QTemporaryDir dir;
     const std::string path = dir.filePath("trace.log").toStdString();
     ASSERT_TRUE(tarvex::ProtocolTrace::Open(path));
@@ -376,6 +383,6 @@ TEST_F(LinkTest, TheTraceRecordsFramesBlocksAndDiscardedBytes)
     for (std::string line; std::getline(file, line);)
         lines.push_back(line.substr(line.find(']') + 2)); // without the time stamp
     EXPECT_EQ(lines, (std::vector<std::string>{"?? discarded: 55 AA 1A FD FA",
-                                                "-> D0 Connect: AA 55 D0 0D 0A",
-                                                "<- D0 Connect: 55 AA D0 FD FA"}));
+                                               "-> D0 Connect: AA 55 D0 0D 0A",
+                                               "<- D0 Connect: 55 AA D0 FD FA"}));
 }

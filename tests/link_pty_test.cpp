@@ -1,8 +1,8 @@
 // The link against the simulated instrument over a real pseudo-terminal, in real time.
 #include "comname.h"
 #include "devicelink.h"
-#include "rxbuffer.h"
 #include "platform/clock.h"
+#include "rxbuffer.h"
 #include "sim/engine.h"
 #include "sim/ptyport.h"
 #include "sim/simrunner.h"
@@ -20,9 +20,8 @@ using Bytes = std::vector<unsigned char>;
 namespace {
 
 class BlockTarget : public CReplyTarget {
-public:
-    long OnDeviceReply() override
-    {
+  public:
+    long OnDeviceReply() override {
         blocks.emplace_back(g_RxBuf, g_RxBuf + g_RxLen);
         return 0;
     }
@@ -31,9 +30,8 @@ public:
 
 // tarvex-sim's engine and real-time loop on a thread, its pty linked as COM1.
 class PtyLinkTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
         sim::EngineOptions options;
@@ -48,14 +46,12 @@ protected:
         sigemptyset(&mask);
         loop = std::thread([this] { runner->Run(&stop, &mask); });
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         StopSimulator();
         port.reset();
         qunsetenv("XDG_CONFIG_HOME");
     }
-    void StopSimulator()
-    {
+    void StopSimulator() {
         if (!loop.joinable())
             return;
         stop = 1;
@@ -76,8 +72,7 @@ protected:
 
 } // namespace
 
-TEST_F(PtyLinkTest, HandshakeAndDeviceInformationAtSeveralBaudRates)
-{
+TEST_F(PtyLinkTest, HandshakeAndDeviceInformationAtSeveralBaudRates) {
     for (int baud : {9600, 115200, 256000}) {
         SCOPED_TRACE(baud);
         target.blocks.clear();
@@ -95,8 +90,7 @@ TEST_F(PtyLinkTest, HandshakeAndDeviceInformationAtSeveralBaudRates)
     }
 }
 
-TEST_F(PtyLinkTest, ALongResultStillArrivingAt9600BaudIsReadWhole)
-{
+TEST_F(PtyLinkTest, ALongResultStillArrivingAt9600BaudIsReadWhole) {
     ASSERT_EQ(link.Open(1, 9600), 1) << link.LastFailure().Text().toStdString();
     link.m_bConnected = 1;
     link.SetTestKind(0);
@@ -113,8 +107,7 @@ TEST_F(PtyLinkTest, ALongResultStillArrivingAt9600BaudIsReadWhole)
     EXPECT_EQ(block[3], 255);
 }
 
-TEST_F(PtyLinkTest, TheOtherEndGoingAwayMidCommandLeavesThePortClosed)
-{
+TEST_F(PtyLinkTest, TheOtherEndGoingAwayMidCommandLeavesThePortClosed) {
     ASSERT_EQ(link.Open(1, 9600), 1) << link.LastFailure().Text().toStdString();
     link.m_bConnected = 1;
     stop = 1;

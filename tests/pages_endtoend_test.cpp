@@ -411,7 +411,8 @@ TEST_F(EndToEnd, InputAndACloseDuringATestAreThrownAwayAndTheResultShows) {
         QTest::keyClick(start, Qt::Key_Space);
         QTreeWidget* tree = frame->m_LTree;
         QTreeWidgetItem* ctRatio = tree->topLevelItem(0)->child(1);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(ctRatio).center());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(ctRatio).center());
         closedMeanwhile = !frame->close();
         refusal = frame->statusBar()->currentMessage();
     });

@@ -5,12 +5,12 @@
 #include "controls/fwnumedt.h"
 #include "controls/ltree.h"
 #include "link/rxbuffer.h"
-#include "platform/reportfile.h"
-#include "platform/gbktext.h"
 #include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
 #include "pages/uvadlg.h"
 #include "platform/filedialogrecorder.h"
+#include "platform/gbktext.h"
+#include "platform/reportfile.h"
 #include "support/pagebench.h"
 
 #include <gtest/gtest.h>
@@ -979,9 +979,8 @@ TEST_F(ExcitationEndToEnd, ABlockWithManyCurvesFillsTheListOnceWithTheLast) {
     CIVADlg* page = app->m_pIVADlg;
     frame->m_LTree->SelectTest(0);
     Bytes block;
-    for (const Bytes& payload :
-         {kTwoPoints, ExcitationPayload(1000, 200, {300}, {800}), kTwoPoints,
-          ExcitationPayload(2000, 400, {700}, {1200})}) {
+    for (const Bytes& payload : {kTwoPoints, ExcitationPayload(1000, 200, {300}, {800}), kTwoPoints,
+                                 ExcitationPayload(2000, 400, {700}, {1200})}) {
         block.insert(block.end(), {0x55, 0xAA, 0x1A});
         block.insert(block.end(), payload.begin(), payload.end());
     }

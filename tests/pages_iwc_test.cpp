@@ -167,7 +167,8 @@ TEST_F(ErrorCurveWindow, ComesUpOverItsOwnerOnTheScreenAndEscapeHidesIt) {
     owner.show();
     window.resize(720, 560);
     window.show();
-    EXPECT_TRUE(screen.contains(window.frameGeometry())) << screen.width() << "x" << screen.height();
+    EXPECT_TRUE(screen.contains(window.frameGeometry()))
+        << screen.width() << "x" << screen.height();
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_TRUE(window.isHidden());
 

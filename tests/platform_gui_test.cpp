@@ -19,10 +19,10 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -40,9 +40,7 @@ namespace {
 
 using tarvex::MessageBoxRecorder;
 
-template <class Control>
-Control* AddControl(QWidget* parent, int id)
-{
+template <class Control> Control* AddControl(QWidget* parent, int id) {
     auto* control = new Control(parent);
     control->setObjectName(tarvex::DlgItemName(id));
     if (parent->layout())
@@ -53,9 +51,8 @@ Control* AddControl(QWidget* parent, int id)
 // A page like the test pages: integer fields with ranges, a decimal field and a text of at
 // most 10 characters, in this order.
 class RangePage : public CDialogPage {
-public:
-    RangePage()
-    {
+  public:
+    RangePage() {
         new QVBoxLayout(this);
         voltage = AddControl<QLineEdit>(this, 1004);
         current = AddControl<QLineEdit>(this, 1005);
@@ -64,14 +61,12 @@ public:
         InitDialog();
     }
 
-    bool OnInitDialog() override
-    {
+    bool OnInitDialog() override {
         ++initCalls;
         return CDialogPage::OnInitDialog();
     }
 
-    void DoDataExchange(CDataExchange& dx) override
-    {
+    void DoDataExchange(CDataExchange& dx) override {
         DDX_Text(dx, 1004, m_nTestVoltage);
         DDV_MinMaxInt(dx, m_nTestVoltage, 10, 2500);
         DDX_Text(dx, 1005, m_nTestCurrent);
@@ -96,15 +91,13 @@ public:
 
 // One integer and one decimal field without range checks, for the number formats.
 class NumberPage : public CDialogPage {
-public:
-    NumberPage()
-    {
+  public:
+    NumberPage() {
         AddControl<QLineEdit>(this, 1004);
         AddControl<QLineEdit>(this, 1005);
         InitDialog();
     }
-    void DoDataExchange(CDataExchange& dx) override
-    {
+    void DoDataExchange(CDataExchange& dx) override {
         if (exchangeInt)
             DDX_Text(dx, 1004, m_nValue);
         else
@@ -116,12 +109,11 @@ public:
 };
 
 class PlatformGuiTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { tarvex::InstallFontSubstitutions(); }
 
     // Shows the page as an active top-level window, so that focus changes take effect.
-    static void ShowActive(QWidget& window)
-    {
+    static void ShowActive(QWidget& window) {
         window.show();
         window.activateWindow();
         QApplication::setActiveWindow(&window);
@@ -133,8 +125,7 @@ protected:
 
 // ---- data exchange ----
 
-TEST_F(PlatformGuiTest, InitDialogShowsTheMembersOnceAndLimitsTheText)
-{
+TEST_F(PlatformGuiTest, InitDialogShowsTheMembersOnceAndLimitsTheText) {
     RangePage page;
     EXPECT_EQ(page.initCalls, 1);
     EXPECT_TRUE(page.IsInitialised());
@@ -155,8 +146,7 @@ TEST_F(PlatformGuiTest, InitDialogShowsTheMembersOnceAndLimitsTheText)
     EXPECT_TRUE(boxes.calls().empty()); // loading checks nothing
 }
 
-TEST_F(PlatformGuiTest, SecondInitDialogDoesNothing)
-{
+TEST_F(PlatformGuiTest, SecondInitDialogDoesNothing) {
     RangePage page;
     page.m_nTestVoltage = 999;
     page.InitAgain();
@@ -164,14 +154,18 @@ TEST_F(PlatformGuiTest, SecondInitDialogDoesNothing)
     EXPECT_EQ(page.voltage->text(), "200");
 }
 
-TEST_F(PlatformGuiTest, DecimalsShowSixSignificantDigits)
-{
+TEST_F(PlatformGuiTest, DecimalsShowSixSignificantDigits) {
     const struct {
         float value;
         const char* shown;
-    } cases[] = {{10.0f, "10"},           {0.1f, "0.1"},         {123.456789f, "123.457"},
-                 {1234567.0f, "1.23457e+06"}, {-2.5f, "-2.5"},   {0.00001f, "1e-05"},
-                 {0.0f, "0"},             {100.5f, "100.5"}};
+    } cases[] = {{10.0f, "10"},
+                 {0.1f, "0.1"},
+                 {123.456789f, "123.457"},
+                 {1234567.0f, "1.23457e+06"},
+                 {-2.5f, "-2.5"},
+                 {0.00001f, "1e-05"},
+                 {0.0f, "0"},
+                 {100.5f, "100.5"}};
     NumberPage page;
     page.exchangeInt = false;
     for (const auto& c : cases) {
@@ -181,17 +175,29 @@ TEST_F(PlatformGuiTest, DecimalsShowSixSignificantDigits)
     }
 }
 
-TEST_F(PlatformGuiTest, IntegerFieldsReadLikeTheFramework)
-{
+TEST_F(PlatformGuiTest, IntegerFieldsReadLikeTheFramework) {
     const struct {
         const char* text;
         std::optional<int> value; // nothing: refused
     } cases[] = {
-        {"300", 300},       {" 300\t", 300},  {"+7", 7},           {"-15", -15},
-        {"007", 7},         {"0", 0},         {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
-        {"", std::nullopt}, {" ", std::nullopt}, {"abc", std::nullopt}, {"12a", std::nullopt},
-        {"1 2", std::nullopt}, {"1.5", std::nullopt}, {"0x10", std::nullopt},
-        {"-0", std::nullopt}, {"+-5", std::nullopt}, {"- 5", std::nullopt},
+        {"300", 300},
+        {" 300\t", 300},
+        {"+7", 7},
+        {"-15", -15},
+        {"007", 7},
+        {"0", 0},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"abc", std::nullopt},
+        {"12a", std::nullopt},
+        {"1 2", std::nullopt},
+        {"1.5", std::nullopt},
+        {"0x10", std::nullopt},
+        {"-0", std::nullopt},
+        {"+-5", std::nullopt},
+        {"- 5", std::nullopt},
         {"１２", std::nullopt}, // full-width digits
     };
     NumberPage page;
@@ -212,18 +218,31 @@ TEST_F(PlatformGuiTest, IntegerFieldsReadLikeTheFramework)
     }
 }
 
-TEST_F(PlatformGuiTest, DecimalFieldsReadLikeTheFramework)
-{
+TEST_F(PlatformGuiTest, DecimalFieldsReadLikeTheFramework) {
     const struct {
         const char* text;
         std::optional<float> value;
     } cases[] = {
-        {"12.5", 12.5f},      {" .5 ", 0.5f},       {"5.", 5.0f},         {"1e3", 1000.0f},
-        {"-0.25", -0.25f},    {"+2", 2.0f},         {"0", 0.0f},          {"0.000", 0.0f},
-        {"", std::nullopt},   {".0", std::nullopt}, {"-0", std::nullopt}, {"abc", std::nullopt},
-        {"1e", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt},
-        {"0x1p3", std::nullopt}, {"1e999", std::nullopt}, {"1e39", std::nullopt},
-        {"1,5", std::nullopt}, {"1.5.2", std::nullopt},
+        {"12.5", 12.5f},
+        {" .5 ", 0.5f},
+        {"5.", 5.0f},
+        {"1e3", 1000.0f},
+        {"-0.25", -0.25f},
+        {"+2", 2.0f},
+        {"0", 0.0f},
+        {"0.000", 0.0f},
+        {"", std::nullopt},
+        {".0", std::nullopt},
+        {"-0", std::nullopt},
+        {"abc", std::nullopt},
+        {"1e", std::nullopt},
+        {"inf", std::nullopt},
+        {"nan", std::nullopt},
+        {"0x1p3", std::nullopt},
+        {"1e999", std::nullopt},
+        {"1e39", std::nullopt},
+        {"1,5", std::nullopt},
+        {"1.5.2", std::nullopt},
     };
     NumberPage page;
     page.exchangeInt = false;
@@ -244,8 +263,7 @@ TEST_F(PlatformGuiTest, DecimalFieldsReadLikeTheFramework)
     }
 }
 
-TEST_F(PlatformGuiTest, ValidFieldsAreAllRead)
-{
+TEST_F(PlatformGuiTest, ValidFieldsAreAllRead) {
     RangePage page;
     page.voltage->setText(" 2500 ");
     page.current->setText("+5");
@@ -259,8 +277,7 @@ TEST_F(PlatformGuiTest, ValidFieldsAreAllRead)
     EXPECT_TRUE(boxes.calls().empty());
 }
 
-TEST_F(PlatformGuiTest, RangeMessagesHaveTheFrameworkTexts)
-{
+TEST_F(PlatformGuiTest, RangeMessagesHaveTheFrameworkTexts) {
     const struct {
         const char* voltage;
         const char* current;
@@ -286,8 +303,7 @@ TEST_F(PlatformGuiTest, RangeMessagesHaveTheFrameworkTexts)
     }
 }
 
-TEST_F(PlatformGuiTest, ExchangeStopsAtTheFirstFailure)
-{
+TEST_F(PlatformGuiTest, ExchangeStopsAtTheFirstFailure) {
     RangePage page;
     page.voltage->setText("5");
     page.current->setText("abc");
@@ -314,8 +330,7 @@ TEST_F(PlatformGuiTest, ExchangeStopsAtTheFirstFailure)
     EXPECT_EQ(page.m_strSite, "site");
 }
 
-TEST_F(PlatformGuiTest, FailingFieldGetsTheFocusWithItsTextSelected)
-{
+TEST_F(PlatformGuiTest, FailingFieldGetsTheFocusWithItsTextSelected) {
     RangePage page;
     ShowActive(page);
     page.site->setFocus();
@@ -339,8 +354,7 @@ TEST_F(PlatformGuiTest, FailingFieldGetsTheFocusWithItsTextSelected)
     EXPECT_EQ(QApplication::focusWidget(), page.site);
 }
 
-TEST_F(PlatformGuiTest, TextFieldTakesAtMostTenCharacters)
-{
+TEST_F(PlatformGuiTest, TextFieldTakesAtMostTenCharacters) {
     RangePage page;
     ShowActive(page);
     page.site->setFocus();
@@ -368,16 +382,14 @@ TEST_F(PlatformGuiTest, TextFieldTakesAtMostTenCharacters)
 
 // A text field in a combo box and in a multi-line edit: the limit reaches the combo's edit.
 class TextKindsPage : public CDialogPage {
-public:
-    TextKindsPage()
-    {
+  public:
+    TextKindsPage() {
         combo = AddControl<QComboBox>(this, 1014);
         combo->setEditable(true);
         notes = AddControl<QPlainTextEdit>(this, 1008);
         InitDialog();
     }
-    void DoDataExchange(CDataExchange& dx) override
-    {
+    void DoDataExchange(CDataExchange& dx) override {
         DDX_Control(dx, 1014, m_cbPhase);
         DDX_Text(dx, 1014, m_strPhase);
         DDV_MaxChars(dx, m_strPhase, 3);
@@ -391,8 +403,7 @@ public:
     QPlainTextEdit* notes;
 };
 
-TEST_F(PlatformGuiTest, ComboAndMultiLineTextsExchange)
-{
+TEST_F(PlatformGuiTest, ComboAndMultiLineTextsExchange) {
     TextKindsPage page;
     EXPECT_EQ(page.m_cbPhase, page.combo);
     EXPECT_EQ(page.combo->currentText(), "A");
@@ -410,9 +421,8 @@ TEST_F(PlatformGuiTest, ComboAndMultiLineTextsExchange)
 // ---- controls by id ----
 
 class ControlsPage : public CDialogPage {
-public:
-    ControlsPage()
-    {
+  public:
+    ControlsPage() {
         new QVBoxLayout(this);
         edit = AddControl<QLineEdit>(this, 1004);
         label = AddControl<QLabel>(this, 1033);
@@ -445,8 +455,7 @@ public:
     QListWidget* list;
 };
 
-TEST_F(PlatformGuiTest, TextsOfEveryControlKind)
-{
+TEST_F(PlatformGuiTest, TextsOfEveryControlKind) {
     ControlsPage page;
     const int ids[] = {1004, 1033, 1009, 1024, 1032, 1011, 1014, 1040};
     for (const int id : ids) {
@@ -471,8 +480,7 @@ TEST_F(PlatformGuiTest, TextsOfEveryControlKind)
     EXPECT_EQ(page.GetDlgItemText(1040), "a\nb");
 }
 
-TEST_F(PlatformGuiTest, ControlsAreFoundInContainersButNotInOtherWindowsOrPages)
-{
+TEST_F(PlatformGuiTest, ControlsAreFoundInContainersButNotInOtherWindowsOrPages) {
     ControlsPage page;
     EXPECT_EQ(page.GetDlgItem(1032), page.inGroup);
     EXPECT_EQ(page.GetDlgItem(9999), nullptr);
@@ -490,8 +498,7 @@ TEST_F(PlatformGuiTest, ControlsAreFoundInContainersButNotInOtherWindowsOrPages)
     EXPECT_EQ(nested->GetDlgItem(1051), nestedEdit);
 }
 
-TEST_F(PlatformGuiTest, ShowEnableAndCheck)
-{
+TEST_F(PlatformGuiTest, ShowEnableAndCheck) {
     ControlsPage page;
     page.ShowItem(1009, false);
     EXPECT_TRUE(page.button->isHidden());
@@ -519,8 +526,7 @@ TEST_F(PlatformGuiTest, ShowEnableAndCheck)
     EXPECT_EQ(clicks1.count() + clicks2.count(), 0); // checking is not clicking
 }
 
-TEST_F(PlatformGuiTest, SelectedIndexOfCombosAndLists)
-{
+TEST_F(PlatformGuiTest, SelectedIndexOfCombosAndLists) {
     ControlsPage page;
     EXPECT_EQ(page.GetSelectedIndex(1003), -1);
     page.SetSelectedIndex(1003, 2);
@@ -542,21 +548,18 @@ TEST_F(PlatformGuiTest, SelectedIndexOfCombosAndLists)
 // ---- modal dialogs ----
 
 class LimitDialog : public CDialog {
-public:
-    LimitDialog()
-    {
+  public:
+    LimitDialog() {
         new QVBoxLayout(this);
         burden = AddControl<QLineEdit>(this, 1005);
         ok = AddControl<QPushButton>(this, IDOK);
         cancel = AddControl<QPushButton>(this, IDCANCEL);
     }
-    bool OnInitDialog() override
-    {
+    bool OnInitDialog() override {
         ++initCalls;
         return CDialog::OnInitDialog();
     }
-    void DoDataExchange(CDataExchange& dx) override
-    {
+    void DoDataExchange(CDataExchange& dx) override {
         DDX_Text(dx, 1005, m_nRatedBurden);
         DDV_MinMaxInt(dx, m_nRatedBurden, 1, 99);
     }
@@ -568,8 +571,7 @@ public:
 };
 
 // Runs DoModal while steps act on the open dialog, one event-loop turn apart.
-int RunModal(CDialog& dialog, std::vector<std::function<void()>> steps)
-{
+int RunModal(CDialog& dialog, std::vector<std::function<void()>> steps) {
     auto remaining = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
     auto* timer = new QTimer(&dialog);
     timer->setInterval(0);
@@ -590,23 +592,21 @@ int RunModal(CDialog& dialog, std::vector<std::function<void()>> steps)
     return result;
 }
 
-TEST_F(PlatformGuiTest, DialogOkChecksTheFieldsAndStaysOpenOnFailure)
-{
+TEST_F(PlatformGuiTest, DialogOkChecksTheFieldsAndStaysOpenOnFailure) {
     LimitDialog dialog;
     EXPECT_EQ(dialog.initCalls, 0); // DoModal initialises
     bool stayedOpen = false;
     QString shownAtOpen;
-    const int result = RunModal(
-        dialog, {[&] {
-                     shownAtOpen = dialog.burden->text();
-                     dialog.burden->setText("100");
-                     dialog.ok->click();
-                 },
-                 [&] {
-                     stayedOpen = dialog.isVisible();
-                     dialog.burden->setText("25");
-                     dialog.ok->click();
-                 }});
+    const int result = RunModal(dialog, {[&] {
+                                             shownAtOpen = dialog.burden->text();
+                                             dialog.burden->setText("100");
+                                             dialog.ok->click();
+                                         },
+                                         [&] {
+                                             stayedOpen = dialog.isVisible();
+                                             dialog.burden->setText("25");
+                                             dialog.ok->click();
+                                         }});
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(shownAtOpen, "10");
     EXPECT_TRUE(stayedOpen);
@@ -615,8 +615,7 @@ TEST_F(PlatformGuiTest, DialogOkChecksTheFieldsAndStaysOpenOnFailure)
     EXPECT_EQ(dialog.initCalls, 1);
 }
 
-TEST_F(PlatformGuiTest, DialogCancelReadsNothing)
-{
+TEST_F(PlatformGuiTest, DialogCancelReadsNothing) {
     const std::vector<std::pair<const char*, std::function<void(LimitDialog&)>>> ways = {
         {"button", [](LimitDialog& d) { d.cancel->click(); }},
         {"Escape", [](LimitDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
@@ -635,8 +634,7 @@ TEST_F(PlatformGuiTest, DialogCancelReadsNothing)
     EXPECT_TRUE(boxes.calls().empty());
 }
 
-TEST_F(PlatformGuiTest, DialogEndsWithTheResultGiven)
-{
+TEST_F(PlatformGuiTest, DialogEndsWithTheResultGiven) {
     LimitDialog dialog;
     EXPECT_EQ(RunModal(dialog, {[&] { dialog.accept(); }}), IDOK); // accept() is OK
     EXPECT_EQ(RunModal(dialog, {[&] { dialog.EndDialog(IDCANCEL); }}), IDCANCEL);
@@ -646,8 +644,7 @@ TEST_F(PlatformGuiTest, DialogEndsWithTheResultGiven)
 
 // ---- message boxes ----
 
-TEST_F(PlatformGuiTest, HookReceivesEveryBoxAndAnswersIt)
-{
+TEST_F(PlatformGuiTest, HookReceivesEveryBoxAndAnswersIt) {
     QWidget owner;
     EXPECT_EQ(MessageBox(&owner, "请先进行端口配置", "系统提示", MB_OK | MB_ICONINFORMATION), IDOK);
     EXPECT_EQ(MessageBox(&owner, "关闭端口？", "系统提示", MB_YESNO | MB_ICONINFORMATION), IDYES);
@@ -669,8 +666,7 @@ TEST_F(PlatformGuiTest, HookReceivesEveryBoxAndAnswersIt)
     EXPECT_EQ(calls[5].style, MB_YESNO | MB_ICONINFORMATION);
 }
 
-TEST_F(PlatformGuiTest, RecordersNestAndRestore)
-{
+TEST_F(PlatformGuiTest, RecordersNestAndRestore) {
     MessageBox(nullptr, "outer 1", "c", MB_OK);
     {
         MessageBoxRecorder inner;
@@ -692,8 +688,7 @@ struct SeenBox {
 
 // Waits for the real modal box, notes what it shows and presses the button with the given text
 // (or Escape when the text is empty).
-void AnswerRealBox(SeenBox& seen, const QString& press)
-{
+void AnswerRealBox(SeenBox& seen, const QString& press) {
     auto* timer = new QTimer;
     timer->setInterval(10);
     auto tries = std::make_shared<int>(0);
@@ -724,8 +719,7 @@ void AnswerRealBox(SeenBox& seen, const QString& press)
     timer->start();
 }
 
-TEST_F(PlatformGuiTest, RealMessageBoxesShowTheStyleAndReturnTheButton)
-{
+TEST_F(PlatformGuiTest, RealMessageBoxesShowTheStyleAndReturnTheButton) {
     tarvex::MessageBoxHook none;
     const tarvex::MessageBoxHook saved = tarvex::SetMessageBoxHook(none); // real boxes
     const struct {
@@ -738,12 +732,24 @@ TEST_F(PlatformGuiTest, RealMessageBoxesShowTheStyleAndReturnTheButton)
     } cases[] = {
         {MB_OK | MB_ICONINFORMATION, "确定", QMessageBox::Information, {"确定"}, "确定", IDOK},
         {MB_OK | MB_ICONWARNING, "", QMessageBox::Warning, {"确定"}, "确定", IDOK},
-        {MB_YESNO | MB_ICONINFORMATION, "是(&Y)", QMessageBox::Information, {"否(&N)", "是(&Y)"},
-         "是(&Y)", IDYES},
-        {MB_YESNO | MB_ICONINFORMATION, "否(&N)", QMessageBox::Information, {"否(&N)", "是(&Y)"},
-         "是(&Y)", IDNO},
+        {MB_YESNO | MB_ICONINFORMATION,
+         "是(&Y)",
+         QMessageBox::Information,
+         {"否(&N)", "是(&Y)"},
+         "是(&Y)",
+         IDYES},
+        {MB_YESNO | MB_ICONINFORMATION,
+         "否(&N)",
+         QMessageBox::Information,
+         {"否(&N)", "是(&Y)"},
+         "是(&Y)",
+         IDNO},
         {MB_YESNO, "", QMessageBox::NoIcon, {"否(&N)", "是(&Y)"}, "是(&Y)", IDNO},
-        {MB_OKCANCEL | MB_ICONQUESTION, "", QMessageBox::Question, {"取消", "确定"}, "确定",
+        {MB_OKCANCEL | MB_ICONQUESTION,
+         "",
+         QMessageBox::Question,
+         {"取消", "确定"},
+         "确定",
          IDCANCEL},
     };
     QWidget owner;
@@ -770,8 +776,7 @@ TEST_F(PlatformGuiTest, RealMessageBoxesShowTheStyleAndReturnTheButton)
 
 // ---- file dialogs ----
 
-TEST_F(PlatformGuiTest, FiltersInQtForm)
-{
+TEST_F(PlatformGuiTest, FiltersInQtForm) {
     const struct {
         const char* framework;
         const char* qt;
@@ -788,8 +793,7 @@ TEST_F(PlatformGuiTest, FiltersInQtForm)
         EXPECT_EQ(tarvex::QtFileFilter(c.framework), c.qt) << c.framework;
 }
 
-TEST_F(PlatformGuiTest, FileDialogHookGetsTheRequestAndAnswers)
-{
+TEST_F(PlatformGuiTest, FileDialogHookGetsTheRequestAndAnswers) {
     tarvex::FileDialogRecorder files;
     QWidget owner;
     EXPECT_EQ(GetOpenFilePath(nullptr, "数据文件(*.txt)|*.txt|"), ""); // cancelled
@@ -806,8 +810,7 @@ TEST_F(PlatformGuiTest, FileDialogHookGetsTheRequestAndAnswers)
 }
 
 // Waits for the real file dialog and lets act handle it.
-void HandleRealFileDialog(std::function<void(QFileDialog*)> act)
-{
+void HandleRealFileDialog(std::function<void(QFileDialog*)> act) {
     auto* timer = new QTimer;
     timer->setInterval(10);
     auto tries = std::make_shared<int>(0);
@@ -824,8 +827,7 @@ void HandleRealFileDialog(std::function<void(QFileDialog*)> act)
     timer->start();
 }
 
-TEST_F(PlatformGuiTest, RealFileDialogsShowTheFrameworkFilter)
-{
+TEST_F(PlatformGuiTest, RealFileDialogsShowTheFrameworkFilter) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString previous = QDir::currentPath();
@@ -860,8 +862,7 @@ TEST_F(PlatformGuiTest, RealFileDialogsShowTheFrameworkFilter)
 
 // ---- beep and fonts ----
 
-TEST_F(PlatformGuiTest, BeepsAreCounted)
-{
+TEST_F(PlatformGuiTest, BeepsAreCounted) {
     const int before = tarvex::BeepCount();
     MessageBeep();
     MessageBeep(MB_OK);
@@ -869,8 +870,7 @@ TEST_F(PlatformGuiTest, BeepsAreCounted)
 }
 
 // Latin text in a Times face of the Chinese text's size, the Han characters in AR PL UMing.
-TEST_F(PlatformGuiTest, SongResolvesToATimesFaceWithUmingForHan)
-{
+TEST_F(PlatformGuiTest, SongResolvesToATimesFaceWithUmingForHan) {
     tarvex::InstallFontSubstitutions(); // a second time changes nothing
     EXPECT_EQ(QFont::substitutes("宋体"), (QStringList{"nimbus roman", "ar pl uming cn"}));
     EXPECT_TRUE(QFontInfo(tarvex::SongFont(16)).family().startsWith("Nimbus Roman"));

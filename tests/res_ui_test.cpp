@@ -52,16 +52,14 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Building the templates
 
-template <class Ui, class Top> std::unique_ptr<QWidget> Build()
-{
+template <class Ui, class Top> std::unique_ptr<QWidget> Build() {
     auto top = std::make_unique<Top>();
     Ui ui;
     ui.setupUi(top.get());
     return top;
 }
 
-const std::map<std::string, std::function<std::unique_ptr<QWidget>()>>& Templates()
-{
+const std::map<std::string, std::function<std::unique_ptr<QWidget>()>>& Templates() {
     static const std::map<std::string, std::function<std::unique_ptr<QWidget>()>> all = {
         {"100", Build<Ui::Dlg100, QDialog>}, {"133", Build<Ui::Dlg133, QWidget>},
         {"134", Build<Ui::Dlg134, QWidget>}, {"135", Build<Ui::Dlg135, QWidget>},
@@ -75,13 +73,11 @@ const std::map<std::string, std::function<std::unique_ptr<QWidget>()>>& Template
     return all;
 }
 
-QWidget* Find(QWidget* top, const QString& name)
-{
+QWidget* Find(QWidget* top, const QString& name) {
     return top->findChild<QWidget*>(name);
 }
 
-QString Caption(const QWidget* w)
-{
+QString Caption(const QWidget* w) {
     if (auto* b = qobject_cast<const QAbstractButton*>(w))
         return b->text();
     if (auto* l = qobject_cast<const QLabel*>(w))
@@ -95,8 +91,7 @@ QString Caption(const QWidget* w)
 
 class ResUiTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         tarvex::InitResources();
         // The program's font (DESIGN.md: 宋体 is AR PL UMing CN here), at the dialogs' 9 pt.
         QFont::insertSubstitution("宋体", "AR PL UMing CN");
@@ -315,8 +310,7 @@ const Control kControls[] = {
     {"164", "id2", "QPushButton", "取消"},
 };
 
-TEST_F(ResUiTest, EveryControlHasItsIdKindAndCaption)
-{
+TEST_F(ResUiTest, EveryControlHasItsIdKindAndCaption) {
     std::map<std::string, std::unique_ptr<QWidget>> built;
     for (const Control& c : kControls) {
         auto& top = built[c.tmpl];
@@ -332,8 +326,7 @@ TEST_F(ResUiTest, EveryControlHasItsIdKindAndCaption)
 }
 
 // 136 is 133 placed slightly differently: the same names, kinds and captions.
-TEST_F(ResUiTest, PtExcitationPageHasTheControlsOfTheCtPage)
-{
+TEST_F(ResUiTest, PtExcitationPageHasTheControlsOfTheCtPage) {
     auto ct = Templates().at("133")();
     auto pt = Templates().at("136")();
     // The controls of the template (not the inner parts of combo boxes and lists).
@@ -353,8 +346,7 @@ TEST_F(ResUiTest, PtExcitationPageHasTheControlsOfTheCtPage)
     EXPECT_TRUE(moved);
 }
 
-TEST_F(ResUiTest, TopLevelWidgetsHaveTheirTitlesAndSizes)
-{
+TEST_F(ResUiTest, TopLevelWidgetsHaveTheirTitlesAndSizes) {
     struct Top {
         const char* tmpl;
         const char* cls;
@@ -394,8 +386,7 @@ TEST_F(ResUiTest, TopLevelWidgetsHaveTheirTitlesAndSizes)
 }
 
 // Template 145 keeps its dialog-unit positions, 1 du = 1.5 x 1.625 px.
-TEST_F(ResUiTest, PortDialogFollowsItsDialogUnits)
-{
+TEST_F(ResUiTest, PortDialogFollowsItsDialogUnits) {
     auto w = Templates().at("145")();
     auto px = [](int x, int y) { return QPoint(int(x * 1.5 + 0.5), int(y * 1.625 + 0.5)); };
     auto at = [&](const char* name) {
@@ -425,8 +416,7 @@ TEST_F(ResUiTest, PortDialogFollowsItsDialogUnits)
 // ---------------------------------------------------------------------------------------------
 // Kinds of fields
 
-TEST_F(ResUiTest, CombosAreEditableWithTheirItemsAndNoneChosen)
-{
+TEST_F(ResUiTest, CombosAreEditableWithTheirItemsAndNoneChosen) {
     const QStringList volts = {"100", "100/3", "100/sqrt(3)", "220"};
     QStringList ports, bauds;
     for (int i = 1; i <= 10; ++i)
@@ -462,8 +452,7 @@ TEST_F(ResUiTest, CombosAreEditableWithTheirItemsAndNoneChosen)
     EXPECT_EQ(total, int(std::size(combos)));
 }
 
-TEST_F(ResUiTest, EditsAreEntriesOrReadOnlyResults)
-{
+TEST_F(ResUiTest, EditsAreEntriesOrReadOnlyResults) {
     const struct {
         const char* tmpl;
         QStringList entries;
@@ -516,8 +505,7 @@ TEST_F(ResUiTest, EditsAreEntriesOrReadOnlyResults)
     }
 }
 
-TEST_F(ResUiTest, StartButtonsAreDisabledAndDefaultsMarked)
-{
+TEST_F(ResUiTest, StartButtonsAreDisabledAndDefaultsMarked) {
     const struct {
         const char* tmpl;
         const char* start;      // disabled in the template
@@ -548,8 +536,7 @@ TEST_F(ResUiTest, StartButtonsAreDisabledAndDefaultsMarked)
     EXPECT_TRUE(Find(ibb.get(), "id1003")->isHidden());
 }
 
-TEST_F(ResUiTest, RadioButtonsAreExclusiveWithinTheirGroupOnly)
-{
+TEST_F(ResUiTest, RadioButtonsAreExclusiveWithinTheirGroupOnly) {
     // 135: two exclusive pairs in one group box, each its own button group.
     auto ijb = Templates().at("135")();
     auto radio = [](QWidget* top, const char* n) {
@@ -580,8 +567,7 @@ TEST_F(ResUiTest, RadioButtonsAreExclusiveWithinTheirGroupOnly)
     }
 }
 
-TEST_F(ResUiTest, ListsAreReportStyleViews)
-{
+TEST_F(ResUiTest, ListsAreReportStyleViews) {
     for (const char* t : {"133", "134", "136", "143", "151"}) {
         auto w = Templates().at(t)();
         auto* list = qobject_cast<QTreeWidget*>(Find(w.get(), "id1003"));
@@ -599,14 +585,12 @@ TEST_F(ResUiTest, ListsAreReportStyleViews)
 // ---------------------------------------------------------------------------------------------
 // Names for assistive technology
 
-bool IsField(const QWidget* w)
-{
+bool IsField(const QWidget* w) {
     return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
            qobject_cast<const QTreeWidget*>(w);
 }
 
-TEST_F(ResUiTest, EveryFieldHasItsLabelAsBuddyAndAName)
-{
+TEST_F(ResUiTest, EveryFieldHasItsLabelAsBuddyAndAName) {
     for (const auto& [tmpl, make] : Templates()) {
         auto top = make();
         std::set<const QWidget*> buddied;
@@ -645,8 +629,7 @@ TEST_F(ResUiTest, EveryFieldHasItsLabelAsBuddyAndAName)
     }
 }
 
-TEST_F(ResUiTest, ErrorTableFieldsJoinRowAndColumn)
-{
+TEST_F(ResUiTest, ErrorTableFieldsJoinRowAndColumn) {
     const struct {
         const char* tmpl;
         const char* name;
@@ -671,22 +654,19 @@ TEST_F(ResUiTest, ErrorTableFieldsJoinRowAndColumn)
 // ---------------------------------------------------------------------------------------------
 // Layout with the program's font
 
-QString Where(const std::string& tmpl, const QWidget* w)
-{
+QString Where(const std::string& tmpl, const QWidget* w) {
     return QString::fromStdString(tmpl) + " " + w->objectName();
 }
 
 // Controls that share a rectangle on purpose: the code shows one or the other.
-bool MayOverlap(const std::string& tmpl, const QWidget* a, const QWidget* b)
-{
+bool MayOverlap(const std::string& tmpl, const QWidget* a, const QWidget* b) {
     if (tmpl != "134")
         return false;
     auto isList = [](const QWidget* w) { return w->objectName() == "id1003"; };
     return isList(a) != isList(b);
 }
 
-TEST_F(ResUiTest, NothingOverlapsAndEverythingFitsItsParent)
-{
+TEST_F(ResUiTest, NothingOverlapsAndEverythingFitsItsParent) {
     for (const auto& [tmpl, make] : Templates()) {
         auto top = make();
         // The containers of the templates: the top and its group boxes (the inner parts of
@@ -716,8 +696,7 @@ TEST_F(ResUiTest, NothingOverlapsAndEverythingFitsItsParent)
     }
 }
 
-TEST_F(ResUiTest, EveryTextIsFullyVisible)
-{
+TEST_F(ResUiTest, EveryTextIsFullyVisible) {
     for (const auto& [tmpl, make] : Templates()) {
         auto top = make();
         for (QWidget* w : top->findChildren<QWidget*>()) {
@@ -750,8 +729,7 @@ TEST_F(ResUiTest, EveryTextIsFullyVisible)
 
 // The excitation pages and the error-curve window paint their chart at fixed pixels:
 // x 245..700, y 25..320 (plot 280..680 x 50..300, tick texts, axis names).
-TEST_F(ResUiTest, ChartAreaIsFreeOfControls)
-{
+TEST_F(ResUiTest, ChartAreaIsFreeOfControls) {
     const QRect chart(QPoint(245, 25), QPoint(700, 320));
     for (const char* t : {"133", "136", "143"}) {
         auto top = Templates().at(t)();
@@ -777,8 +755,7 @@ TEST_F(ResUiTest, ChartAreaIsFreeOfControls)
 }
 
 // The six-tap list of 134 takes the rectangle of the single-result fields 1035 to 1009.
-TEST_F(ResUiTest, TapListCoversTheSingleResultFields)
-{
+TEST_F(ResUiTest, TapListCoversTheSingleResultFields) {
     auto w = Templates().at("134")();
     const QRect list = Find(w.get(), "id1003")->geometry();
     for (const char* n : {"id1035", "id1007", "id1036", "id1008", "id1037", "id1038", "id1009"})
@@ -788,8 +765,7 @@ TEST_F(ResUiTest, TapListCoversTheSingleResultFields)
 }
 
 // The unit picture of 139 and 142 sits right of the result 1004.
-TEST_F(ResUiTest, UnitPictureSitsRightOfTheResult)
-{
+TEST_F(ResUiTest, UnitPictureSitsRightOfTheResult) {
     for (const char* t : {"139", "142"}) {
         auto w = Templates().at(t)();
         const QRect edit = Find(w.get(), "id1004")->geometry();
@@ -803,8 +779,7 @@ TEST_F(ResUiTest, UnitPictureSitsRightOfTheResult)
 }
 
 // Renders every template for a person to look at: TARVEX_UI_SHOTS=/tmp/ui ctest -R ResUi
-TEST_F(ResUiTest, RendersEveryTemplate)
-{
+TEST_F(ResUiTest, RendersEveryTemplate) {
     const QString dir = qEnvironmentVariable("TARVEX_UI_SHOTS");
     for (const auto& [tmpl, make] : Templates()) {
         auto top = make();
@@ -821,8 +796,7 @@ TEST_F(ResUiTest, RendersEveryTemplate)
 // ---------------------------------------------------------------------------------------------
 // Icons
 
-TEST_F(ResUiTest, IconsAreInTheResourcesWithTheirSizes)
-{
+TEST_F(ResUiTest, IconsAreInTheResourcesWithTheirSizes) {
     const struct {
         int id;
         int size;
@@ -859,8 +833,7 @@ TEST_F(ResUiTest, IconsAreInTheResourcesWithTheirSizes)
 }
 
 // Each committed PNG is what Qt SVG draws of its SVG: nobody edited one without the other.
-TEST_F(ResUiTest, PngsAreTheRenderingsOfTheirSvgs)
-{
+TEST_F(ResUiTest, PngsAreTheRenderingsOfTheirSvgs) {
     const QString icons = QStringLiteral(TARVEX_RES_DIR) + "/icons";
     int checked = 0;
     QDirIterator it(icons, {"*.png"});

@@ -15,8 +15,8 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -66,8 +66,7 @@ class SimProcess {
     }
 
     bool Start(const std::string& configHome, std::vector<std::string> args,
-               const std::string& program = ProgramPath("TARVEX_SIM_PROGRAM",
-                                                        TARVEX_SIM_PROGRAM)) {
+               const std::string& program = ProgramPath("TARVEX_SIM_PROGRAM", TARVEX_SIM_PROGRAM)) {
         int pipeFds[2];
         if (::pipe(pipeFds) != 0)
             return false;

@@ -18,8 +18,7 @@ class FreshSettings : public ::testing::EmptyTestEventListener {
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // Test discovery runs the binary without CTest's environment, so set the platform here.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // What the program remembers between runs goes into a folder of this process, never into

@@ -1,3 +1,5 @@
 #include "aboutdlg.h"
 
-CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(parent) { ui.setupUi(this); }
+CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(parent) {
+    ui.setupUi(this);
+}

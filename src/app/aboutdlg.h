@@ -4,9 +4,9 @@
 
 // The About box.
 class CAboutDlg : public CDialog {
-public:
+  public:
     explicit CAboutDlg(QWidget* parent = nullptr);
 
-private:
+  private:
     Ui::Dlg100 ui;
 };

@@ -2,16 +2,17 @@
 
 #include "devicelink.h"
 #include "mainfrm.h"
-#include "state/appstate.h"
 #include "platform/msgbox.h"
 #include "platform/usersettings.h"
+#include "state/appstate.h"
 
 #include <QComboBox>
 
-CCommDlg::CCommDlg(CMainFrame* frame) : CDialog(frame), m_pFrame(frame) { ui.setupUi(this); }
+CCommDlg::CCommDlg(CMainFrame* frame) : CDialog(frame), m_pFrame(frame) {
+    ui.setupUi(this);
+}
 
-std::pair<int, int> CCommDlg::RememberedPort()
-{
+std::pair<int, int> CCommDlg::RememberedPort() {
     const int port = tarvex::RememberedValue("port/number", 1).toInt();
     const int baud = tarvex::RememberedValue("port/baud", 9600).toInt();
     // A file edited by hand may hold anything: what the dialog could not have chosen is ignored.
@@ -20,14 +21,12 @@ std::pair<int, int> CCommDlg::RememberedPort()
     return {port, baud};
 }
 
-void CCommDlg::DoDataExchange(CDataExchange& dx)
-{
+void CCommDlg::DoDataExchange(CDataExchange& dx) {
     DDX_Control(dx, 1014, m_cbPort);
     DDX_Control(dx, 1018, m_cbBaud);
 }
 
-bool CCommDlg::OnInitDialog()
-{
+bool CCommDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetSelectedIndex(1014, -1);
     SetSelectedIndex(1018, -1);
@@ -41,8 +40,7 @@ bool CCommDlg::OnInitDialog()
 // as soon as the operator presses Enter or the focus leaves the field (a click on 确定 does
 // both), ignoring case. So the text shown counts: an item's text chooses that item, whether picked
 // from the list or typed; any other text is not read and the default applies.
-void CCommDlg::OnOK()
-{
+void CCommDlg::OnOK() {
     const int portItem = m_cbPort->findText(m_cbPort->currentText(), Qt::MatchFixedString);
     const int port = portItem >= 0 ? portItem + 1 : 1;
     const int baudItem = m_cbBaud->findText(m_cbBaud->currentText(), Qt::MatchFixedString);

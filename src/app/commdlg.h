@@ -12,7 +12,7 @@ class QComboBox;
 // run. The fields start at the port opened last. A field counts when its text is one of its list
 // items; other typed text leaves COM1 and 9600.
 class CCommDlg : public CDialog {
-public:
+  public:
     explicit CCommDlg(CMainFrame* frame = nullptr);
 
     // The port number and baud rate opened last, in this run or an earlier one; COM1 at 9600
@@ -22,12 +22,12 @@ public:
     QComboBox* m_cbPort = nullptr;
     QComboBox* m_cbBaud = nullptr;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
     void OnOK() override;
 
-private:
+  private:
     CMainFrame* m_pFrame;
     Ui::Dlg145 ui;
 };

@@ -1,7 +1,7 @@
-#include "tarvexapp.h"
 #include "platform/appearance.h"
 #include "platform/fonts.h"
 #include "res/tarvexres.h"
+#include "tarvexapp.h"
 
 #include "link/protocoltrace.h"
 
@@ -13,8 +13,7 @@
 namespace {
 
 // --trace FILE, or TARVEX_TRACE=FILE: the protocol trace for a support case. Off otherwise.
-void StartTraceIfAsked(QString path)
-{
+void StartTraceIfAsked(QString path) {
     if (path.isEmpty())
         path = qEnvironmentVariable("TARVEX_TRACE");
     if (!path.isEmpty() && !tarvex::ProtocolTrace::Open(path.toStdString()))
@@ -23,8 +22,7 @@ void StartTraceIfAsked(QString path)
 
 // The command line: --help, --version, --trace FILE. Returns the exit status when the program is
 // to end here (--version, a bad command line), -1 to go on; --help prints and exits.
-int ParseCommandLine(const QApplication& app)
-{
+int ParseCommandLine(const QApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Companion program of a portable instrument-transformer tester: runs its tests over a\n"
@@ -33,7 +31,8 @@ int ParseCommandLine(const QApplication& app)
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption trace(
-        "trace", "Write every frame sent and every block read, with a time stamp, to FILE.", "FILE");
+        "trace", "Write every frame sent and every block read, with a time stamp, to FILE.",
+        "FILE");
     parser.addOption(trace);
     if (!parser.parse(app.arguments())) {
         std::fprintf(stderr, "tarvex: %s (see --help)\n", qPrintable(parser.errorText()));
@@ -56,8 +55,7 @@ int ParseCommandLine(const QApplication& app)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("Tarvex");
     if (const int status = ParseCommandLine(qtApp); status >= 0)

@@ -1,25 +1,17 @@
 #include "mainfrm.h"
 
 #include "commdlg.h"
-#include "devicelink.h"
-#include "protocoltrace.h"
-#include "replydecoders.h"
-#include "replylayout.h"
-#include "rxbuffer.h"
-#include "testkinds.h"
-#include "selectctptdlg.h"
-#include "syssetdlg.h"
-#include "state/appstate.h"
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
+#include "devicelink.h"
 #include "history/reportcommands.h"
 #include "history/searchdlg.h"
+#include "pages/dzdlg.h"
 #include "pages/ibbdlg.h"
-#include "pages/ijbdlg.h"
 #include "pages/ifhdlg.h"
+#include "pages/ijbdlg.h"
 #include "pages/ivadlg.h"
 #include "pages/iwcdlg.h"
-#include "pages/dzdlg.h"
 #include "pages/ubbdlg.h"
 #include "pages/ufhdlg.h"
 #include "pages/ujbdlg.h"
@@ -27,8 +19,16 @@
 #include "platform/appearance.h"
 #include "platform/msgbox.h"
 #include "platform/statusnote.h"
-#include "res/tarvexres.h"
 #include "platform/updatebatch.h"
+#include "protocoltrace.h"
+#include "replydecoders.h"
+#include "replylayout.h"
+#include "res/tarvexres.h"
+#include "rxbuffer.h"
+#include "selectctptdlg.h"
+#include "state/appstate.h"
+#include "syssetdlg.h"
+#include "testkinds.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,30 +67,26 @@ constexpr int kCloseRefusedShownMs = 5000;
 // A wait that follows another within this time continues its display instead of flashing.
 constexpr int kWaitDisplayLingerMs = 150;
 
-void Info(QWidget* owner, const QString& text)
-{
+void Info(QWidget* owner, const QString& text) {
     MessageBox(owner, text, "系统提示", MB_OK | MB_ICONINFORMATION);
 }
 
 // Where the payloads of the block end: before its FD FA trailer, so that a reply cut short
 // never has the trailer read as data.
-int PayloadEnd()
-{
+int PayloadEnd() {
     return tarvex::EndsWithTrailer(g_RxBuf, g_RxLen) ? g_RxLen - 2 : g_RxLen;
 }
 
 } // namespace
 
-CMainFrame::CMainFrame()
-{
+CMainFrame::CMainFrame() {
     g_RxLen = 0;
     // The document name never goes into the title.
     setWindowTitle("互感器综合参数测试");
     setWindowIcon(tarvex::Icon(128));
 }
 
-CMainFrame::~CMainFrame()
-{
+CMainFrame::~CMainFrame() {
     // An upload still running would hand replies to a frame half destroyed.
     if (m_pSearchDlg)
         m_pSearchDlg->StopUpload();
@@ -99,8 +95,7 @@ CMainFrame::~CMainFrame()
     tarvex::SetWaitBreaker(nullptr);
 }
 
-bool CMainFrame::Create()
-{
+bool CMainFrame::Create() {
     if (!OnCreateClient())
         return false;
     CreateMenus();
@@ -126,13 +121,11 @@ bool CMainFrame::Create()
     return true;
 }
 
-std::pair<int, int> CMainFrame::SplitterWidths(int clientWidth)
-{
+std::pair<int, int> CMainFrame::SplitterWidths(int clientWidth) {
     return {(clientWidth / 10) * 3, (clientWidth / 10) * 7};
 }
 
-bool CMainFrame::OnCreateClient()
-{
+bool CMainFrame::OnCreateClient() {
     // At the screen's top-left corner with 1024 x 768, frame included, or fitted into a smaller
     // screen; FitIntoScreen runs again once the window manager has framed the window.
     FitIntoScreen();
@@ -172,8 +165,7 @@ bool CMainFrame::OnCreateClient()
     return true;
 }
 
-QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prompt)
-{
+QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prompt) {
     auto* action = new QAction(text, this);
     action->setStatusTip(prompt);
     action->setToolTip(prompt);
@@ -182,14 +174,12 @@ QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prom
     return action;
 }
 
-QAction* CMainFrame::CommandAction(int id) const
-{
+QAction* CMainFrame::CommandAction(int id) const {
     const auto it = m_commands.find(id);
     return it == m_commands.end() ? nullptr : it->second;
 }
 
-void CMainFrame::CreateMenus()
-{
+void CMainFrame::CreateMenus() {
     QMenu* file = menuBar()->addMenu("文件(&F)");
     file->addAction(AddCommand(ID_SAVE, "保存(&S)", "保存"));
     file->addAction(AddCommand(ID_PRINT, "打印(&P)", "打印"));
@@ -229,8 +219,7 @@ void CMainFrame::CreateMenus()
     connect(status, &QAction::toggled, [this](bool on) { statusBar()->setVisible(on); });
 }
 
-void CMainFrame::CreateToolBar()
-{
+void CMainFrame::CreateToolBar() {
     struct Item {
         int id;
         const char* text;
@@ -272,8 +261,7 @@ void CMainFrame::CreateToolBar()
 
 // A command's wait or message box holds back the pointer's leaving its button, which then kept
 // its highlight until the pointer came back. Afterwards the buttons look where the pointer is.
-void CMainFrame::ResetToolBarHover()
-{
+void CMainFrame::ResetToolBarHover() {
     for (QToolButton* button : m_wndToolBar->findChildren<QToolButton*>()) {
         const bool under = button->rect().contains(button->mapFromGlobal(QCursor::pos()));
         if (button->underMouse() != under) {
@@ -283,8 +271,7 @@ void CMainFrame::ResetToolBarHover()
     }
 }
 
-void CMainFrame::CreateStatusBar()
-{
+void CMainFrame::CreateStatusBar() {
     QStatusBar* bar = statusBar();
     // The message pane: "就绪", a note, or the wait ("等待仪器 N 秒" with its progress bar).
     m_messagePane = new QWidget;
@@ -320,18 +307,18 @@ void CMainFrame::CreateStatusBar()
             [this](const QString& text) { m_messagePane->setVisible(text.isEmpty()); });
 }
 
-void CMainFrame::FitIntoScreen() { tarvex::FitWindowIntoScreen(this, kWindowSize); }
+void CMainFrame::FitIntoScreen() {
+    tarvex::FitWindowIntoScreen(this, kWindowSize);
+}
 
-void CMainFrame::OnTimer()
-{
+void CMainFrame::OnTimer() {
     m_timePane->setText("时间: " + QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss"));
 }
 
 // The upload worker owns the link while it runs and notices a loss at its own next read.
 // A device that comes back is opened again once no command is waiting, so that a sequence cut
 // short by the loss never goes on talking to it.
-void CMainFrame::WatchLine()
-{
+void CMainFrame::WatchLine() {
     CDeviceLink* link = theApp().m_pLink;
     if (!link || theApp().IsUploading())
         return;
@@ -345,15 +332,13 @@ void CMainFrame::WatchLine()
         ShowPortOpened(link->PortNumber(), link->PortBaud());
 }
 
-bool CMainFrame::DeviceGone()
-{
+bool CMainFrame::DeviceGone() {
     WatchLine();
     CDeviceLink* link = theApp().m_pLink;
     return link && !theApp().IsUploading() && !link->IsOpen() && link->DeviceWasLost();
 }
 
-void CMainFrame::EmphasizeNote(bool alarm)
-{
+void CMainFrame::EmphasizeNote(bool alarm) {
     QFont font; // only what is set here overrides the status bar's own
     QPalette palette;
     if (alarm) {
@@ -364,18 +349,22 @@ void CMainFrame::EmphasizeNote(bool alarm)
     m_messageText->setPalette(palette);
 }
 
-void CMainFrame::SetConnPaneText(const QString& text) { m_connPane->setText(text); }
+void CMainFrame::SetConnPaneText(const QString& text) {
+    m_connPane->setText(text);
+}
 
-void CMainFrame::ShowPortOpened(int port, int baud)
-{
+void CMainFrame::ShowPortOpened(int port, int baud) {
     tarvex::ShowStatusNote(tarvex::StatusNote::Ready);
     SetConnPaneText(QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud));
 }
-QString CMainFrame::ConnPaneText() const { return m_connPane->text(); }
-QString CMainFrame::TimePaneText() const { return m_timePane->text(); }
+QString CMainFrame::ConnPaneText() const {
+    return m_connPane->text();
+}
+QString CMainFrame::TimePaneText() const {
+    return m_timePane->text();
+}
 
-void CMainFrame::OnTestChosen(int kind)
-{
+void CMainFrame::OnTestChosen(int kind) {
     CAppState& app = theApp();
     m_TabCtrl->show();
     if (!app.m_bSupported[kind]) {
@@ -396,17 +385,21 @@ void CMainFrame::OnTestChosen(int kind)
         app.m_pUVADlg->SetHistoryMode(false);
         m_nReportKind = 1;
         break;
-    case 1: m_nReportKind = 2; break;
-    case 5: m_nReportKind = 3; break;
-    default: break;
+    case 1:
+        m_nReportKind = 2;
+        break;
+    case 5:
+        m_nReportKind = 3;
+        break;
+    default:
+        break;
     }
     const bool reports = tarvex::FindTestKind(kind)->composesReport;
     SetCanSave(reports, reports);
     ShowStatusNote(m_note); // the record on show belongs to the page in front
 }
 
-void CMainFrame::OnHistoryChosen(bool pt, const QString& number)
-{
+void CMainFrame::OnHistoryChosen(bool pt, const QString& number) {
     CAppState& app = theApp();
     const int tab = pt ? 4 : 0;
     m_TabCtrl->show();
@@ -424,14 +417,12 @@ void CMainFrame::OnHistoryChosen(bool pt, const QString& number)
     SetCanSave(true, true);
 }
 
-void CMainFrame::AddHistoryItem(int kind, const QString& number)
-{
+void CMainFrame::AddHistoryItem(int kind, const QString& number) {
     if (!m_LTree->HasHistoryItem(kind, number))
         m_LTree->AddHistoryItem(kind, number);
 }
 
-void CMainFrame::ShowErrorCurve(CExcitationPage* page)
-{
+void CMainFrame::ShowErrorCurve(CExcitationPage* page) {
     if (!m_pErrorCurveDlg)
         return;
     m_pErrorCurveDlg->SetSourcePage(page);
@@ -440,14 +431,12 @@ void CMainFrame::ShowErrorCurve(CExcitationPage* page)
     m_pErrorCurveDlg->update();
 }
 
-void CMainFrame::OnFolderChosen()
-{
+void CMainFrame::OnFolderChosen() {
     SetCanSave(false, false);
     theApp().m_strReport.clear();
 }
 
-void CMainFrame::SetCanSave(bool canSave, bool canPrint)
-{
+void CMainFrame::SetCanSave(bool canSave, bool canPrint) {
     m_bCanSave = canSave;
     m_bCanPrint = canPrint;
     CommandAction(ID_SAVE)->setEnabled(canSave);
@@ -456,8 +445,7 @@ void CMainFrame::SetCanSave(bool canSave, bool canPrint)
 
 // A new command's wait clears the note of the last one. A short wait right after another keeps
 // the display as it stands; the rest of a reply still arriving after its wait says so.
-void CMainFrame::WaitStarted(int totalMs)
-{
+void CMainFrame::WaitStarted(int totalMs) {
     const bool continuing = m_waitHide->isActive();
     m_waitHide->stop();
     if (continuing && totalMs > 0 && totalMs < kWaitDisplayLingerMs)
@@ -474,18 +462,18 @@ void CMainFrame::WaitStarted(int totalMs)
     m_waitBar->show();
 }
 
-void CMainFrame::WaitProgress(int leftMs)
-{
+void CMainFrame::WaitProgress(int leftMs) {
     if (m_waitBar->maximum() <= 0)
         return;
     m_waitBar->setValue(m_waitBar->maximum() - leftMs);
     m_messageText->setText(QString("等待仪器 %1 秒").arg((leftMs + 999) / 1000));
 }
 
-void CMainFrame::WaitEnded() { m_waitHide->start(); }
+void CMainFrame::WaitEnded() {
+    m_waitHide->start();
+}
 
-void CMainFrame::HideWait()
-{
+void CMainFrame::HideWait() {
     // A refused close is told only while the wait it waited for lasts.
     if (statusBar()->currentMessage() == kCloseRefused)
         statusBar()->clearMessage();
@@ -493,29 +481,34 @@ void CMainFrame::HideWait()
     ShowNoteText();
 }
 
-void CMainFrame::ShowStatusNote(tarvex::StatusNote note)
-{
+void CMainFrame::ShowStatusNote(tarvex::StatusNote note) {
     m_note = note;
     if (!m_waitBar->isVisible())
         ShowNoteText();
 }
 
-void CMainFrame::ShowNoteText()
-{
+void CMainFrame::ShowNoteText() {
     EmphasizeNote(m_note == tarvex::StatusNote::DeviceLost);
     switch (m_note) {
-    case tarvex::StatusNote::Ready: m_messageText->setText(IdleText()); break;
-    case tarvex::StatusNote::NoReply: m_messageText->setText("仪器无应答"); break;
-    case tarvex::StatusNote::DeviceLost: m_messageText->setText("设备已断开"); break;
+    case tarvex::StatusNote::Ready:
+        m_messageText->setText(IdleText());
+        break;
+    case tarvex::StatusNote::NoReply:
+        m_messageText->setText("仪器无应答");
+        break;
+    case tarvex::StatusNote::DeviceLost:
+        m_messageText->setText("设备已断开");
+        break;
     case tarvex::StatusNote::TraceFailed:
         m_messageText->setText("协议记录无法写入：" + tarvex::ProtocolTrace::FailureText());
         break;
-    case tarvex::StatusNote::Saved: m_messageText->setText("已保存：" + m_strSavedPath); break;
+    case tarvex::StatusNote::Saved:
+        m_messageText->setText("已保存：" + m_strSavedPath);
+        break;
     }
 }
 
-QString CMainFrame::IdleText() const
-{
+QString CMainFrame::IdleText() const {
     const int tab = m_TabCtrl->CurrentTab();
     const CExcitationPage* page = nullptr;
     if (tab == 0)
@@ -526,16 +519,16 @@ QString CMainFrame::IdleText() const
     return record.isEmpty() ? QString(kReady) : record;
 }
 
-QString CMainFrame::MessagePaneText() const { return m_messageText->text(); }
+QString CMainFrame::MessagePaneText() const {
+    return m_messageText->text();
+}
 
-void CMainFrame::NoteMissingReply()
-{
+void CMainFrame::NoteMissingReply() {
     tarvex::ShowStatusNote(theApp().m_pLink->DeviceWasLost() ? tarvex::StatusNote::DeviceLost
                                                              : tarvex::StatusNote::NoReply);
 }
 
-void CMainFrame::SetTestLimits(unsigned char range)
-{
+void CMainFrame::SetTestLimits(unsigned char range) {
     CAppState& app = theApp();
     if (range == 0xA1) {
         app.m_nMaxTestCurrent = 1000;
@@ -546,14 +539,12 @@ void CMainFrame::SetTestLimits(unsigned char range)
     }
 }
 
-void CMainFrame::ClearReplyBuffer()
-{
+void CMainFrame::ClearReplyBuffer() {
     std::memset(g_RxBuf, 0, sizeof g_RxBuf);
     g_RxLen = 0;
 }
 
-long CMainFrame::OnDeviceReply()
-{
+long CMainFrame::OnDeviceReply() {
     // A handler may send a command whose read replaces g_RxBuf (and dispatches it if it is a
     // whole block). The scan of this block ends there: what the buffer holds now is not it, and
     // may be a block without its trailer, which must never reach a page.
@@ -581,21 +572,18 @@ long CMainFrame::OnDeviceReply()
     return 0;
 }
 
-CTestPage* CMainFrame::TestPage(int kind) const
-{
+CTestPage* CMainFrame::TestPage(int kind) const {
     return kind >= 0 && kind < tarvex::kTestKindCount
                ? dynamic_cast<CTestPage*>(m_TabCtrl->Page(kind))
                : nullptr;
 }
 
 // The page whose result a reply code carries; nullptr for every other code.
-CTestPage* CMainFrame::ResultReceiver(unsigned char code) const
-{
+CTestPage* CMainFrame::ResultReceiver(unsigned char code) const {
     return TestPage(tarvex::TestKindOfReply(code));
 }
 
-void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, int length)
-{
+void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, int length) {
     const tarvex::ReplyBytes bytes(payload, static_cast<std::size_t>(std::max(length, 0)));
     if (CTestPage* page = ResultReceiver(code)) {
         page->m_bResultArrived = true;
@@ -605,16 +593,26 @@ void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, i
     CSearchDlg* search = theApp().m_pSearchDlg;
     switch (code) {
     case 0xE4:
-    case 0xE6: if (search) search->OnRecordList(tarvex::DecodeHistoryList(bytes)); break;
+    case 0xE6:
+        if (search)
+            search->OnRecordList(tarvex::DecodeHistoryList(bytes));
+        break;
     case 0xE5:
     case 0xE7:
         if (search)
             search->OnRecordData(tarvex::DecodeHistoryRecord(bytes, search->RecordKind()));
         break;
-    case 0xE0: OnDeviceInfo(tarvex::DecodeDeviceInfo(bytes)); break;
-    case 0xD0: OnHandshake(); break;
-    case 0xEB: OnTestFinished(); break;
-    default: break; // codes nobody receives are skipped
+    case 0xE0:
+        OnDeviceInfo(tarvex::DecodeDeviceInfo(bytes));
+        break;
+    case 0xD0:
+        OnHandshake();
+        break;
+    case 0xEB:
+        OnTestFinished();
+        break;
+    default:
+        break; // codes nobody receives are skipped
     }
 }
 
@@ -622,8 +620,7 @@ namespace {
 
 // Keeps a result from the instrument as the latest of its kind and hands it to its page.
 template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, const Value& value, Page* page, Show show)
-{
+void Deliver(unsigned char code, const Value& value, Page* page, Show show) {
     theApp().m_results.Store(tarvex::TestKindOfReply(code), value, ResultSource::Instrument);
     if (page)
         (page->*show)(value);
@@ -631,16 +628,14 @@ void Deliver(unsigned char code, const Value& value, Page* page, Show show)
 
 // A result whose decoder found too few bytes reaches neither the model nor the page.
 template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, const std::optional<Value>& value, Page* page, Show show)
-{
+void Deliver(unsigned char code, const std::optional<Value>& value, Page* page, Show show) {
     if (value)
         Deliver(code, *value, page, show);
 }
 
 } // namespace
 
-void CMainFrame::HandleResult(unsigned char code, tarvex::ReplyBytes bytes)
-{
+void CMainFrame::HandleResult(unsigned char code, tarvex::ReplyBytes bytes) {
     using namespace tarvex;
     CAppState& app = theApp();
     switch (code) {
@@ -667,16 +662,18 @@ void CMainFrame::HandleResult(unsigned char code, tarvex::ReplyBytes bytes)
         Deliver(code, DecodePtErrorReply(bytes), app.m_pUJBDlg, &CErrorPage::ShowErrorResult);
         break;
     case 0x4A:
-    case 0x4F: DeliverBurden(code, DecodeBurdenReply(bytes)); break;
+    case 0x4F:
+        DeliverBurden(code, DecodeBurdenReply(bytes));
+        break;
     case 0x6A:
         Deliver(code, DecodeResistanceReply(bytes), app.m_pDZDlg, &CDZDlg::ShowResistanceResult);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
-void CMainFrame::DeliverBurden(unsigned char code, std::optional<double> burden)
-{
+void CMainFrame::DeliverBurden(unsigned char code, std::optional<double> burden) {
     if (!burden)
         return;
     CAppState& app = theApp();
@@ -688,8 +685,7 @@ void CMainFrame::DeliverBurden(unsigned char code, std::optional<double> burden)
         page->ShowBurdenResult(*burden);
 }
 
-void CMainFrame::OnHandshake()
-{
+void CMainFrame::OnHandshake() {
     CAppState& app = theApp();
     app.m_pLink->m_bConnected = 1;
     ++m_nHandshakes;
@@ -705,8 +701,7 @@ void CMainFrame::OnHandshake()
     update();
 }
 
-void CMainFrame::OnDeviceInfo(const tarvex::DeviceInfo& info)
-{
+void CMainFrame::OnDeviceInfo(const tarvex::DeviceInfo& info) {
     CAppState& app = theApp();
     if (info.model)
         app.SetDeviceModel(*info.model);
@@ -716,17 +711,17 @@ void CMainFrame::OnDeviceInfo(const tarvex::DeviceInfo& info)
         SetTestLimits(*info.range);
 }
 
-void CMainFrame::OnTestFinished()
-{
+void CMainFrame::OnTestFinished() {
     CDeviceLink* link = theApp().m_pLink;
     link->RequestResult();
     link->m_bStartAcked = 1;
 }
 
-bool CMainFrame::RefuseDuringUpload() { return theApp().RefuseDuringUpload(this); }
+bool CMainFrame::RefuseDuringUpload() {
+    return theApp().RefuseDuringUpload(this);
+}
 
-void CMainFrame::OnPort()
-{
+void CMainFrame::OnPort() {
     if (RefuseDuringUpload())
         return;
     CDeviceLink* link = theApp().m_pLink;
@@ -743,8 +738,7 @@ void CMainFrame::OnPort()
     dialog.DoModal();
 }
 
-void CMainFrame::OnConnect()
-{
+void CMainFrame::OnConnect() {
     if (RefuseDuringUpload())
         return;
     if (!theApp().m_pLink->IsOpen()) {
@@ -757,8 +751,7 @@ void CMainFrame::OnConnect()
         NoteMissingReply();
 }
 
-void CMainFrame::OnSearch()
-{
+void CMainFrame::OnSearch() {
     if (RefuseDuringUpload())
         return;
     if (!theApp().m_pLink->IsOpen()) {
@@ -784,8 +777,7 @@ void CMainFrame::OnSearch()
     m_pSearchDlg->SetDlgItemText(1022, "");
 }
 
-void CMainFrame::OnSettings()
-{
+void CMainFrame::OnSettings() {
     if (RefuseDuringUpload())
         return;
     if (!theApp().m_pLink->IsOpen()) {
@@ -796,19 +788,20 @@ void CMainFrame::OnSettings()
     if (settings.DoModal() != IDOK)
         return;
     settings.RememberIdentity();
-    theApp().m_pLink->SendIdentity(settings.m_strDeviceNo, settings.m_strTester, settings.m_strSite);
+    theApp().m_pLink->SendIdentity(settings.m_strDeviceNo, settings.m_strTester,
+                                   settings.m_strSite);
 }
 
-void CMainFrame::OnExit() { close(); }
+void CMainFrame::OnExit() {
+    close();
+}
 
-bool CMainFrame::CloseOnSignal()
-{
+bool CMainFrame::CloseOnSignal() {
     m_bEndingOnSignal = true; // nobody may be there to answer a question
     return close();
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event)
-{
+void CMainFrame::closeEvent(QCloseEvent* event) {
     // Closing now would throw away the result the instrument is about to send.
     if (tarvex::WaitInProgress()) {
         event->ignore();
@@ -828,29 +821,39 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool CMainFrame::MayAbandonUpload()
-{
+bool CMainFrame::MayAbandonUpload() {
     if (!theApp().IsUploading() || m_bEndingOnSignal)
         return true;
     return MessageBox(this, "正在上传历史数据，确定要退出吗？", "系统提示",
                       MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-void CMainFrame::ComposeReport()
-{
+void CMainFrame::ComposeReport() {
     CAppState& app = theApp();
     app.m_strReport.clear();
     switch (m_nReportKind) {
-    case 0: if (app.m_pIVADlg) app.m_pIVADlg->BuildResultText(); break;
-    case 1: if (app.m_pUVADlg) app.m_pUVADlg->BuildResultText(); break;
-    case 2: if (app.m_pIBBDlg) app.m_pIBBDlg->BuildResultText(); break;
-    case 3: if (app.m_pUBBDlg) app.m_pUBBDlg->BuildResultText(); break;
-    default: break;
+    case 0:
+        if (app.m_pIVADlg)
+            app.m_pIVADlg->BuildResultText();
+        break;
+    case 1:
+        if (app.m_pUVADlg)
+            app.m_pUVADlg->BuildResultText();
+        break;
+    case 2:
+        if (app.m_pIBBDlg)
+            app.m_pIBBDlg->BuildResultText();
+        break;
+    case 3:
+        if (app.m_pUBBDlg)
+            app.m_pUBBDlg->BuildResultText();
+        break;
+    default:
+        break;
     }
 }
 
-void CMainFrame::OnFileSave()
-{
+void CMainFrame::OnFileSave() {
     ComposeReport();
     if (theApp().m_strReport.isEmpty())
         return;
@@ -861,8 +864,7 @@ void CMainFrame::OnFileSave()
     ShowStatusNote(tarvex::StatusNote::Saved);
 }
 
-void CMainFrame::OnFilePrint()
-{
+void CMainFrame::OnFilePrint() {
     ComposeReport();
     if (!theApp().m_strReport.isEmpty())
         PrintReport(this);

@@ -28,7 +28,7 @@ class CMainFrame : public QMainWindow,
                    public CReplyTarget,
                    public tarvex::WaitObserver,
                    public tarvex::StatusNoteBoard {
-public:
+  public:
     // Command ids of the menus and the toolbar.
     enum Command {
         ID_PORT = 32771,
@@ -105,7 +105,7 @@ public:
     int m_bCanSave = 1;
     int m_bCanPrint = 1;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
     void WaitStarted(int totalMs) override;
@@ -117,7 +117,7 @@ protected:
     // show on the current page, or "就绪".
     QString IdleText() const;
 
-private:
+  private:
     bool OnCreateClient();
     void CreateMenus();
     void CreateToolBar();

@@ -4,15 +4,15 @@
 
 // Which stored records the history search lists: CT (the first choice) or PT.
 class CSelectCTPTDlg : public CDialog {
-public:
+  public:
     explicit CSelectCTPTDlg(QWidget* parent = nullptr);
 
     // Follows the operator's clicks, not a read-back of the buttons.
     int m_bCT = 1;
 
-protected:
+  protected:
     bool OnInitDialog() override;
 
-private:
+  private:
     Ui::Dlg164 ui;
 };

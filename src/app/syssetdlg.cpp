@@ -9,16 +9,13 @@
 #include <QTimer>
 
 CSysSetDlg::CSysSetDlg(QWidget* parent)
-    : CDialog(parent),
-      m_strDeviceNo(tarvex::RememberedValue("identity/deviceNo").toString()),
+    : CDialog(parent), m_strDeviceNo(tarvex::RememberedValue("identity/deviceNo").toString()),
       m_strTester(tarvex::RememberedValue("identity/tester").toString()),
-      m_strSite(tarvex::RememberedValue("identity/site").toString())
-{
+      m_strSite(tarvex::RememberedValue("identity/site").toString()) {
     ui.setupUi(this);
 }
 
-void CSysSetDlg::RememberIdentity() const
-{
+void CSysSetDlg::RememberIdentity() const {
     tarvex::Remember("identity/deviceNo", m_strDeviceNo);
     tarvex::Remember("identity/tester", m_strTester);
     tarvex::Remember("identity/site", m_strSite);
@@ -28,8 +25,7 @@ namespace {
 
 // Checked on "确定", so that the operator can mend the text in place: the instrument takes
 // digits and Latin letters only.
-void DDV_IdentityText(CDataExchange& dx, const QString& value)
-{
+void DDV_IdentityText(CDataExchange& dx, const QString& value) {
     if (dx.Failed() || !dx.m_bSaveAndValidate)
         return;
     const QString unsupported = CDeviceLink::UnsupportedIdentityChar(value);
@@ -42,8 +38,7 @@ void DDV_IdentityText(CDataExchange& dx, const QString& value)
 
 } // namespace
 
-void CSysSetDlg::DoDataExchange(CDataExchange& dx)
-{
+void CSysSetDlg::DoDataExchange(CDataExchange& dx) {
     DDX_Text(dx, 1004, m_strTime);
     DDX_Text(dx, 1005, m_strDeviceNo);
     DDV_MaxChars(dx, m_strDeviceNo, 10);
@@ -56,8 +51,7 @@ void CSysSetDlg::DoDataExchange(CDataExchange& dx)
     DDV_IdentityText(dx, m_strSite);
 }
 
-bool CSysSetDlg::OnInitDialog()
-{
+bool CSysSetDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (auto* time = qobject_cast<QLineEdit*>(GetDlgItem(1004)))
         time->setReadOnly(true);
@@ -67,8 +61,7 @@ bool CSysSetDlg::OnInitDialog()
     return true;
 }
 
-void CSysSetDlg::OnTimer()
-{
+void CSysSetDlg::OnTimer() {
     m_strTime = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss");
     SetDlgItemText(1004, m_strTime);
 }

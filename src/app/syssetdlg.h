@@ -6,7 +6,7 @@
 // ten characters each; the PC's clock ticks beside them for reference. The fields start with
 // the identity last confirmed, in this run or an earlier one.
 class CSysSetDlg : public CDialog {
-public:
+  public:
     explicit CSysSetDlg(QWidget* parent = nullptr);
 
     // Keeps the identity confirmed with "确定" for the next time the dialog opens.
@@ -17,11 +17,11 @@ public:
     QString m_strTester;
     QString m_strSite;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
 
-private:
+  private:
     void OnTimer();
 
     Ui::Dlg152 ui;

@@ -12,15 +12,16 @@
 #include <memory>
 
 CTarvexApp::CTarvexApp() = default;
-CTarvexApp::~CTarvexApp() { ExitInstance(); }
+CTarvexApp::~CTarvexApp() {
+    ExitInstance();
+}
 
 namespace {
 constexpr int kFrameSettleMs = 300;
 constexpr int kSignalRetryMs = 100;
 } // namespace
 
-bool CTarvexApp::InitInstance()
-{
+bool CTarvexApp::InitInstance() {
     // Before the port opens, so that a signal never finds it open without a way to close it.
     m_signalExit = std::make_unique<CSignalExit>([this] { EndOnSignal(); });
     auto frame = std::make_unique<CMainFrame>();
@@ -38,8 +39,7 @@ bool CTarvexApp::InitInstance()
     return true;
 }
 
-void CTarvexApp::EndOnSignal()
-{
+void CTarvexApp::EndOnSignal() {
     // As 退出: the last window closing ends the event loop with status 0.
     if (!m_pMainWnd || m_pMainWnd->CloseOnSignal())
         return;
@@ -47,8 +47,7 @@ void CTarvexApp::EndOnSignal()
     QTimer::singleShot(kSignalRetryMs, m_pMainWnd, [this] { EndOnSignal(); });
 }
 
-int CTarvexApp::ExitInstance()
-{
+int CTarvexApp::ExitInstance() {
     m_signalExit.reset();
     if (m_pMainWnd && m_pMainWnd->isVisible())
         m_pMainWnd->close(); // stops an upload, says goodbye to the instrument, closes the port
@@ -59,15 +58,13 @@ int CTarvexApp::ExitInstance()
     return 0;
 }
 
-void CTarvexApp::OnAppAbout()
-{
+void CTarvexApp::OnAppAbout() {
     CAboutDlg about(m_pMainWnd);
     about.DoModal();
 }
 
 QByteArray CTarvexApp::ExtractBetween(const QByteArray& text, const QByteArray& start,
-                                      const QByteArray& end)
-{
+                                      const QByteArray& end) {
     const qsizetype from = text.indexOf(start);
     if (from < 0)
         return {};

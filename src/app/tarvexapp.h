@@ -11,7 +11,7 @@ class CSignalExit;
 // The application object: the shared state (CAppState) and the start and end of the program.
 // Constructed once in main() (or by a test); theApp() then returns it.
 class CTarvexApp : public CAppState {
-public:
+  public:
     CTarvexApp();
     ~CTarvexApp() override;
 
@@ -30,6 +30,6 @@ public:
 
     CMainFrame* m_pMainWnd = nullptr;
 
-private:
+  private:
     std::unique_ptr<CSignalExit> m_signalExit;
 };

@@ -3,8 +3,8 @@
 #include "platform/beep.h"
 
 #include <QInputMethodEvent>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QStringEncoder>
 
 namespace {
@@ -15,8 +15,7 @@ namespace {
 // that carry none (arrows, Home, End, Delete, Insert, function keys, other Ctrl combinations)
 // and for the dialog keys Tab, Return and Escape, which the dialog takes before the edit sees a
 // character: those reach QLineEdit untouched.
-QString TypedChars(const QKeyEvent* e)
-{
+QString TypedChars(const QKeyEvent* e) {
     const int key = e->key();
     const Qt::KeyboardModifiers mods = e->modifiers();
     if (key == Qt::Key_Backspace)
@@ -39,9 +38,8 @@ QString TypedChars(const QKeyEvent* e)
 
 CFwNumEdt::CFwNumEdt(QWidget* parent) : QLineEdit(parent) {}
 
-CFwNumEdt::CharAction CFwNumEdt::Classify(const QString& text, char32_t ch, int maxInt,
-                                          int maxDec, int maxLen)
-{
+CFwNumEdt::CharAction CFwNumEdt::Classify(const QString& text, char32_t ch, int maxInt, int maxDec,
+                                          int maxLen) {
     // L and P in bytes of the text as the program stores it (GBK); for the ASCII digits and
     // "." that typing can produce they equal the QString length and index.
     static thread_local QStringEncoder gbk("GBK");
@@ -68,8 +66,7 @@ CFwNumEdt::CharAction CFwNumEdt::Classify(const QString& text, char32_t ch, int 
     return CharAction::Beep;
 }
 
-bool CFwNumEdt::Admit(char32_t ch)
-{
+bool CFwNumEdt::Admit(char32_t ch) {
     switch (Classify(text(), ch, m_nMaxInt, m_nMaxDec, m_nMaxLen)) {
     case CharAction::Accept:
         return true;
@@ -82,8 +79,7 @@ bool CFwNumEdt::Admit(char32_t ch)
     return false;
 }
 
-void CFwNumEdt::keyPressEvent(QKeyEvent* event)
-{
+void CFwNumEdt::keyPressEvent(QKeyEvent* event) {
     const QString chars = TypedChars(event);
     if (chars.isEmpty()) {
         QLineEdit::keyPressEvent(event);
@@ -110,8 +106,7 @@ void CFwNumEdt::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
-void CFwNumEdt::inputMethodEvent(QInputMethodEvent* event)
-{
+void CFwNumEdt::inputMethodEvent(QInputMethodEvent* event) {
     const QString commit = event->commitString();
     if (commit.isEmpty()) {
         QLineEdit::inputMethodEvent(event);
@@ -137,8 +132,7 @@ void CFwNumEdt::inputMethodEvent(QInputMethodEvent* event)
     event->accept();
 }
 
-CFwNumEdt* CFwNumEdt::ReplaceLineEdit(QLineEdit* plain)
-{
+CFwNumEdt* CFwNumEdt::ReplaceLineEdit(QLineEdit* plain) {
     if (!plain)
         return nullptr;
     auto* numeric = new CFwNumEdt(plain->parentWidget());

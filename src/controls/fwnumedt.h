@@ -16,7 +16,7 @@ class QKeyEvent;
 // GUI thread only.
 class CFwNumEdt : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     // Puts a numeric entry field in the place of a template's plain entry: same name, position,
     // accessible name, label and place in the tab order. The plain entry is deleted.
     static CFwNumEdt* ReplaceLineEdit(QLineEdit* plain);
@@ -47,11 +47,11 @@ public:
     static CharAction Classify(const QString& text, char32_t ch, int maxInt, int maxDec,
                                int maxLen);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 
-private:
+  private:
     // Classify against the current text; beeps for Beep. True when the character may pass.
     bool Admit(char32_t ch);
 

@@ -9,8 +9,7 @@ namespace {
 constexpr int kItemHeight = 22;
 }
 
-CLTree::CLTree(QWidget* parent) : QTreeWidget(parent)
-{
+CLTree::CLTree(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(true);
@@ -25,8 +24,7 @@ CLTree::CLTree(QWidget* parent) : QTreeWidget(parent)
             [this] { OnSelChanged(selectedItems().value(0)); });
 }
 
-QTreeWidgetItem* CLTree::AddItem(QTreeWidgetItem* parent, const QString& text)
-{
+QTreeWidgetItem* CLTree::AddItem(QTreeWidgetItem* parent, const QString& text) {
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
     item->setText(0, text);
     item->setIcon(0, m_icon);
@@ -34,8 +32,7 @@ QTreeWidgetItem* CLTree::AddItem(QTreeWidgetItem* parent, const QString& text)
     return item;
 }
 
-void CLTree::InitTree()
-{
+void CLTree::InitTree() {
     QTreeWidgetItem* root = AddItem(nullptr, "互感器综合参数测试");
     // Kinds 0 to 3 test current transformers, 4 to 7 voltage transformers; the rest stand alone.
     QTreeWidgetItem* ct = AddItem(root, "测试电流互感器");
@@ -53,19 +50,16 @@ void CLTree::InitTree()
     pt->setExpanded(true);
 }
 
-void CLTree::SelectTest(int kind)
-{
+void CLTree::SelectTest(int kind) {
     if (kind >= 0 && kind < 9)
         setCurrentItem(m_hTestItem[kind]);
 }
 
-QTreeWidgetItem* CLTree::HistoryNode(int kind) const
-{
+QTreeWidgetItem* CLTree::HistoryNode(int kind) const {
     return kind == 0 ? m_hCTHistory : kind == 1 ? m_hPTHistory : nullptr;
 }
 
-void CLTree::AddHistoryItem(int kind, const QString& text)
-{
+void CLTree::AddHistoryItem(int kind, const QString& text) {
     QTreeWidgetItem* parent = HistoryNode(kind);
     if (!parent)
         return;
@@ -74,8 +68,7 @@ void CLTree::AddHistoryItem(int kind, const QString& text)
     viewport()->update();
 }
 
-bool CLTree::HasHistoryItem(int kind, const QString& text) const
-{
+bool CLTree::HasHistoryItem(int kind, const QString& text) const {
     const QTreeWidgetItem* parent = HistoryNode(kind);
     for (int i = 0; parent && i < parent->childCount(); ++i) {
         if (parent->child(i)->text(0) == text)
@@ -84,15 +77,13 @@ bool CLTree::HasHistoryItem(int kind, const QString& text) const
     return false;
 }
 
-void CLTree::ClearSelection()
-{
+void CLTree::ClearSelection() {
     const QSignalBlocker quiet(this);
     setCurrentItem(nullptr);
     clearSelection();
 }
 
-QString CLTree::SuggestedSaveName() const
-{
+QString CLTree::SuggestedSaveName() const {
     const QTreeWidgetItem* item = selectedItems().value(0);
     if (!item)
         return {};
@@ -100,8 +91,7 @@ QString CLTree::SuggestedSaveName() const
     return SuggestedReportName(item->text(0), parent ? parent->text(0) : QString());
 }
 
-void CLTree::OnSelChanged(QTreeWidgetItem* item)
-{
+void CLTree::OnSelChanged(QTreeWidgetItem* item) {
     if (!item)
         return;
     for (int kind = 0; kind < 9; ++kind) {

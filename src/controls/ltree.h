@@ -8,7 +8,7 @@
 class CLTree : public QTreeWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit CLTree(QWidget* parent = nullptr);
 
     void InitTree();
@@ -26,7 +26,7 @@ public:
     QTreeWidgetItem* m_hCTHistory = nullptr;
     QTreeWidgetItem* m_hPTHistory = nullptr;
 
-signals:
+  signals:
     // The operator chose the test of a kind (0..8).
     void testChosen(int kind);
     // The operator chose an uploaded record: a CT one (pt false) or a PT one, by its number as
@@ -35,7 +35,7 @@ signals:
     // The operator chose an item that is neither: a folder.
     void folderChosen();
 
-private:
+  private:
     void OnSelChanged(QTreeWidgetItem* item);
     QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, const QString& text);
     QTreeWidgetItem* HistoryNode(int kind) const;

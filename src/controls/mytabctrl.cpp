@@ -22,11 +22,8 @@ const char* const kTabStyle =
 } // namespace
 
 CMyTabCtrl::CMyTabCtrl(QWidget* parent)
-    : QWidget(parent),
-      m_tabBar(new QTabBar(this)),
-      m_pageArea(new QScrollArea(this)),
-      m_pageHost(new QWidget)
-{
+    : QWidget(parent), m_tabBar(new QTabBar(this)), m_pageArea(new QScrollArea(this)),
+      m_pageHost(new QWidget) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -40,12 +37,11 @@ CMyTabCtrl::CMyTabCtrl(QWidget* parent)
     m_tabBar->setFocusPolicy(Qt::StrongFocus);
     m_tabBar->installEventFilter(this);
     // Queued: the tab bar's own press handling moves the current tab first.
-    connect(m_tabBar, &QTabBar::tabBarClicked, this, [this] { OnTabClicked(); },
-            Qt::QueuedConnection);
+    connect(
+        m_tabBar, &QTabBar::tabBarClicked, this, [this] { OnTabClicked(); }, Qt::QueuedConnection);
 }
 
-void CMyTabCtrl::Init(const std::array<QWidget*, m_nNumberOfPages>& pages)
-{
+void CMyTabCtrl::Init(const std::array<QWidget*, m_nNumberOfPages>& pages) {
     for (const tarvex::TestKindInfo& kind : tarvex::kTestKinds)
         m_tabBar->addTab(kind.name);
     m_tabBar->adjustSize();
@@ -53,8 +49,7 @@ void CMyTabCtrl::Init(const std::array<QWidget*, m_nNumberOfPages>& pages)
     SetRectangle();
 }
 
-void CMyTabCtrl::SetRectangle()
-{
+void CMyTabCtrl::SetRectangle() {
     const QSize pageSize(kControlSize.width() - 1,
                          kControlSize.height() - m_tabBar->sizeHint().height() - 1);
     m_pageHost->setFixedSize(pageSize);
@@ -66,8 +61,7 @@ void CMyTabCtrl::SetRectangle()
     }
 }
 
-void CMyTabCtrl::ShowPage(int index)
-{
+void CMyTabCtrl::ShowPage(int index) {
     if (index == m_tabCurrent || index < 0 || index >= m_nNumberOfPages)
         return;
     m_tabPages[m_tabCurrent]->hide();
@@ -76,18 +70,18 @@ void CMyTabCtrl::ShowPage(int index)
     m_tabPages[index]->setFocus();
 }
 
-void CMyTabCtrl::SetCurrentTab(int index)
-{
+void CMyTabCtrl::SetCurrentTab(int index) {
     const QSignalBlocker quiet(m_tabBar);
     m_tabBar->setCurrentIndex(index);
 }
 
-int CMyTabCtrl::CurrentTab() const { return m_tabBar->currentIndex(); }
+int CMyTabCtrl::CurrentTab() const {
+    return m_tabBar->currentIndex();
+}
 
 // The tab bar reports a press of any button as a click, and its wheel moves the header alone:
 // only the left button reaches it, so that header, page and tree always agree.
-bool CMyTabCtrl::eventFilter(QObject* watched, QEvent* event)
-{
+bool CMyTabCtrl::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_tabBar)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
@@ -101,8 +95,7 @@ bool CMyTabCtrl::eventFilter(QObject* watched, QEvent* event)
     }
 }
 
-void CMyTabCtrl::OnTabClicked()
-{
+void CMyTabCtrl::OnTabClicked() {
     const int index = m_tabBar->currentIndex();
     if (index < 0)
         return;

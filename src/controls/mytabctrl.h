@@ -14,7 +14,7 @@ class QTabBar;
 class CMyTabCtrl : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int m_nNumberOfPages = 9;
 
     explicit CMyTabCtrl(QWidget* parent = nullptr);
@@ -35,14 +35,14 @@ public:
 
     int m_tabCurrent = 0;
 
-signals:
+  signals:
     // A left click on a tab of a test the instrument supports has shown its page.
     void tabChosen(int index);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void OnTabClicked();
 
     QTabBar* m_tabBar;

@@ -1,10 +1,10 @@
 #include "history/reportcommands.h"
 
-#include "state/appstate.h"
-#include "platform/reportfile.h"
 #include "history/wordreport.h"
 #include "platform/filedialog.h"
 #include "platform/msgbox.h"
+#include "platform/reportfile.h"
+#include "state/appstate.h"
 
 #include <QFileInfo>
 

@@ -1,11 +1,11 @@
 #include "searchdlg.h"
 
-#include "state/appstate.h"
 #include "devicelink.h"
-#include "platform/reportlist.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
+#include "platform/reportlist.h"
 #include "platform/statusnote.h"
+#include "state/appstate.h"
 #include "ui_dlg151_search.h"
 
 #include <QCoreApplication>
@@ -268,7 +268,8 @@ void CSearchDlg::SearchThreadProc(CSearchDlg* dlg) {
             break;
         if (CDeviceLink* link = dlg->m_pUploadLink) {
             const int repliesBefore = dlg->m_nRepliesSeen;
-            link->RequestHistoryRecord(dlg->m_nUploadKind, static_cast<unsigned short>(job.row + 1));
+            link->RequestHistoryRecord(dlg->m_nUploadKind,
+                                       static_cast<unsigned short>(job.row + 1));
             if (dlg->m_nRepliesSeen == repliesBefore) {
                 const auto note = link->DeviceWasLost() ? tarvex::StatusNote::DeviceLost
                                                         : tarvex::StatusNote::NoReply;

@@ -1,8 +1,8 @@
 #pragma once
 #include "platform/dialog.h"
+#include "replydecoders.h"
 #include "state/testrecord.h"
 #include "state/uploadstatus.h"
-#include "replydecoders.h"
 
 #include <QString>
 

@@ -3,8 +3,7 @@
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
-int tarvex_set_baud(int fd, int baud)
-{
+int tarvex_set_baud(int fd, int baud) {
     struct termios2 tio;
     if (ioctl(fd, TCGETS2, &tio) != 0)
         return -1;
@@ -17,8 +16,7 @@ int tarvex_set_baud(int fd, int baud)
     return ioctl(fd, TCSETS2, &tio) == 0 ? 0 : -1;
 }
 
-int tarvex_get_baud(int fd)
-{
+int tarvex_get_baud(int fd) {
     struct termios2 tio;
     if (ioctl(fd, TCGETS2, &tio) != 0)
         return -1;

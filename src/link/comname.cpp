@@ -13,15 +13,13 @@
 namespace tarvex {
 namespace {
 
-bool Exists(const std::string& path)
-{
+bool Exists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
 }
 
 // "COM7" or "\\.\COM12" -> 7 / 12; 0 for anything else.
-int PortNumber(std::string_view name)
-{
+int PortNumber(std::string_view name) {
     constexpr std::string_view kNamespace = "\\\\.\\";
     if (name.starts_with(kNamespace))
         name.remove_prefix(kNamespace.size());
@@ -38,8 +36,7 @@ int PortNumber(std::string_view name)
 
 // The tty names the kernel writes its console to: the active list of sysfs and every
 // console= of the command line ("console=ttyS0,115200n8" -> ttyS0).
-std::set<std::string> ConsoleDevices()
-{
+std::set<std::string> ConsoleDevices() {
     const SystemPaths& paths = CurrentSystemPaths();
     std::set<std::string> names;
     std::string word;
@@ -56,8 +53,7 @@ std::set<std::string> ConsoleDevices()
 
 // A ttyS port whose driver found no UART reports port type 0 (unknown); opening it works but
 // nothing ever answers.
-bool UartMissing(const std::string& name)
-{
+bool UartMissing(const std::string& name) {
     if (!name.starts_with("ttyS"))
         return false;
     std::ifstream type(CurrentSystemPaths().sysRoot + "/class/tty/" + name + "/type");
@@ -66,29 +62,25 @@ bool UartMissing(const std::string& name)
 }
 
 // The device name under /dev of a path, links followed ("/dev/ttyS0" -> "ttyS0").
-std::string DeviceName(const std::string& path)
-{
+std::string DeviceName(const std::string& path) {
     std::error_code error;
     const std::filesystem::path real = std::filesystem::canonical(path, error);
     return (error ? std::filesystem::path(path) : real).filename().string();
 }
 
-bool LeadsNowhere(const std::string& path, const std::set<std::string>& consoles)
-{
+bool LeadsNowhere(const std::string& path, const std::set<std::string>& consoles) {
     const std::string name = DeviceName(path);
     return consoles.count(name) > 0 || UartMissing(name);
 }
 
 } // namespace
 
-std::string ComDeviceName(int port)
-{
+std::string ComDeviceName(int port) {
     std::string name = "COM" + std::to_string(port);
     return port >= 10 ? "\\\\.\\" + name : name;
 }
 
-std::string PortFolder()
-{
+std::string PortFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && *config)
         return std::string(config) + "/tarvex/ports";
@@ -96,8 +88,7 @@ std::string PortFolder()
     return std::string(home ? home : "") + "/.config/tarvex/ports";
 }
 
-std::string ResolveComDevice(const std::string& name)
-{
+std::string ResolveComDevice(const std::string& name) {
     const int number = PortNumber(name);
     if (number < 1)
         return {};

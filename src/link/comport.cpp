@@ -8,10 +8,11 @@ namespace {
 constexpr int kWriteTimeoutMs = 1000;
 }
 
-CComPort::~CComPort() { Close(); }
+CComPort::~CComPort() {
+    Close();
+}
 
-int CComPort::Open(int port, int baud)
-{
+int CComPort::Open(int port, int baud) {
     if (m_bOpen)
         return 1;
     m_bDeviceLost = false; // whatever was lost before, the operator has chosen anew
@@ -29,8 +30,7 @@ int CComPort::Open(int port, int baud)
     return 1;
 }
 
-int CComPort::ReopenLost()
-{
+int CComPort::ReopenLost() {
     if (m_bOpen || !m_bDeviceLost)
         return 0;
     if (Open(m_nPort, m_nBaud))
@@ -39,36 +39,31 @@ int CComPort::ReopenLost()
     return 0;
 }
 
-int CComPort::Close()
-{
+int CComPort::Close() {
     m_hPort.reset();
     m_bOpen = 0;
     m_bDeviceLost = false;
     return 1;
 }
 
-bool CComPort::CheckLine()
-{
+bool CComPort::CheckLine() {
     if (m_bOpen && m_hPort->HungUp())
         DeviceLost();
     return m_bOpen != 0;
 }
 
-void CComPort::DeviceLost()
-{
+void CComPort::DeviceLost() {
     Close();
     m_bDeviceLost = true;
 }
 
-int CComPort::WriteByte(unsigned char byte)
-{
+int CComPort::WriteByte(unsigned char byte) {
     if (m_bOpen && m_hPort->WriteByte(byte, kWriteTimeoutMs) < 0)
         DeviceLost();
     return 1;
 }
 
-int CComPort::Write(const unsigned char* bytes, int len)
-{
+int CComPort::Write(const unsigned char* bytes, int len) {
     if (!m_bOpen)
         return 0;
     for (int i = 0; i < len; ++i)
@@ -76,8 +71,7 @@ int CComPort::Write(const unsigned char* bytes, int len)
     return len;
 }
 
-int CComPort::PendingIn()
-{
+int CComPort::PendingIn() {
     if (!m_bOpen)
         return 0;
     const int waiting = m_hPort->Pending();
@@ -88,8 +82,7 @@ int CComPort::PendingIn()
     return waiting;
 }
 
-int CComPort::Read(void* buffer, int limit)
-{
+int CComPort::Read(void* buffer, int limit) {
     const int waiting = PendingIn();
     if (waiting <= 0 || limit <= 0)
         return 0;
@@ -101,4 +94,6 @@ int CComPort::Read(void* buffer, int limit)
     return n;
 }
 
-int CComPort::ActualBaud() const { return m_bOpen ? m_hPort->Baud() : 0; }
+int CComPort::ActualBaud() const {
+    return m_bOpen ? m_hPort->Baud() : 0;
+}

@@ -8,7 +8,7 @@
 // the protocol layer decides how long to sleep before reading. GUI thread or the upload worker,
 // one at a time (the link is never used by two threads at once).
 class CComPort {
-public:
+  public:
     CComPort() = default;
     virtual ~CComPort();
     CComPort(const CComPort&) = delete;
@@ -48,7 +48,7 @@ public:
     // Why the latest Open failed.
     const tarvex::OpenFailure& LastFailure() const { return m_openFailure; }
 
-private:
+  private:
     // The device vanished (adapter pulled, other end gone): from now on the port is closed.
     void DeviceLost();
 

@@ -34,12 +34,15 @@ int CharactersWireMs(int count, int baud) {
     return static_cast<int>((count * 10LL * 1000 + baud - 1) / baud);
 }
 
-int High(int value) { return (value >> 8) & 0xFF; }
-int Low(int value) { return value & 0xFF; }
+int High(int value) {
+    return (value >> 8) & 0xFF;
+}
+int Low(int value) {
+    return value & 0xFF;
+}
 
 // 0..9 for digits, 10..35 for upper-case Latin letters, -1 for anything else.
-int IdentityCode(char32_t c)
-{
+int IdentityCode(char32_t c) {
     if (c >= '0' && c <= '9')
         return static_cast<int>(c - 0x30);
     if (c >= 'A' && c <= 'Z')
@@ -50,33 +53,29 @@ int IdentityCode(char32_t c)
 } // namespace
 
 CDeviceLink::CDeviceLink(CReplyTarget* target, QObject* context)
-    : m_pNotifyWnd(target), m_pContext(context)
-{
+    : m_pNotifyWnd(target), m_pContext(context) {}
+
+CDeviceLink::~CDeviceLink() {
+    Close();
 }
 
-CDeviceLink::~CDeviceLink() { Close(); }
-
-int CDeviceLink::Open(int port, int baud)
-{
+int CDeviceLink::Open(int port, int baud) {
     if (IsPortOpen())
         return 1;
     return CComPort::Open(port, baud);
 }
 
-unsigned char CDeviceLink::TestKindCode(int kind)
-{
+unsigned char CDeviceLink::TestKindCode(int kind) {
     const tarvex::TestKindInfo* info = tarvex::FindTestKind(kind);
     return info ? info->code : 0x01;
 }
 
-int CDeviceLink::StartWaitMs(int kind)
-{
+int CDeviceLink::StartWaitMs(int kind) {
     const tarvex::TestKindInfo* info = tarvex::FindTestKind(kind);
     return info ? info->startWaitMs : 10000;
 }
 
-void CDeviceLink::Send(unsigned char command, std::initializer_list<int> payload)
-{
+void CDeviceLink::Send(unsigned char command, std::initializer_list<int> payload) {
     std::vector<unsigned char> frame{0xAA, 0x55, command};
     for (int byte : payload)
         frame.push_back(static_cast<unsigned char>(byte & 0xFF));
@@ -87,8 +86,7 @@ void CDeviceLink::Send(unsigned char command, std::initializer_list<int> payload
     SendFrame(frame.data(), static_cast<int>(frame.size()));
 }
 
-int CDeviceLink::SendFrame(const unsigned char* bytes, int len)
-{
+int CDeviceLink::SendFrame(const unsigned char* bytes, int len) {
     const int sent = Write(bytes, len);
     if (sent > 0 && len >= 3)
         tarvex::ProtocolTrace::Sent(bytes[2], bytes, len);
@@ -98,8 +96,7 @@ int CDeviceLink::SendFrame(const unsigned char* bytes, int len)
     return sent;
 }
 
-void CDeviceLink::DiscardStale()
-{
+void CDeviceLink::DiscardStale() {
     unsigned char scrap[256];
     int total = 0;
     for (int n; total < kMaxDiscard && (n = Read(scrap, sizeof scrap)) > 0; total += n)
@@ -107,8 +104,7 @@ void CDeviceLink::DiscardStale()
 }
 
 void CDeviceLink::SendAndRead(unsigned char command, std::initializer_list<int> payload,
-                              int waitMs)
-{
+                              int waitMs) {
     DiscardStale();
     m_nReplyCommand = command;
     Send(command, payload);
@@ -116,23 +112,22 @@ void CDeviceLink::SendAndRead(unsigned char command, std::initializer_list<int> 
     ReadReply();
 }
 
-void CDeviceLink::Connect() { SendAndRead(0xD0, {}, 100); }
+void CDeviceLink::Connect() {
+    SendAndRead(0xD0, {}, 100);
+}
 
-void CDeviceLink::Disconnect()
-{
+void CDeviceLink::Disconnect() {
     if (m_bConnected)
         Send(0xD1);
     ClosePort();
 }
 
-void CDeviceLink::RequestDeviceInfo()
-{
+void CDeviceLink::RequestDeviceInfo() {
     if (m_bConnected)
         SendAndRead(0xE0, {}, 300);
 }
 
-void CDeviceLink::SendIdentity(const QString& text1, const QString& text2, const QString& text3)
-{
+void CDeviceLink::SendIdentity(const QString& text1, const QString& text2, const QString& text3) {
     if (!m_bConnected)
         return;
     unsigned char frame[35];
@@ -146,7 +141,8 @@ void CDeviceLink::SendIdentity(const QString& text1, const QString& text2, const
     for (const QString* text : texts) {
         const QString unsupported = UnsupportedIdentityChar(*text);
         if (!unsupported.isEmpty()) {
-            MessageBox(nullptr, IdentityRefusal(unsupported), "系统提示", MB_OK | MB_ICONINFORMATION);
+            MessageBox(nullptr, IdentityRefusal(unsupported), "系统提示",
+                       MB_OK | MB_ICONINFORMATION);
             return;
         }
     }
@@ -158,8 +154,7 @@ void CDeviceLink::SendIdentity(const QString& text1, const QString& text2, const
     SendFrame(frame, sizeof frame);
 }
 
-QString CDeviceLink::UnsupportedIdentityChar(const QString& text)
-{
+QString CDeviceLink::UnsupportedIdentityChar(const QString& text) {
     const std::u32string chars = text.toUpper().toStdU32String();
     for (size_t p = 0; p < kIdentityLength && p < chars.size(); ++p) {
         if (IdentityCode(chars[p]) < 0)
@@ -168,83 +163,72 @@ QString CDeviceLink::UnsupportedIdentityChar(const QString& text)
     return {};
 }
 
-QString CDeviceLink::IdentityRefusal(const QString& unsupported)
-{
+QString CDeviceLink::IdentityRefusal(const QString& unsupported) {
     return QString("系统不支持字符'%1'").arg(unsupported);
 }
 
-void CDeviceLink::RequestHistoryList(int kind)
-{
+void CDeviceLink::RequestHistoryList(int kind) {
     if (m_bConnected)
         SendAndRead(kind == 1 ? 0xE6 : 0xE4, {}, 2000);
 }
 
-void CDeviceLink::RequestHistoryRecord(int kind, unsigned short number)
-{
+void CDeviceLink::RequestHistoryRecord(int kind, unsigned short number) {
     if (m_bConnected)
         SendAndRead(kind == 1 ? 0xE7 : 0xE5, {High(number), Low(number)}, 3000);
 }
 
-void CDeviceLink::StartTest()
-{
+void CDeviceLink::StartTest() {
     if (m_bConnected)
         SendAndRead(0xEB, {}, StartWaitMs(m_nTestKind));
 }
 
-void CDeviceLink::SetTestKind(int kind)
-{
+void CDeviceLink::SetTestKind(int kind) {
     if (!m_bConnected)
         return;
     m_nTestKind = kind;
     Send(0xEC, {TestKindCode(kind)});
 }
 
-void CDeviceLink::SendExcitationParams(int a, int b, int c, int d, int e)
-{
+void CDeviceLink::SendExcitationParams(int a, int b, int c, int d, int e) {
     if (m_bConnected)
         Send(0xED, {High(a), Low(a), b, c, d, e});
 }
 
-void CDeviceLink::SendCTRatioParams(int a, int b)
-{
+void CDeviceLink::SendCTRatioParams(int a, int b) {
     if (m_bConnected)
         Send(0xEE, {High(a), Low(a), b});
 }
 
-void CDeviceLink::SendPTRatioParams(int a, int b)
-{
+void CDeviceLink::SendPTRatioParams(int a, int b) {
     if (m_bConnected)
         Send(0xEF, {High(a), Low(a), b});
 }
 
-void CDeviceLink::SendCTErrorParams(int a, int b, int c, int d)
-{
+void CDeviceLink::SendCTErrorParams(int a, int b, int c, int d) {
     if (m_bConnected)
         Send(0xF0, {High(a), Low(a), b, c, d});
 }
 
-void CDeviceLink::SendPTErrorParams(int a, int b, int c, int d)
-{
+void CDeviceLink::SendPTErrorParams(int a, int b, int c, int d) {
     if (m_bConnected)
         Send(0xF1, {High(a), Low(a), b, c, d});
 }
 
-void CDeviceLink::SendCTBurdenParams(int a)
-{
+void CDeviceLink::SendCTBurdenParams(int a) {
     if (m_bConnected)
         Send(0xF2, {a});
 }
 
-void CDeviceLink::SendPTBurdenParams(int a)
-{
+void CDeviceLink::SendPTBurdenParams(int a) {
     if (m_bConnected)
         Send(0xF3, {a});
 }
 
-void CDeviceLink::RequestResult() { SendAndRead(0xF6, {}, 500); }
+void CDeviceLink::RequestResult() {
+    SendAndRead(0xF6, {}, 500);
+}
 
-int CDeviceLink::ReadReply()
-{
+int CDeviceLink::ReadReply() {
     ++m_nReadCount;
     const int waiting = PendingIn();
     g_RxLen = static_cast<std::int16_t>(std::min(waiting, kMaxRead));
@@ -269,8 +253,7 @@ int CDeviceLink::ReadReply()
 // block ends with FD FA, the buffer is full, or the block would have arrived: the length its
 // first frame claims, at least the longest result. A line that talks on past that is not a
 // reply; the next command discards the rest.
-int CDeviceLink::ReadRestOfBlock(int held)
-{
+int CDeviceLink::ReadRestOfBlock(int held) {
     if (held >= kMaxRead || tarvex::EndsWithTrailer(g_RxBuf, held))
         return held;
     // One wait for the operator however many short sleeps; it ends before the dispatch, which
@@ -298,8 +281,7 @@ int CDeviceLink::ReadRestOfBlock(int held)
     return held;
 }
 
-void CDeviceLink::NotifyReply()
-{
+void CDeviceLink::NotifyReply() {
     if (!m_pNotifyWnd)
         return;
     if (m_pContext && QThread::currentThread() != m_pContext->thread()) {

@@ -12,7 +12,7 @@ class QObject;
 // A guarded command does nothing at all until the handshake has set m_bConnected.
 // Thread: the GUI thread, or the upload worker while it holds the link; never both at once.
 class CDeviceLink : public CComPort {
-public:
+  public:
     // target receives reply blocks; context is the object whose thread runs the target (null:
     // always call directly).
     explicit CDeviceLink(CReplyTarget* target, QObject* context = nullptr);
@@ -24,22 +24,22 @@ public:
     // Bytes handed to the port; 0 when it is closed.
     int SendFrame(const unsigned char* bytes, int len);
 
-    void Connect();                                             // 0xD0, 100 ms, read
-    void Disconnect();                                          // 0xD1, then close the port
-    void RequestDeviceInfo();                                   // 0xE0, 300 ms, read
+    void Connect();           // 0xD0, 100 ms, read
+    void Disconnect();        // 0xD1, then close the port
+    void RequestDeviceInfo(); // 0xE0, 300 ms, read
     void SendIdentity(const QString& text1, const QString& text2, const QString& text3); // 0xE3
-    void RequestHistoryList(int kind);                          // 0xE4 / 0xE6, 2000 ms, read
-    void RequestHistoryRecord(int kind, unsigned short number); // 0xE5 / 0xE7, 3000 ms, read
-    void StartTest();                                           // 0xEB, wait of the test kind
-    void SetTestKind(int kind);                                 // 0xEC
+    void RequestHistoryList(int kind);                            // 0xE4 / 0xE6, 2000 ms, read
+    void RequestHistoryRecord(int kind, unsigned short number);   // 0xE5 / 0xE7, 3000 ms, read
+    void StartTest();                                             // 0xEB, wait of the test kind
+    void SetTestKind(int kind);                                   // 0xEC
     void SendExcitationParams(int a, int b, int c, int d, int e); // 0xED
-    void SendCTRatioParams(int a, int b);                       // 0xEE
-    void SendPTRatioParams(int a, int b);                       // 0xEF
-    void SendCTErrorParams(int a, int b, int c, int d);         // 0xF0
-    void SendPTErrorParams(int a, int b, int c, int d);         // 0xF1
-    void SendCTBurdenParams(int a);                             // 0xF2
-    void SendPTBurdenParams(int a);                             // 0xF3
-    void RequestResult();                                       // 0xF6, 500 ms, read
+    void SendCTRatioParams(int a, int b);                         // 0xEE
+    void SendPTRatioParams(int a, int b);                         // 0xEF
+    void SendCTErrorParams(int a, int b, int c, int d);           // 0xF0
+    void SendPTErrorParams(int a, int b, int c, int d);           // 0xF1
+    void SendCTBurdenParams(int a);                               // 0xF2
+    void SendPTBurdenParams(int a);                               // 0xF3
+    void RequestResult();                                         // 0xF6, 500 ms, read
 
     // Reads the waiting reply bytes into g_RxBuf (at most 8191; the rest stays for the next
     // read). A block still arriving is read to its end while bytes keep coming. When the block
@@ -65,7 +65,7 @@ public:
     // g_RxBuf under its scan.
     int m_nReadCount = 0;
 
-private:
+  private:
     void Send(unsigned char command, std::initializer_list<int> payload = {});
     // Every command that reads a reply first throws away what is still waiting from an earlier
     // exchange, so a late reply is never taken as the answer to this one.

@@ -16,12 +16,12 @@ struct OpenFailure {
         Terminal,     // a pseudo-terminal that is a process's controlling terminal
     };
     Cause cause = None;
-    std::string device;  // the device path, where one was found
-    std::string group;   // NoPermission: the group that owns the device
-    int ownerPid = 0;    // Busy: the process named by the lock file, 0 when unknown;
-                         // Terminal: the process whose terminal it is
+    std::string device;   // the device path, where one was found
+    std::string group;    // NoPermission: the group that owns the device
+    int ownerPid = 0;     // Busy: the process named by the lock file, 0 when unknown;
+                          // Terminal: the process whose terminal it is
     std::string lockFile; // Busy: the lock file that holds the port, where one does
-    int baud = 0;        // Settings: the rate asked for
+    int baud = 0;         // Settings: the rate asked for
 
     // The second line of the operator's message; empty for None.
     QString Text() const;

@@ -24,18 +24,16 @@ struct LockContent {
     int pid = 0;          // the PID written in it
 };
 
-bool ChangedInTheLastSecond(const struct stat& st)
-{
+bool ChangedInTheLastSecond(const struct stat& st) {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const long long ageNs = (now.tv_sec - st.st_mtim.tv_sec) * 1'000'000'000LL +
-                            (now.tv_nsec - st.st_mtim.tv_nsec);
+    const long long ageNs =
+        (now.tv_sec - st.st_mtim.tv_sec) * 1'000'000'000LL + (now.tv_nsec - st.st_mtim.tv_nsec);
     return ageNs < 1'000'000'000LL;
 }
 
 // Nothing when the file is gone.
-std::optional<LockContent> ReadLock(const std::string& path)
-{
+std::optional<LockContent> ReadLock(const std::string& path) {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0)
         return std::nullopt;
@@ -56,11 +54,12 @@ std::optional<LockContent> ReadLock(const std::string& path)
     return content;
 }
 
-bool ProcessAlive(int pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
+bool ProcessAlive(int pid) {
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
 
 // Creates the lock file with this process's PID. 1 created, 0 exists, -1 cannot be written.
-int CreateLockFile(const std::string& path)
-{
+int CreateLockFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         return errno == EEXIST ? 0 : -1;
@@ -77,8 +76,7 @@ int CreateLockFile(const std::string& path)
 
 } // namespace
 
-std::string PortLock::LockFilePath(const std::string& devicePath)
-{
+std::string PortLock::LockFilePath(const std::string& devicePath) {
     std::error_code error;
     std::string device = std::filesystem::canonical(devicePath, error).string();
     if (error)
@@ -95,8 +93,7 @@ std::string PortLock::LockFilePath(const std::string& devicePath)
     return CurrentSystemPaths().lockDir + "/LCK.." + device;
 }
 
-bool PortLock::Acquire(const std::string& devicePath, int* ownerPid, std::string* lockFile)
-{
+bool PortLock::Acquire(const std::string& devicePath, int* ownerPid, std::string* lockFile) {
     Release();
     const std::string path = LockFilePath(devicePath);
     *ownerPid = 0;
@@ -126,11 +123,9 @@ bool PortLock::Acquire(const std::string& devicePath, int* ownerPid, std::string
     return false;
 }
 
-void PortLock::Release()
-{
+void PortLock::Release() {
     // Someone may have removed ours and another program locked the port since.
-    const std::optional<LockContent> lock =
-        m_path.empty() ? std::nullopt : ReadLock(m_path);
+    const std::optional<LockContent> lock = m_path.empty() ? std::nullopt : ReadLock(m_path);
     if (lock && lock->regular && lock->pid == ::getpid())
         ::unlink(m_path.c_str());
     m_path.clear();

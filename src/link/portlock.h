@@ -11,7 +11,7 @@ namespace tarvex {
 // (no writable lock folder, a stale lock another user left in the sticky folder) the port is
 // still guarded by flock and TIOCEXCL, so that is not an error.
 class PortLock {
-public:
+  public:
     PortLock() = default;
     ~PortLock() { Release(); }
     PortLock(const PortLock&) = delete;
@@ -28,7 +28,7 @@ public:
     // "/dev/pts/3" -> "<lockDir>/LCK..pts_3".
     static std::string LockFilePath(const std::string& devicePath);
 
-private:
+  private:
     std::string m_path;
 };
 

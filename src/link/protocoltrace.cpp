@@ -25,8 +25,7 @@ QString g_failure;
 
 // Keeps the cause for the message pane and tells the GUI thread (from any thread; at start-up
 // the note waits in the event queue until the main frame shows it). g_mutex held.
-void NoteFailure(const std::string& path, int error)
-{
+void NoteFailure(const std::string& path, int error) {
     const QString cause = QString::fromLocal8Bit(std::strerror(error));
     g_failure = QString("%1（%2）").arg(QString::fromStdString(path), cause);
     if (auto* app = QCoreApplication::instance())
@@ -35,8 +34,7 @@ void NoteFailure(const std::string& path, int error)
 }
 
 // A trace holds what the operator's tools and names say: only its owner may read it.
-std::FILE* CreateTraceFile(const std::string& path)
-{
+std::FILE* CreateTraceFile(const std::string& path) {
     const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
     const int fd = ::open(path.c_str(), flags, 0600);
     if (fd < 0)
@@ -50,8 +48,7 @@ std::FILE* CreateTraceFile(const std::string& path)
     return file;
 }
 
-void WriteLine(const char* arrow, const char* label, const unsigned char* bytes, int len)
-{
+void WriteLine(const char* arrow, const char* label, const unsigned char* bytes, int len) {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (!g_file)
         return;
@@ -68,8 +65,7 @@ void WriteLine(const char* arrow, const char* label, const unsigned char* bytes,
     }
 }
 
-void WriteCommand(const char* arrow, unsigned char command, const unsigned char* bytes, int len)
-{
+void WriteCommand(const char* arrow, unsigned char command, const unsigned char* bytes, int len) {
     char label[48];
     std::snprintf(label, sizeof label, "%02X %s", command, ProtocolTrace::CommandName(command));
     WriteLine(arrow, label, bytes, len);
@@ -77,8 +73,7 @@ void WriteCommand(const char* arrow, unsigned char command, const unsigned char*
 
 } // namespace
 
-bool ProtocolTrace::Open(const std::string& path)
-{
+bool ProtocolTrace::Open(const std::string& path) {
     Close();
     std::FILE* file = CreateTraceFile(path);
     const int error = errno;
@@ -93,63 +88,73 @@ bool ProtocolTrace::Open(const std::string& path)
     return true;
 }
 
-void ProtocolTrace::Close()
-{
+void ProtocolTrace::Close() {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_file)
         std::fclose(g_file);
     g_file = nullptr;
 }
 
-bool ProtocolTrace::IsOpen()
-{
+bool ProtocolTrace::IsOpen() {
     std::lock_guard<std::mutex> lock(g_mutex);
     return g_file != nullptr;
 }
 
-QString ProtocolTrace::FailureText()
-{
+QString ProtocolTrace::FailureText() {
     std::lock_guard<std::mutex> lock(g_mutex);
     return g_failure;
 }
 
-void ProtocolTrace::Sent(unsigned char command, const unsigned char* bytes, int len)
-{
+void ProtocolTrace::Sent(unsigned char command, const unsigned char* bytes, int len) {
     WriteCommand("->", command, bytes, len);
 }
 
-void ProtocolTrace::Read(unsigned char command, const unsigned char* bytes, int len)
-{
+void ProtocolTrace::Read(unsigned char command, const unsigned char* bytes, int len) {
     WriteCommand("<-", command, bytes, len);
 }
 
-void ProtocolTrace::Discarded(const unsigned char* bytes, int len)
-{
+void ProtocolTrace::Discarded(const unsigned char* bytes, int len) {
     WriteLine("??", "discarded", bytes, len);
 }
 
-const char* ProtocolTrace::CommandName(unsigned char command)
-{
+const char* ProtocolTrace::CommandName(unsigned char command) {
     switch (command) {
-    case 0xD0: return "Connect";
-    case 0xD1: return "Disconnect";
-    case 0xE0: return "RequestDeviceInfo";
-    case 0xE3: return "SendIdentity";
+    case 0xD0:
+        return "Connect";
+    case 0xD1:
+        return "Disconnect";
+    case 0xE0:
+        return "RequestDeviceInfo";
+    case 0xE3:
+        return "SendIdentity";
     case 0xE4:
-    case 0xE6: return "RequestHistoryList";
+    case 0xE6:
+        return "RequestHistoryList";
     case 0xE5:
-    case 0xE7: return "RequestHistoryRecord";
-    case 0xEB: return "StartTest";
-    case 0xEC: return "SetTestKind";
-    case 0xED: return "SendExcitationParams";
-    case 0xEE: return "SendCTRatioParams";
-    case 0xEF: return "SendPTRatioParams";
-    case 0xF0: return "SendCTErrorParams";
-    case 0xF1: return "SendPTErrorParams";
-    case 0xF2: return "SendCTBurdenParams";
-    case 0xF3: return "SendPTBurdenParams";
-    case 0xF6: return "RequestResult";
-    default: return "unknown";
+    case 0xE7:
+        return "RequestHistoryRecord";
+    case 0xEB:
+        return "StartTest";
+    case 0xEC:
+        return "SetTestKind";
+    case 0xED:
+        return "SendExcitationParams";
+    case 0xEE:
+        return "SendCTRatioParams";
+    case 0xEF:
+        return "SendPTRatioParams";
+    case 0xF0:
+        return "SendCTErrorParams";
+    case 0xF1:
+        return "SendPTErrorParams";
+    case 0xF2:
+        return "SendCTBurdenParams";
+    case 0xF3:
+        return "SendPTBurdenParams";
+    case 0xF6:
+        return "RequestResult";
+    default:
+        return "unknown";
     }
 }
 

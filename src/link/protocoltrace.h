@@ -15,7 +15,7 @@ namespace tarvex {
 // link. A trace that cannot be opened or written is told in the message pane
 // (StatusNote::TraceFailed, FailureText()) and stays off. Any thread.
 class ProtocolTrace {
-public:
+  public:
     // Starts writing to path (replacing it). False when it cannot be created.
     static bool Open(const std::string& path);
     static void Close();

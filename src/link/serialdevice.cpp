@@ -6,23 +6,22 @@
 namespace tarvex {
 namespace {
 
-std::unique_ptr<SerialDevice> OpenTermios(const std::string& name, int baud)
-{
+std::unique_ptr<SerialDevice> OpenTermios(const std::string& name, int baud) {
     return TermiosDevice::Open(ResolveComDevice(name), baud);
 }
 
-SerialOpener& Installed()
-{
+SerialOpener& Installed() {
     static SerialOpener opener = OpenTermios;
     return opener;
 }
 
 } // namespace
 
-SerialOpener& CurrentSerialOpener() { return Installed(); }
+SerialOpener& CurrentSerialOpener() {
+    return Installed();
+}
 
-void SetSerialOpener(SerialOpener opener)
-{
+void SetSerialOpener(SerialOpener opener) {
     Installed() = opener ? std::move(opener) : SerialOpener(OpenTermios);
 }
 

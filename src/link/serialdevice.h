@@ -8,7 +8,7 @@ namespace tarvex {
 // One opened serial line. CComPort holds one; the real one is a termios device, tests plug in
 // a simulated instrument behind the same calls.
 class SerialDevice {
-public:
+  public:
     virtual ~SerialDevice() = default;
     // Writes one byte, waiting at most timeoutMs for the line. 1 written, 0 not written in time,
     // -1 the device is gone (hang-up, adapter pulled).
@@ -25,7 +25,8 @@ public:
 
 // Opens the device behind a port name ("COM1", "\\.\COM10") at a baud rate with 8 data bits;
 // nullptr when it cannot be opened or set up.
-using SerialOpener = std::function<std::unique_ptr<SerialDevice>(const std::string& name, int baud)>;
+using SerialOpener =
+    std::function<std::unique_ptr<SerialDevice>(const std::string& name, int baud)>;
 
 // The opener CComPort uses: the termios one unless a test installed another (nullptr restores).
 SerialOpener& CurrentSerialOpener();

@@ -5,7 +5,11 @@ namespace {
 SystemPaths g_paths;
 }
 
-const SystemPaths& CurrentSystemPaths() { return g_paths; }
-void SetSystemPaths(const SystemPaths& paths) { g_paths = paths; }
+const SystemPaths& CurrentSystemPaths() {
+    return g_paths;
+}
+void SetSystemPaths(const SystemPaths& paths) {
+    g_paths = paths;
+}
 
 } // namespace tarvex

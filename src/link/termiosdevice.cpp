@@ -18,36 +18,47 @@
 namespace tarvex {
 namespace {
 
-speed_t StandardSpeed(int baud)
-{
+speed_t StandardSpeed(int baud) {
     switch (baud) {
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 921600: return B921600;
-    default: return B0;
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    case 460800:
+        return B460800;
+    case 921600:
+        return B921600;
+    default:
+        return B0;
     }
 }
 
 // A hang-up shows as an error of the call or as POLLHUP/POLLERR without data.
-bool LineHungUp(int fd)
-{
+bool LineHungUp(int fd) {
     pollfd p{fd, POLLIN, 0};
     return ::poll(&p, 1, 0) == 1 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) &&
            !(p.revents & POLLIN);
 }
 
-std::string OwningGroup(const std::string& path)
-{
+std::string OwningGroup(const std::string& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0)
         return {};
@@ -55,8 +66,7 @@ std::string OwningGroup(const std::string& path)
     return owner ? owner->gr_name : std::string();
 }
 
-void Fail(OpenFailure::Cause cause, const std::string& path)
-{
+void Fail(OpenFailure::Cause cause, const std::string& path) {
     OpenFailure& failure = LastOpenFailure();
     failure = OpenFailure{};
     failure.cause = cause;
@@ -64,12 +74,13 @@ void Fail(OpenFailure::Cause cause, const std::string& path)
 }
 
 // UARTs make a rate from a clock divisor; within 2 % the line still works.
-bool BaudMatches(int asked, int set) { return set > 0 && std::abs(set - asked) * 50 <= asked; }
+bool BaudMatches(int asked, int set) {
+    return set > 0 && std::abs(set - asked) * 50 <= asked;
+}
 
 } // namespace
 
-std::unique_ptr<SerialDevice> TermiosDevice::Open(const std::string& path, int baud)
-{
+std::unique_ptr<SerialDevice> TermiosDevice::Open(const std::string& path, int baud) {
     if (path.empty() || baud <= 0) {
         Fail(OpenFailure::NoDevice, path);
         return nullptr;
@@ -111,8 +122,7 @@ std::unique_ptr<SerialDevice> TermiosDevice::Open(const std::string& path, int b
     return device;
 }
 
-TermiosDevice::~TermiosDevice()
-{
+TermiosDevice::~TermiosDevice() {
     if (m_fd < 0)
         return;
     if (m_previous)
@@ -126,8 +136,7 @@ TermiosDevice::~TermiosDevice()
 
 // TIOCEXCL keeps other programs out, but root passes it; flock keeps a second Tarvex out too.
 // flock comes first: a refused open must not touch the flag of the program holding the port.
-bool TermiosDevice::Lock()
-{
+bool TermiosDevice::Lock() {
     if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0)
         return false;
     int alreadyExclusive = 0;
@@ -139,8 +148,7 @@ bool TermiosDevice::Lock()
     return true;
 }
 
-bool TermiosDevice::Configure(int baud)
-{
+bool TermiosDevice::Configure(int baud) {
     termios tio;
     if (::tcgetattr(m_fd, &tio) != 0)
         return false;
@@ -165,8 +173,7 @@ bool TermiosDevice::Configure(int baud)
     return BaudMatches(baud, m_baud);
 }
 
-int TermiosDevice::WriteByte(unsigned char byte, int timeoutMs)
-{
+int TermiosDevice::WriteByte(unsigned char byte, int timeoutMs) {
     pollfd p{m_fd, POLLOUT, 0};
     const int ready = ::poll(&p, 1, timeoutMs);
     if (ready < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
@@ -179,8 +186,7 @@ int TermiosDevice::WriteByte(unsigned char byte, int timeoutMs)
     return (n < 0 && (errno == EAGAIN || errno == EINTR)) ? 0 : -1;
 }
 
-int TermiosDevice::Pending()
-{
+int TermiosDevice::Pending() {
     int waiting = 0;
     if (::ioctl(m_fd, FIONREAD, &waiting) != 0)
         return -1;
@@ -189,8 +195,7 @@ int TermiosDevice::Pending()
     return waiting;
 }
 
-int TermiosDevice::Read(unsigned char* buffer, int limit)
-{
+int TermiosDevice::Read(unsigned char* buffer, int limit) {
     if (limit <= 0)
         return 0;
     const ssize_t n = ::read(m_fd, buffer, static_cast<size_t>(limit));

@@ -12,7 +12,7 @@ namespace tarvex {
 // the previous program set); receiver on, modem lines ignored. The settings found at opening
 // come back at closing.
 class TermiosDevice : public SerialDevice {
-public:
+  public:
     // nullptr when the device cannot be opened, is in use, is a pseudo-terminal that some
     // process has as its terminal, or refuses the settings (the baud rate read back
     // included); LastOpenFailure() then says why. A failed open leaves
@@ -25,7 +25,7 @@ public:
     int Read(unsigned char* buffer, int limit) override;
     int Baud() const override { return m_baud; }
 
-private:
+  private:
     TermiosDevice(int fd, int baud) : m_fd(fd), m_baud(baud) {}
     bool Lock();
     bool Configure(int baud);

@@ -46,8 +46,7 @@ inline constexpr int kResistanceKind = 8;
 inline constexpr unsigned char kCtTapReplyCode = 0x7A;
 
 // The test kind whose page receives a result reply code; -1 for any other code.
-constexpr int TestKindOfReply(unsigned char code)
-{
+constexpr int TestKindOfReply(unsigned char code) {
     if (code == kCtTapReplyCode)
         return kCtRatioKind;
     for (const TestKindInfo& kind : kTestKinds) {
@@ -58,8 +57,7 @@ constexpr int TestKindOfReply(unsigned char code)
 }
 
 // The entry of a kind; nullptr outside the table.
-constexpr const TestKindInfo* FindTestKind(int index)
-{
+constexpr const TestKindInfo* FindTestKind(int index) {
     return index >= 0 && index < kTestKindCount ? &kTestKinds[index] : nullptr;
 }
 

@@ -20,21 +20,18 @@ const QColor kGreen(0, 255, 0);
 const QColor kBlack(0, 0, 0);
 
 // A text with its top-left corner at (x, y), as TextOut with the default top alignment.
-void TextAt(QPainter& p, int x, int y, const QString& text)
-{
+void TextAt(QPainter& p, int x, int y, const QString& text) {
     p.drawText(QPoint(x, y + p.fontMetrics().ascent()), text);
 }
 
 // (i x full) / divisor: the integer product, divided in floating point, rounded to a float.
-float TickValue(int i, int full, int divisor)
-{
+float TickValue(int i, int full, int divisor) {
     return static_cast<float>(static_cast<double>(std::int64_t{i} * full) / divisor);
 }
 
 } // namespace
 
-tagFWPOINT MapPoint(float current, float voltage, int fullCurrent, int fullVoltage)
-{
+tagFWPOINT MapPoint(float current, float voltage, int fullCurrent, int fullVoltage) {
     if (!CanMapPoint(fullCurrent, fullVoltage))
         return {280, 300};
     // float throughout: float x int promotes the int to float, so pixels match the float maths.
@@ -44,8 +41,7 @@ tagFWPOINT MapPoint(float current, float voltage, int fullCurrent, int fullVolta
 }
 
 std::optional<tagFWPOINT> TryMapPoint(float current, float voltage, int fullCurrent,
-                                      int fullVoltage)
-{
+                                      int fullVoltage) {
     if (!CanMapPoint(fullCurrent, fullVoltage))
         return std::nullopt;
     return MapPoint(current, voltage, fullCurrent, fullVoltage);
@@ -53,8 +49,7 @@ std::optional<tagFWPOINT> TryMapPoint(float current, float voltage, int fullCurr
 
 namespace tarvex {
 
-int TruncSaturated(double v, int limit)
-{
+int TruncSaturated(double v, int limit) {
     if (std::isnan(v))
         return 0;
     if (v >= limit)
@@ -64,29 +59,35 @@ int TruncSaturated(double v, int limit)
     return static_cast<int>(v); // truncation toward zero
 }
 
-ChartAxes ExcitationChartAxes(int testCurrent, int testVoltage)
-{
-    return ChartAxes{QStringLiteral("A"), QStringLiteral("V"), QPoint(270, 30), testCurrent,
-                     testVoltage, "%.3f", 260};
+ChartAxes ExcitationChartAxes(int testCurrent, int testVoltage) {
+    return ChartAxes{QStringLiteral("A"),
+                     QStringLiteral("V"),
+                     QPoint(270, 30),
+                     testCurrent,
+                     testVoltage,
+                     "%.3f",
+                     260};
 }
 
-ChartAxes ErrorCurveChartAxes(int maxMultiple, int maxImpedance)
-{
-    return ChartAxes{QStringLiteral("M10"), QStringLiteral("ZII"), QPoint(260, 30), maxMultiple,
-                     maxImpedance, "%.0f", 270};
+ChartAxes ErrorCurveChartAxes(int maxMultiple, int maxImpedance) {
+    return ChartAxes{QStringLiteral("M10"),
+                     QStringLiteral("ZII"),
+                     QPoint(260, 30),
+                     maxMultiple,
+                     maxImpedance,
+                     "%.0f",
+                     270};
 }
 
 std::optional<tagFWPOINT> KneeCross(float kneeCurrent, float kneeVoltage, int fullCurrent,
-                                    int fullVoltage)
-{
+                                    int fullVoltage) {
     if (kneeCurrent == 0 && kneeVoltage == 0)
         return std::nullopt;
     return TryMapPoint(kneeCurrent, kneeVoltage, fullCurrent, fullVoltage);
 }
 
 void PaintChart(QPainter& p, const ChartAxes& axes, const std::vector<tagFWPOINT>& points,
-                std::optional<tagFWPOINT> kneeCross)
-{
+                std::optional<tagFWPOINT> kneeCross) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setBrush(Qt::NoBrush);

@@ -13,16 +13,14 @@ struct tagFWPOINT {
     int y;
 };
 
-inline bool operator==(const tagFWPOINT& a, const tagFWPOINT& b)
-{
+inline bool operator==(const tagFWPOINT& a, const tagFWPOINT& b) {
     return a.x == b.x && a.y == b.y;
 }
 
 // Whether MapPoint has a plot position for these full scales: both must be non-zero. A full
 // scale of 0 (from a file, a history record, a failed range check, an error curve of the origin
 // alone) draws no points and no knee cross: nothing divides by zero.
-inline bool CanMapPoint(int fullCurrent, int fullVoltage)
-{
+inline bool CanMapPoint(int fullCurrent, int fullVoltage) {
     return fullCurrent != 0 && fullVoltage != 0;
 }
 
@@ -44,13 +42,13 @@ int TruncSaturated(double v, int limit);
 
 // The scale and texts of one chart: the excitation chart or the error-curve chart.
 struct ChartAxes {
-    QString xName;          // at (685, 285)
-    QString yName;          // at yNamePos
+    QString xName; // at (685, 285)
+    QString yName; // at yNamePos
     QPoint yNamePos;
-    int xFull = 0;          // full scale of the horizontal axis, 400 pixels
-    int yFull = 0;          // full scale of the vertical axis, 250 pixels
+    int xFull = 0; // full scale of the horizontal axis, 400 pixels
+    int yFull = 0; // full scale of the vertical axis, 250 pixels
     const char* xTickFormat = "%.3f";
-    int xTickLeft = 260;    // tick i (1 to 4) of the horizontal axis at (xTickLeft + 100 i, 300)
+    int xTickLeft = 260; // tick i (1 to 4) of the horizontal axis at (xTickLeft + 100 i, 300)
 };
 
 // The excitation chart: "A" and "V" at (270, 30), current ticks "%.3f" at 260+100i.

@@ -1,7 +1,7 @@
 #include "dzdlg.h"
 
-#include "state/appstate.h"
 #include "res/tarvexres.h"
+#include "state/appstate.h"
 
 CDZDlg::CDZDlg(QWidget* parent) : CTestPage(parent) {
     ui.setupUi(this);

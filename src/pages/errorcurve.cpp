@@ -21,8 +21,7 @@ struct Computed {
 
 std::optional<ErrorCurveResult> CalcErrorCurve(std::span<const float> currents,
                                                std::span<const float> voltages,
-                                               const ErrorCurveParams& params)
-{
+                                               const ErrorCurveParams& params) {
     const std::size_t n = std::min(currents.size(), voltages.size());
     if (currents.empty())
         return std::nullopt;

@@ -1,17 +1,17 @@
 #include "pages/excitationpage.h"
 
-#include "state/appstate.h"
 #include "devicelink.h"
-#include "replylayout.h"
-#include "testkinds.h"
-#include "platform/reportfile.h"
-#include "platform/gbktext.h"
 #include "platform/filedialog.h"
 #include "platform/fonts.h"
+#include "platform/gbktext.h"
 #include "platform/msgbox.h"
+#include "platform/reportfile.h"
 #include "platform/reportlist.h"
 #include "platform/statusnote.h"
 #include "platform/updatebatch.h"
+#include "replylayout.h"
+#include "state/appstate.h"
+#include "testkinds.h"
 
 #include <QDateTime>
 #include <QFile>

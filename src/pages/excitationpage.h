@@ -1,10 +1,10 @@
 #pragma once
-#include "state/resultmodel.h"
-#include "state/testrecord.h"
 #include "pages/chart.h"
 #include "pages/excitationfile.h"
 #include "pages/testpage.h"
 #include "replydecoders.h"
+#include "state/resultmodel.h"
+#include "state/testrecord.h"
 
 #include <QString>
 
@@ -23,10 +23,10 @@ class CExcitationPage : public CTestPage {
   public:
     // What tells the CT and the PT page apart.
     struct Kind {
-        unsigned char replyCode;           // reply code of the result: 0x1A CT, 0x1F PT
-        int startPauseMs;                  // pause between the parameters and the start
+        unsigned char replyCode;          // reply code of the result: 0x1A CT, 0x1F PT
+        int startPauseMs;                 // pause between the parameters and the start
         CRecordArray CAppState::*records; // the uploaded records shown in history mode
-        bool rereadEntriesForReport;       // the report reads the entries back first (PT)
+        bool rereadEntriesForReport;      // the report reads the entries back first (PT)
     };
 
     CExcitationPage(QWidget* parent, const Kind& kind);
@@ -66,13 +66,13 @@ class CExcitationPage : public CTestPage {
     // The curve on show, this page's own: the origin and the points, in A and V.
     QList<float> m_CurveCurrents;
     QList<float> m_CurveVoltages;
-    float m_fKneeVoltage = 0;         // V
-    float m_fKneeCurrent = 0;         // A
-    QTreeWidget* m_list = nullptr;    // 1003
-    int m_nTestVoltage = 200;         // V, 1004, 10 to 2500
-    int m_nTestCurrent = 1;           // A, 1005, 1 to 5
-    int m_nLineNo = 1;                // 1006, 1 to 99
-    int m_nGroupNo = 1;               // 1007, 1 to 9
+    float m_fKneeVoltage = 0;      // V
+    float m_fKneeCurrent = 0;      // A
+    QTreeWidget* m_list = nullptr; // 1003
+    int m_nTestVoltage = 200;      // V, 1004, 10 to 2500
+    int m_nTestCurrent = 1;        // A, 1005, 1 to 5
+    int m_nLineNo = 1;             // 1006, 1 to 99
+    int m_nGroupNo = 1;            // 1007, 1 to 9
     QString m_strTestTime;
     int m_bHistoryMode = 0;
 
@@ -124,8 +124,8 @@ class CExcitationPage : public CTestPage {
     };
 
     const Kind m_kind;
-    std::vector<Row> m_rows;  // the rows of the curve, from the origin on
-    int m_nRowsShown = 0;     // how many of them the list holds
+    std::vector<Row> m_rows; // the rows of the curve, from the origin on
+    int m_nRowsShown = 0;    // how many of them the list holds
     QString m_strRecordOnShow;
     QLabel* m_kneeVoltageLabel = nullptr; // 1033
     QLabel* m_kneeCurrentLabel = nullptr; // 1034

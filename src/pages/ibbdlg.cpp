@@ -2,12 +2,12 @@
 
 #include "replyfields.h"
 
-#include "state/appstate.h"
 #include "devicelink.h"
-#include "testkinds.h"
-#include "platform/reportlist.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
+#include "platform/reportlist.h"
+#include "state/appstate.h"
+#include "testkinds.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>

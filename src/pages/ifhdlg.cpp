@@ -1,9 +1,9 @@
 #include "ifhdlg.h"
 
-#include "state/appstate.h"
 #include "devicelink.h"
-#include "testkinds.h"
 #include "res/tarvexres.h"
+#include "state/appstate.h"
+#include "testkinds.h"
 
 #include <QPixmap>
 

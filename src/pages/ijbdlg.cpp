@@ -1,7 +1,7 @@
 #include "ijbdlg.h"
 
-#include "state/appstate.h"
 #include "devicelink.h"
+#include "state/appstate.h"
 #include "testkinds.h"
 
 namespace {

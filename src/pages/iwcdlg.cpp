@@ -1,18 +1,18 @@
 #include "pages/iwcdlg.h"
 
-#include "state/appstate.h"
 #include "controls/fwnumedt.h"
 #include "pages/errorcurve.h"
 #include "pages/excitationpage.h"
-#include "platform/gbktext.h"
 #include "platform/appearance.h"
-#include "platform/reportlist.h"
 #include "platform/fonts.h"
+#include "platform/gbktext.h"
+#include "platform/reportlist.h"
+#include "state/appstate.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QShowEvent>
 #include <QPainter>
+#include <QShowEvent>
 #include <QTimer>
 #include <QTreeWidget>
 

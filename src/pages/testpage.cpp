@@ -1,18 +1,19 @@
 #include "testpage.h"
 
-#include "state/appstate.h"
 #include "devicelink.h"
 #include "platform/clock.h"
 #include "platform/statusnote.h"
+#include "state/appstate.h"
 
 #include <QComboBox>
 
 #include <algorithm>
 
-bool CTestPage::StartRefused() { return theApp().RefuseDuringUpload(this); }
+bool CTestPage::StartRefused() {
+    return theApp().RefuseDuringUpload(this);
+}
 
-void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters, int pauseMs)
-{
+void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters, int pauseMs) {
     CDeviceLink* link = theApp().m_pLink;
     if (!link)
         return;
@@ -33,14 +34,12 @@ void CTestPage::RunTest(const std::function<void(CDeviceLink&)>& sendParameters,
                                                      : tarvex::StatusNote::NoReply);
 }
 
-void CTestPage::InitRatedSecondaryBox(int id)
-{
+void CTestPage::InitRatedSecondaryBox(int id) {
     SetSelectedIndex(id, -1);
     SetDlgItemText(id, "100");
 }
 
-int CTestPage::RatedSecondaryIndex(int id) const
-{
+int CTestPage::RatedSecondaryIndex(int id) const {
     const auto* box = qobject_cast<const QComboBox*>(GetDlgItem(id));
     return box ? std::max(box->findText(box->currentText()), 0) : 0;
 }

@@ -8,7 +8,7 @@ class CDeviceLink;
 // What every test page shares: the instrument's test sequence. Pages format what the
 // dispatcher hands them; they never read the port themselves. GUI thread only.
 class CTestPage : public CDialogPage {
-public:
+  public:
     using CDialogPage::CDialogPage;
 
     // Empties the results on show. The pages whose results are entries also write the members
@@ -19,7 +19,7 @@ public:
     // first and tells the operator when no result came.
     bool m_bResultArrived = false;
 
-protected:
+  protected:
     // True, after telling the operator, while the history upload holds the link. Every start
     // asks first, before it reads or clears anything.
     bool StartRefused();

@@ -2,10 +2,10 @@
 
 #include "replyfields.h"
 
-#include "state/appstate.h"
 #include "devicelink.h"
-#include "testkinds.h"
 #include "platform/msgbox.h"
+#include "state/appstate.h"
+#include "testkinds.h"
 
 #include <QComboBox>
 

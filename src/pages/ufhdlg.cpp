@@ -1,7 +1,7 @@
 #include "ufhdlg.h"
 
-#include "state/appstate.h"
 #include "devicelink.h"
+#include "state/appstate.h"
 #include "testkinds.h"
 
 CUFHDlg::CUFHDlg(QWidget* parent) : CBurdenPage(parent) {

@@ -1,10 +1,10 @@
 #include "ujbdlg.h"
 
-#include "state/appstate.h"
 #include "controls/fwnumedt.h"
 #include "devicelink.h"
-#include "testkinds.h"
 #include "platform/msgbox.h"
+#include "state/appstate.h"
+#include "testkinds.h"
 
 namespace {
 // Phase errors at 80, 100, 120 %, then ratio errors at the same points, as the reply has them.

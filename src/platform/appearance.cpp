@@ -11,8 +11,7 @@
 
 namespace tarvex {
 
-bool InstallQtTranslations()
-{
+bool InstallQtTranslations() {
     auto* translator = new QTranslator(QCoreApplication::instance());
     if (!translator->load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
@@ -21,8 +20,7 @@ bool InstallQtTranslations()
     return QCoreApplication::installTranslator(translator);
 }
 
-void InstallReadablePalette()
-{
+void InstallReadablePalette() {
     QPalette palette = QApplication::palette();
     const QColor readable(64, 64, 64); // about 8:1 against the window and base greys
     for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
@@ -30,8 +28,7 @@ void InstallReadablePalette()
     QApplication::setPalette(palette);
 }
 
-QRect FitIntoScreen(QSize wantedOuter, const QRect& available, const QMargins& frame)
-{
+QRect FitIntoScreen(QSize wantedOuter, const QRect& available, const QMargins& frame) {
     const QSize outer = wantedOuter.boundedTo(available.size());
     QRect inner(available.topLeft(), outer);
     return inner.marginsRemoved(frame);
@@ -39,8 +36,7 @@ QRect FitIntoScreen(QSize wantedOuter, const QRect& available, const QMargins& f
 
 namespace {
 
-QMargins FrameMargins(const QWidget* window)
-{
+QMargins FrameMargins(const QWidget* window) {
     const QRect outer = window->frameGeometry();
     const QRect inner = window->geometry();
     return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
@@ -49,8 +45,7 @@ QMargins FrameMargins(const QWidget* window)
 
 } // namespace
 
-void FitWindowIntoScreen(QWidget* window, QSize wantedOuter)
-{
+void FitWindowIntoScreen(QWidget* window, QSize wantedOuter) {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
@@ -59,8 +54,7 @@ void FitWindowIntoScreen(QWidget* window, QSize wantedOuter)
 }
 
 QRect PlaceOverOwner(QSize wantedInner, const QRect& ownerFrame, const QRect& available,
-                     const QMargins& frame)
-{
+                     const QMargins& frame) {
     const QSize framed = wantedInner.grownBy(frame);
     QRect outer(QPoint(), framed.boundedTo(available.size()));
     outer.moveCenter(ownerFrame.isValid() ? ownerFrame.center() : available.center());
@@ -71,8 +65,7 @@ QRect PlaceOverOwner(QSize wantedInner, const QRect& ownerFrame, const QRect& av
     return outer.marginsRemoved(frame);
 }
 
-void PlaceOverOwner(QWidget* window, QSize wantedInner)
-{
+void PlaceOverOwner(QWidget* window, QSize wantedInner) {
     QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
     const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     if (!screen)

@@ -8,14 +8,15 @@ namespace {
 std::atomic<int> g_beeps{0};
 }
 
-void MessageBeep(unsigned /*type*/)
-{
+void MessageBeep(unsigned /*type*/) {
     ++g_beeps;
     QApplication::beep();
 }
 
 namespace tarvex {
 
-int BeepCount() { return g_beeps.load(); }
+int BeepCount() {
+    return g_beeps.load();
+}
 
 } // namespace tarvex

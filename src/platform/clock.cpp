@@ -17,8 +17,7 @@ namespace {
 
 constexpr int kProgressTickMs = 250;
 
-bool OnGuiThread()
-{
+bool OnGuiThread() {
     auto* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
 }
@@ -26,9 +25,8 @@ bool OnGuiThread()
 // Eats the operator's input while a wait runs. Everything else (painting, timers, posted calls
 // from the upload worker, window-manager close requests) passes.
 class InputDiscarder : public QObject {
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
         switch (event->type()) {
         case QEvent::ShortcutOverride:
         case QEvent::Shortcut:
@@ -47,15 +45,13 @@ int g_scopeDepth = 0; // GUI thread only
 InputDiscarder* g_discarder = nullptr;
 
 class RealClock : public Clock {
-public:
-    std::int64_t NowMs() override
-    {
+  public:
+    std::int64_t NowMs() override {
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     }
 
-    void SleepMs(int ms) override
-    {
+    void SleepMs(int ms) override {
         if (ms <= 0 || WaitBroken())
             return;
         if (OnGuiThread())
@@ -64,10 +60,9 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
 
-private:
+  private:
     // Sleeps in the event loop until the deadline; a progress tick keeps the status bar current.
-    void WaitInEventLoop(int ms)
-    {
+    void WaitInEventLoop(int ms) {
         const std::int64_t deadline = NowMs() + ms;
         QEventLoop loop;
         QTimer end;
@@ -77,7 +72,8 @@ private:
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, [this, deadline] {
             if (WaitObserver* observer = CurrentWaitObserver())
-                observer->WaitProgress(static_cast<int>(std::max<std::int64_t>(deadline - NowMs(), 0)));
+                observer->WaitProgress(
+                    static_cast<int>(std::max<std::int64_t>(deadline - NowMs(), 0)));
         });
         bool broken = false;
         QTimer breakCheck;
@@ -107,18 +103,22 @@ std::atomic<WaitObserver*> g_observer{nullptr};
 
 } // namespace
 
-Clock& CurrentClock()
-{
+Clock& CurrentClock() {
     Clock* clock = g_clock.load();
     return clock ? *clock : g_realClock;
 }
 
-void SetClock(Clock* clock) { g_clock.store(clock); }
-void SetWaitObserver(WaitObserver* observer) { g_observer.store(observer); }
-WaitObserver* CurrentWaitObserver() { return g_observer.load(); }
+void SetClock(Clock* clock) {
+    g_clock.store(clock);
+}
+void SetWaitObserver(WaitObserver* observer) {
+    g_observer.store(observer);
+}
+WaitObserver* CurrentWaitObserver() {
+    return g_observer.load();
+}
 
-WaitScope::WaitScope(int totalMs)
-{
+WaitScope::WaitScope(int totalMs) {
     if (!OnGuiThread() || g_scopeDepth++ > 0)
         return;
     m_outermost = true;
@@ -130,8 +130,7 @@ WaitScope::WaitScope(int totalMs)
         observer->WaitStarted(totalMs);
 }
 
-WaitScope::~WaitScope()
-{
+WaitScope::~WaitScope() {
     if (!OnGuiThread())
         return;
     if (!m_outermost) {
@@ -152,16 +151,21 @@ WaitScope::~WaitScope()
         observer->WaitEnded();
 }
 
-bool WaitInProgress() { return g_scopeDepth > 0; }
+bool WaitInProgress() {
+    return g_scopeDepth > 0;
+}
 
-void SetWaitBreaker(std::function<bool()> breaker) { g_breaker = std::move(breaker); }
+void SetWaitBreaker(std::function<bool()> breaker) {
+    g_breaker = std::move(breaker);
+}
 
-bool WaitBroken() { return OnGuiThread() && g_breaker && g_breaker(); }
+bool WaitBroken() {
+    return OnGuiThread() && g_breaker && g_breaker();
+}
 
 } // namespace tarvex
 
-void Sleep(int ms)
-{
+void Sleep(int ms) {
     tarvex::WaitScope scope(ms);
     tarvex::CurrentClock().SleepMs(ms);
 }

@@ -7,7 +7,7 @@ namespace tarvex {
 // The clock behind every wait of the program. The real clock is steady time; tests install a
 // virtual clock so that a 35 s test wait takes no real time and runs the same way every time.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds since an arbitrary start; never goes backwards.
     virtual std::int64_t NowMs() = 0;
@@ -23,7 +23,7 @@ void SetClock(Clock* clock);
 // Observer of the waits made on the GUI thread (the main frame shows them in its status bar).
 // totalMs 0: a wait of unknown length (a reply still arriving).
 class WaitObserver {
-public:
+  public:
     virtual ~WaitObserver() = default;
     virtual void WaitStarted(int totalMs) = 0;
     virtual void WaitProgress(int leftMs) = 0;
@@ -38,13 +38,13 @@ WaitObserver* CurrentWaitObserver();
 // Scopes nest; only the outermost one acts, so a wait made of several short ones reads as one.
 // On any other thread it does nothing. GUI thread objects only.
 class WaitScope {
-public:
+  public:
     explicit WaitScope(int totalMs);
     ~WaitScope();
     WaitScope(const WaitScope&) = delete;
     WaitScope& operator=(const WaitScope&) = delete;
 
-private:
+  private:
     bool m_outermost = false;
 };
 

@@ -22,8 +22,7 @@ const char* const kIntegerRange = "请输入一个介于 %1 和 %2 之间的整�
 const char* const kNotANumber = "请输入一个数字。";
 const char* const kTooLong = "请输入不超过 %1 个字符。";
 
-std::string_view TrimBlanks(std::string_view s)
-{
+std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
@@ -33,8 +32,7 @@ std::string_view TrimBlanks(std::string_view s)
 
 // Decimal digits alone; a number beyond the 32-bit range saturates, as the framework's
 // conversion does (the range check then refuses it).
-std::optional<int> IntDigits(std::string_view s, bool negative)
-{
+std::optional<int> IntDigits(std::string_view s, bool negative) {
     if (s.empty())
         return std::nullopt;
     long long magnitude = 0;
@@ -47,8 +45,7 @@ std::optional<int> IntDigits(std::string_view s, bool negative)
 }
 
 // Decimal digits with an optional point and exponent; no "inf", "nan" or hexadecimal forms.
-std::optional<double> DecimalDigits(std::string_view s, bool negative)
-{
+std::optional<double> DecimalDigits(std::string_view s, bool negative) {
     if (s.empty() || !(s.front() == '.' || (s.front() >= '0' && s.front() <= '9')))
         return std::nullopt;
     double value = 0;
@@ -64,8 +61,7 @@ std::optional<double> DecimalDigits(std::string_view s, bool negative)
 // digit 0 ("-0" and ".0" are refused).
 template <class T>
 std::optional<T> ParseNumber(const QString& text,
-                             std::optional<T> (*digits)(std::string_view, bool negative))
-{
+                             std::optional<T> (*digits)(std::string_view, bool negative)) {
     const QByteArray utf8 = text.toUtf8();
     std::string_view s = TrimBlanks(std::string_view(utf8.constData(), size_t(utf8.size())));
     if (s.empty())
@@ -79,19 +75,21 @@ std::optional<T> ParseNumber(const QString& text,
     return value;
 }
 
-std::optional<int> ParseInt(const QString& text) { return ParseNumber(text, IntDigits); }
-std::optional<double> ParseDouble(const QString& text) { return ParseNumber(text, DecimalDigits); }
+std::optional<int> ParseInt(const QString& text) {
+    return ParseNumber(text, IntDigits);
+}
+std::optional<double> ParseDouble(const QString& text) {
+    return ParseNumber(text, DecimalDigits);
+}
 
-QString FormatSignificant(double value, int digits)
-{
+QString FormatSignificant(double value, int digits) {
     char buffer[64];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
     return QString::fromLatin1(buffer, result.ptr - buffer);
 }
 
-void Refuse(CDataExchange& dx, const QString& message)
-{
+void Refuse(CDataExchange& dx, const QString& message) {
     AfxMessageBox(message, MB_OK | MB_ICONWARNING);
     dx.Fail();
 }
@@ -100,8 +98,7 @@ void Refuse(CDataExchange& dx, const QString& message)
 // parsed into value, or refused with message.
 template <class T, class Format, class Parse>
 void ExchangeText(CDataExchange& dx, int id, T& value, Format format, Parse parse,
-                  const char* message)
-{
+                  const char* message) {
     if (dx.Failed())
         return;
     QWidget* control = dx.PrepareEditCtrl(id);
@@ -120,9 +117,7 @@ void ExchangeText(CDataExchange& dx, int id, T& value, Format format, Parse pars
 }
 
 // A decimal of type T with the given number of significant digits on show.
-template <class T>
-void ExchangeDecimal(CDataExchange& dx, int id, T& value, int digits)
-{
+template <class T> void ExchangeDecimal(CDataExchange& dx, int id, T& value, int digits) {
     ExchangeText(
         dx, id, value, [digits](T v) { return FormatSignificant(v, digits); },
         [](const QString& text) -> std::optional<T> {
@@ -136,11 +131,14 @@ void ExchangeDecimal(CDataExchange& dx, int id, T& value, int digits)
 
 } // namespace
 
-QWidget* CDataExchange::PrepareCtrl(int id) { return Prepare(id, false); }
-QWidget* CDataExchange::PrepareEditCtrl(int id) { return Prepare(id, true); }
+QWidget* CDataExchange::PrepareCtrl(int id) {
+    return Prepare(id, false);
+}
+QWidget* CDataExchange::PrepareEditCtrl(int id) {
+    return Prepare(id, true);
+}
 
-QWidget* CDataExchange::Prepare(int id, bool edit)
-{
+QWidget* CDataExchange::Prepare(int id, bool edit) {
     QWidget* control = tarvex::FindDlgItem(m_pDlgWnd, id);
     if (!control)
         qWarning("data exchange: no control %s", qPrintable(tarvex::DlgItemName(id)));
@@ -149,39 +147,39 @@ QWidget* CDataExchange::Prepare(int id, bool edit)
     return control;
 }
 
-void CDataExchange::Fail()
-{
+void CDataExchange::Fail() {
     m_bFailed = true;
     if (m_bSaveAndValidate && m_pLastControl)
         tarvex::FocusItem(m_pLastControl, m_bEditLastControl);
 }
 
-void DDX_Text(CDataExchange& dx, int id, int& value)
-{
-    ExchangeText(dx, id, value, [](int v) { return QString::number(v); }, ParseInt, kNotAnInteger);
+void DDX_Text(CDataExchange& dx, int id, int& value) {
+    ExchangeText(
+        dx, id, value, [](int v) { return QString::number(v); }, ParseInt, kNotAnInteger);
 }
 
-void DDX_Text(CDataExchange& dx, int id, float& value) { ExchangeDecimal(dx, id, value, FLT_DIG); }
+void DDX_Text(CDataExchange& dx, int id, float& value) {
+    ExchangeDecimal(dx, id, value, FLT_DIG);
+}
 
-void DDX_Text(CDataExchange& dx, int id, double& value) { ExchangeDecimal(dx, id, value, DBL_DIG); }
+void DDX_Text(CDataExchange& dx, int id, double& value) {
+    ExchangeDecimal(dx, id, value, DBL_DIG);
+}
 
-void DDX_Text(CDataExchange& dx, int id, QString& value)
-{
+void DDX_Text(CDataExchange& dx, int id, QString& value) {
     ExchangeText(
         dx, id, value, [](const QString& v) { return v; },
         [](const QString& text) { return std::optional<QString>(text); }, nullptr);
 }
 
-void DDV_MinMaxInt(CDataExchange& dx, int value, int min, int max)
-{
+void DDV_MinMaxInt(CDataExchange& dx, int value, int min, int max) {
     if (dx.Failed() || !dx.m_bSaveAndValidate)
         return;
     if (value < min || value > max)
         Refuse(dx, QString(kIntegerRange).arg(min).arg(max));
 }
 
-void DDV_MaxChars(CDataExchange& dx, const QString& value, int maxChars)
-{
+void DDV_MaxChars(CDataExchange& dx, const QString& value, int maxChars) {
     if (dx.Failed())
         return;
     if (dx.m_bSaveAndValidate && value.size() > maxChars) {

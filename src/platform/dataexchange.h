@@ -14,11 +14,9 @@
 // fails. Code of its own in a DoDataExchange looks at Failed() before it reads anything.
 // GUI thread only.
 class CDataExchange {
-public:
+  public:
     CDataExchange(QWidget* dlgWnd, bool saveAndValidate)
-        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dlgWnd)
-    {
-    }
+        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dlgWnd) {}
 
     const bool m_bSaveAndValidate;
     QWidget* const m_pDlgWnd;
@@ -34,7 +32,7 @@ public:
     QWidget* LastControl() const { return m_pLastControl; }
     bool LastControlIsEdit() const { return m_bEditLastControl; }
 
-private:
+  private:
     QWidget* Prepare(int id, bool edit);
 
     QWidget* m_pLastControl = nullptr;
@@ -59,9 +57,7 @@ void DDV_MaxChars(CDataExchange& dx, const QString& value, int maxChars);
 
 // Attaches member control to control id once (the framework's subclassing); it stays nullptr
 // if the dialog has no control of that id and kind.
-template <class Control>
-void DDX_Control(CDataExchange& dx, int id, Control*& control)
-{
+template <class Control> void DDX_Control(CDataExchange& dx, int id, Control*& control) {
     if (dx.Failed() || control)
         return;
     control = qobject_cast<Control*>(dx.PrepareCtrl(id));

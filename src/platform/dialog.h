@@ -17,7 +17,7 @@
 class CDialog : public QDialog, public CDlgBase {
     Q_OBJECT
 
-public:
+  public:
     explicit CDialog(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
 
     // Shows the dialog modally until it ends; returns the result given to EndDialog, IDOK or
@@ -29,14 +29,14 @@ public:
     void accept() override { OnOK(); }
     void reject() override { OnCancel(); }
 
-protected:
+  protected:
     // OK: the fields are read and checked (UpdateData(true)); the dialog ends with IDOK only if
     // they pass, otherwise it stays open with the failing field in focus.
     virtual void OnOK();
     // Cancel: ends with IDCANCEL; nothing is read.
     virtual void OnCancel();
 
-private:
+  private:
     void AttachStandardButtons() final;
 
     std::optional<int> m_nResult;

@@ -1,6 +1,4 @@
 #include "dialogpage.h"
 
 CDialogPage::CDialogPage(QWidget* parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags), CDlgBase(this)
-{
-}
+    : QWidget(parent, flags), CDlgBase(this) {}

@@ -12,13 +12,12 @@
 class CDialogPage : public QWidget, public CDlgBase {
     Q_OBJECT
 
-public:
+  public:
     explicit CDialogPage(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
 
-protected:
+  protected:
     // Runs the page's handler on a click of button id (a missing button warns, see CDlgBase).
-    template <typename Page> void OnClicked(int id, void (Page::*handler)())
-    {
+    template <typename Page> void OnClicked(int id, void (Page::*handler)()) {
         if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
             connect(button, &QAbstractButton::clicked, static_cast<Page*>(this), handler);
     }

@@ -5,8 +5,7 @@
 #include <QWidget>
 #include <QtDebug>
 
-QWidget* CDlgBase::Item(int id, const char* what) const
-{
+QWidget* CDlgBase::Item(int id, const char* what) const {
     QWidget* control = tarvex::FindDlgItem(m_pSelf, id);
     if (!control)
         qWarning("%s: %s has no control %s", what, m_pSelf->metaObject()->className(),
@@ -14,58 +13,51 @@ QWidget* CDlgBase::Item(int id, const char* what) const
     return control;
 }
 
-QWidget* CDlgBase::GetDlgItem(int id) const { return tarvex::FindDlgItem(m_pSelf, id); }
+QWidget* CDlgBase::GetDlgItem(int id) const {
+    return tarvex::FindDlgItem(m_pSelf, id);
+}
 
-void CDlgBase::SetDlgItemText(int id, const QString& text)
-{
+void CDlgBase::SetDlgItemText(int id, const QString& text) {
     if (QWidget* control = Item(id, "SetDlgItemText"))
         tarvex::SetItemText(control, text);
 }
 
-QString CDlgBase::GetDlgItemText(int id) const
-{
+QString CDlgBase::GetDlgItemText(int id) const {
     QWidget* control = Item(id, "GetDlgItemText");
     return control ? tarvex::ItemText(control) : QString();
 }
 
-void CDlgBase::ShowItem(int id, bool show)
-{
+void CDlgBase::ShowItem(int id, bool show) {
     if (QWidget* control = Item(id, "ShowItem"))
         control->setVisible(show);
 }
 
-void CDlgBase::EnableItem(int id, bool enable)
-{
+void CDlgBase::EnableItem(int id, bool enable) {
     if (QWidget* control = Item(id, "EnableItem"))
         control->setEnabled(enable);
 }
 
-void CDlgBase::CheckRadio(int id, bool checked)
-{
+void CDlgBase::CheckRadio(int id, bool checked) {
     if (QWidget* control = Item(id, "CheckRadio"))
         tarvex::SetItemChecked(control, checked);
 }
 
-bool CDlgBase::IsChecked(int id) const
-{
+bool CDlgBase::IsChecked(int id) const {
     QWidget* control = Item(id, "IsChecked");
     return control && tarvex::IsItemChecked(control);
 }
 
-int CDlgBase::GetSelectedIndex(int id) const
-{
+int CDlgBase::GetSelectedIndex(int id) const {
     QWidget* control = Item(id, "GetSelectedIndex");
     return control ? tarvex::SelectedIndex(control) : -1;
 }
 
-void CDlgBase::SetSelectedIndex(int id, int index)
-{
+void CDlgBase::SetSelectedIndex(int id, int index) {
     if (QWidget* control = Item(id, "SetSelectedIndex"))
         tarvex::SetSelectedIndex(control, index);
 }
 
-bool CDlgBase::UpdateData(bool saveAndValidate)
-{
+bool CDlgBase::UpdateData(bool saveAndValidate) {
     CDataExchange dx(m_pSelf, saveAndValidate);
     DoDataExchange(dx);
     return !dx.Failed();
@@ -73,14 +65,12 @@ bool CDlgBase::UpdateData(bool saveAndValidate)
 
 void CDlgBase::DoDataExchange(CDataExchange&) {}
 
-bool CDlgBase::OnInitDialog()
-{
+bool CDlgBase::OnInitDialog() {
     UpdateData(false);
     return true;
 }
 
-void CDlgBase::InitDialog()
-{
+void CDlgBase::InitDialog() {
     if (m_bInitialised)
         return;
     m_bInitialised = true;

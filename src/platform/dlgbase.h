@@ -19,7 +19,7 @@ class QWidget;
 // A missing id is a fault of the program: the call warns and does nothing (reads give "",
 // false or -1). GUI thread only.
 class CDlgBase {
-public:
+  public:
     explicit CDlgBase(QWidget* self) : m_pSelf(self) {}
     virtual ~CDlgBase() = default;
     CDlgBase(const CDlgBase&) = delete;
@@ -43,14 +43,14 @@ public:
 
     bool IsInitialised() const { return m_bInitialised; }
 
-protected:
+  protected:
     virtual void DoDataExchange(CDataExchange& dx);
     // Returns true like the framework's; Qt gives the first control the focus either way.
     virtual bool OnInitDialog();
     // Runs OnInitDialog the first time it is called and does nothing afterwards.
     void InitDialog();
 
-private:
+  private:
     // Lets CDialog wire its OK and Cancel buttons before OnInitDialog runs.
     virtual void AttachStandardButtons() {}
     QWidget* Item(int id, const char* what) const;

@@ -20,18 +20,18 @@
 namespace tarvex {
 namespace {
 
-void Refuse(const char* what, const QWidget* control)
-{
+void Refuse(const char* what, const QWidget* control) {
     qWarning("%s: control %s (%s) cannot do that", what, qPrintable(control->objectName()),
              control->metaObject()->className());
 }
 
 } // namespace
 
-QString DlgItemName(int id) { return QString("id%1").arg(id); }
+QString DlgItemName(int id) {
+    return QString("id%1").arg(id);
+}
 
-QWidget* FindDlgItem(const QWidget* root, int id)
-{
+QWidget* FindDlgItem(const QWidget* root, int id) {
     if (!root)
         return nullptr;
     const QString name = DlgItemName(id);
@@ -55,8 +55,7 @@ QWidget* FindDlgItem(const QWidget* root, int id)
     return nullptr;
 }
 
-void SetItemText(QWidget* control, const QString& text)
-{
+void SetItemText(QWidget* control, const QString& text) {
     if (auto* edit = qobject_cast<QLineEdit*>(control))
         edit->setText(text);
     else if (auto* label = qobject_cast<QLabel*>(control))
@@ -75,8 +74,7 @@ void SetItemText(QWidget* control, const QString& text)
         Refuse("SetItemText", control);
 }
 
-QString ItemText(const QWidget* control)
-{
+QString ItemText(const QWidget* control) {
     if (auto* edit = qobject_cast<const QLineEdit*>(control))
         return edit->text();
     if (auto* label = qobject_cast<const QLabel*>(control))
@@ -95,8 +93,7 @@ QString ItemText(const QWidget* control)
     return QString();
 }
 
-void SetItemChecked(QWidget* control, bool checked)
-{
+void SetItemChecked(QWidget* control, bool checked) {
     if (auto* group = qobject_cast<QGroupBox*>(control)) {
         group->setChecked(checked);
         return;
@@ -123,8 +120,7 @@ void SetItemChecked(QWidget* control, bool checked)
         buttons->setExclusive(groupExclusive);
 }
 
-bool IsItemChecked(const QWidget* control)
-{
+bool IsItemChecked(const QWidget* control) {
     if (auto* group = qobject_cast<const QGroupBox*>(control))
         return group->isChecked();
     if (auto* button = qobject_cast<const QAbstractButton*>(control))
@@ -133,8 +129,7 @@ bool IsItemChecked(const QWidget* control)
     return false;
 }
 
-int SelectedIndex(const QWidget* control)
-{
+int SelectedIndex(const QWidget* control) {
     if (auto* combo = qobject_cast<const QComboBox*>(control))
         return combo->currentIndex();
     if (auto* view = qobject_cast<const QAbstractItemView*>(control)) {
@@ -152,8 +147,7 @@ int SelectedIndex(const QWidget* control)
     return -1;
 }
 
-void SetSelectedIndex(QWidget* control, int index)
-{
+void SetSelectedIndex(QWidget* control, int index) {
     if (auto* combo = qobject_cast<QComboBox*>(control)) {
         combo->setCurrentIndex(index);
         return;
@@ -175,16 +169,14 @@ void SetSelectedIndex(QWidget* control, int index)
                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void LimitItemText(QWidget* control, int maxChars)
-{
+void LimitItemText(QWidget* control, int maxChars) {
     if (auto* edit = qobject_cast<QLineEdit*>(control))
         edit->setMaxLength(maxChars);
     else if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit())
         combo->lineEdit()->setMaxLength(maxChars);
 }
 
-void ApplyEntryStyles(QWidget* root)
-{
+void ApplyEntryStyles(QWidget* root) {
     static const QRegularExpression digits("[0-9]*");
     for (QLineEdit* edit : root->findChildren<QLineEdit*>()) {
         if (edit->property("digitsOnly").toBool())
@@ -192,8 +184,7 @@ void ApplyEntryStyles(QWidget* root)
     }
 }
 
-void FocusItem(QWidget* control, bool selectText)
-{
+void FocusItem(QWidget* control, bool selectText) {
     control->setFocus(Qt::OtherFocusReason);
     if (!selectText)
         return;

@@ -3,16 +3,15 @@
 #include "usersettings.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <utility>
 
 namespace {
 
-tarvex::FileDialogHook& Hook()
-{
+tarvex::FileDialogHook& Hook() {
     static tarvex::FileDialogHook hook;
     return hook;
 }
@@ -23,20 +22,19 @@ constexpr QFileDialog::Options kOptions = QFileDialog::HideNameFilterDetails;
 
 const char* const kFolderKey = "files/folder";
 
-QString Ask(const tarvex::FileDialogCall& call)
-{
+QString Ask(const tarvex::FileDialogCall& call) {
     if (const tarvex::FileDialogHook hook = Hook()) // a copy: the hook may replace itself
         return hook(call);
     const QString filter = tarvex::QtFileFilter(call.filter);
     if (call.kind == tarvex::FileDialogKind::Open)
-        return QFileDialog::getOpenFileName(call.owner, "打开", call.folder, filter, nullptr, kOptions);
+        return QFileDialog::getOpenFileName(call.owner, "打开", call.folder, filter, nullptr,
+                                            kOptions);
     const QString start = QDir(call.folder).filePath(call.suggestedName);
     return QFileDialog::getSaveFileName(call.owner, "另存为", start, filter, nullptr, kOptions);
 }
 
 QString Choose(tarvex::FileDialogKind kind, QWidget* owner, const QString& suggestedName,
-               const QString& filter)
-{
+               const QString& filter) {
     const QString folder = tarvex::RememberedValue(kFolderKey, QDir::currentPath()).toString();
     const QString path = Ask({kind, suggestedName, filter, owner, folder});
     if (!path.isEmpty())
@@ -46,20 +44,17 @@ QString Choose(tarvex::FileDialogKind kind, QWidget* owner, const QString& sugge
 
 } // namespace
 
-QString GetOpenFilePath(QWidget* owner, const QString& filter)
-{
+QString GetOpenFilePath(QWidget* owner, const QString& filter) {
     return Choose(tarvex::FileDialogKind::Open, owner, QString(), filter);
 }
 
-QString GetSaveFilePath(QWidget* owner, const QString& suggestedName, const QString& filter)
-{
+QString GetSaveFilePath(QWidget* owner, const QString& suggestedName, const QString& filter) {
     return Choose(tarvex::FileDialogKind::Save, owner, suggestedName, filter);
 }
 
 namespace tarvex {
 
-QString QtFileFilter(const QString& filter)
-{
+QString QtFileFilter(const QString& filter) {
     QStringList pieces = filter.split('|');
     while (!pieces.isEmpty() && pieces.last().trimmed().isEmpty())
         pieces.removeLast();
@@ -82,8 +77,7 @@ QString QtFileFilter(const QString& filter)
     return entries.join(";;");
 }
 
-FileDialogHook SetFileDialogHook(FileDialogHook hook)
-{
+FileDialogHook SetFileDialogHook(FileDialogHook hook) {
     return std::exchange(Hook(), std::move(hook));
 }
 

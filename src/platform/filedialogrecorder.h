@@ -9,14 +9,12 @@ namespace tarvex {
 // the path given to setAnswer (empty by default: the operator cancels). Restores the previous
 // hook when it ends.
 class FileDialogRecorder {
-public:
+  public:
     FileDialogRecorder()
         : m_previous(SetFileDialogHook([this](const FileDialogCall& call) {
               m_calls.push_back(call);
               return m_answer;
-          }))
-    {
-    }
+          })) {}
     ~FileDialogRecorder() { SetFileDialogHook(std::move(m_previous)); }
     FileDialogRecorder(const FileDialogRecorder&) = delete;
     FileDialogRecorder& operator=(const FileDialogRecorder&) = delete;
@@ -25,7 +23,7 @@ public:
     void clear() { m_calls.clear(); }
     void setAnswer(const QString& path) { m_answer = path; }
 
-private:
+  private:
     FileDialogHook m_previous;
     std::vector<FileDialogCall> m_calls;
     QString m_answer;

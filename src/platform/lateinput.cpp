@@ -46,7 +46,8 @@ bool LateInputFilter::IsOperatorAction(QEvent::Type type) {
 bool LateInputFilter::eventFilter(QObject*, QEvent* event) {
     if (!IsOperatorAction(event->type()))
         return false;
-    const auto timestamp = static_cast<std::uint32_t>(static_cast<QInputEvent*>(event)->timestamp());
+    const auto timestamp =
+        static_cast<std::uint32_t>(static_cast<QInputEvent*>(event)->timestamp());
     return m_waitEnd != 0 && timestamp != 0 && StampedBefore(timestamp, m_waitEnd);
 }
 

@@ -11,14 +11,12 @@
 
 namespace {
 
-tarvex::MessageBoxHook& Hook()
-{
+tarvex::MessageBoxHook& Hook() {
     static tarvex::MessageBoxHook hook;
     return hook;
 }
 
-QMessageBox::Icon IconOf(unsigned style)
-{
+QMessageBox::Icon IconOf(unsigned style) {
     switch (style & MB_ICONMASK) {
     case MB_ICONERROR:
         return QMessageBox::Critical;
@@ -38,18 +36,16 @@ QMessageBox::Icon IconOf(unsigned style)
 constexpr int kTitleBarExtras = 160;
 constexpr int kMinimumBoxWidth = 260;
 
-void LeaveRoomForTheCaption(QMessageBox& box, const QString& caption)
-{
-    const int width = std::max(kMinimumBoxWidth,
-                               box.fontMetrics().horizontalAdvance(caption) + kTitleBarExtras);
+void LeaveRoomForTheCaption(QMessageBox& box, const QString& caption) {
+    const int width =
+        std::max(kMinimumBoxWidth, box.fontMetrics().horizontalAdvance(caption) + kTitleBarExtras);
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
                       grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 // The buttons carry the texts of a Chinese Windows, whatever translations Qt has loaded.
-int ShowBox(QWidget* owner, const QString& text, const QString& caption, unsigned style)
-{
+int ShowBox(QWidget* owner, const QString& text, const QString& caption, unsigned style) {
     QMessageBox box(IconOf(style), caption, text, QMessageBox::NoButton, owner);
     LeaveRoomForTheCaption(box, caption);
     switch (style & MB_TYPEMASK) {
@@ -84,8 +80,7 @@ int ShowBox(QWidget* owner, const QString& text, const QString& caption, unsigne
 }
 
 // The hook answers if one is set; otherwise the box is shown over shownOwner.
-int Ask(const tarvex::MessageBoxCall& call, QWidget* shownOwner)
-{
+int Ask(const tarvex::MessageBoxCall& call, QWidget* shownOwner) {
     if (const tarvex::MessageBoxHook hook = Hook()) // a copy: the hook may replace itself
         return hook(call);
     return ShowBox(shownOwner, call.text, call.caption, call.style);
@@ -93,20 +88,17 @@ int Ask(const tarvex::MessageBoxCall& call, QWidget* shownOwner)
 
 } // namespace
 
-int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned style)
-{
+int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned style) {
     return Ask({text, caption, style, owner}, owner);
 }
 
-int AfxMessageBox(const QString& text, unsigned style)
-{
+int AfxMessageBox(const QString& text, unsigned style) {
     return Ask({text, "系统提示", style, nullptr}, QApplication::activeWindow());
 }
 
 namespace tarvex {
 
-MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
-{
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
     return std::exchange(Hook(), std::move(hook));
 }
 

@@ -12,18 +12,16 @@ namespace tarvex {
 // once. A box with only OK answers IDOK; a question (Yes/No, OK/Cancel) answers the value given
 // to setAnswer, or by default IDYES respectively IDOK. Restores the previous hook when it ends.
 class MessageBoxRecorder {
-public:
+  public:
     MessageBoxRecorder()
-        : m_previous(SetMessageBoxHook([this](const MessageBoxCall& call) { return Answer(call); }))
-    {
-    }
+        : m_previous(
+              SetMessageBoxHook([this](const MessageBoxCall& call) { return Answer(call); })) {}
     ~MessageBoxRecorder() { SetMessageBoxHook(std::move(m_previous)); }
     MessageBoxRecorder(const MessageBoxRecorder&) = delete;
     MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
 
     const std::vector<MessageBoxCall>& calls() const { return m_calls; }
-    QStringList texts() const
-    {
+    QStringList texts() const {
         QStringList texts;
         for (const MessageBoxCall& call : m_calls)
             texts << call.text;
@@ -34,9 +32,8 @@ public:
     // OK/Cancel.
     void setAnswer(int answer) { m_answer = answer; }
 
-private:
-    int Answer(const MessageBoxCall& call)
-    {
+  private:
+    int Answer(const MessageBoxCall& call) {
         m_calls.push_back(call);
         switch (call.style & MB_TYPEMASK) {
         case MB_YESNO:

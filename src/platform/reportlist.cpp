@@ -7,8 +7,7 @@
 
 namespace tarvex {
 
-void PrepareReportList(QTreeWidget* list, const QStringList& columns, int columnWidth)
-{
+void PrepareReportList(QTreeWidget* list, const QStringList& columns, int columnWidth) {
     if (!list)
         return;
     static const QFont font = SongFont(16); // one font for every list, for the whole run
@@ -31,8 +30,7 @@ void PrepareReportList(QTreeWidget* list, const QStringList& columns, int column
                         " color: palette(highlighted-text); }");
 }
 
-QTreeWidgetItem* NewCentredRow(const QStringList& cells)
-{
+QTreeWidgetItem* NewCentredRow(const QStringList& cells) {
     auto* row = new QTreeWidgetItem(cells);
     for (int column = 0; column < cells.size(); ++column)
         row->setTextAlignment(column, Qt::AlignCenter);

@@ -5,10 +5,11 @@ namespace {
 StatusNoteBoard* g_board = nullptr;
 }
 
-void SetStatusNoteBoard(StatusNoteBoard* board) { g_board = board; }
+void SetStatusNoteBoard(StatusNoteBoard* board) {
+    g_board = board;
+}
 
-void ShowStatusNote(StatusNote note)
-{
+void ShowStatusNote(StatusNote note) {
     if (g_board)
         g_board->ShowStatusNote(note);
 }

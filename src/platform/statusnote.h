@@ -9,7 +9,7 @@ namespace tarvex {
 enum class StatusNote { Ready, NoReply, DeviceLost, Saved, TraceFailed };
 
 class StatusNoteBoard {
-public:
+  public:
     virtual ~StatusNoteBoard() = default;
     virtual void ShowStatusNote(StatusNote note) = 0;
 };

@@ -19,10 +19,11 @@ std::vector<Pending> g_pending;
 
 } // namespace
 
-UpdateBatch::UpdateBatch() { ++g_depth; }
+UpdateBatch::UpdateBatch() {
+    ++g_depth;
+}
 
-UpdateBatch::~UpdateBatch()
-{
+UpdateBatch::~UpdateBatch() {
     if (--g_depth > 0)
         return;
     // Work that runs now sees no batch and so runs anything it hands on at once.
@@ -34,8 +35,7 @@ UpdateBatch::~UpdateBatch()
     }
 }
 
-void ShowWhenBatchEnds(QObject* owner, std::function<void()> work)
-{
+void ShowWhenBatchEnds(QObject* owner, std::function<void()> work) {
     if (g_depth == 0) {
         work();
         return;

@@ -12,7 +12,7 @@ namespace tarvex {
 // then runs once per owner (an owner's latest work replaces its earlier work; an owner that has
 // gone meanwhile is skipped). Without a batch the work runs at once. GUI thread only.
 class UpdateBatch {
-public:
+  public:
     UpdateBatch();
     ~UpdateBatch();
     UpdateBatch(const UpdateBatch&) = delete;

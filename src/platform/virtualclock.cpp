@@ -5,8 +5,7 @@
 
 namespace tarvex {
 
-void VirtualClock::SleepMs(int ms)
-{
+void VirtualClock::SleepMs(int ms) {
     // In steps, so that a wait on the GUI thread ends where the real one would when broken.
     while (ms > 0 && !WaitBroken()) {
         const int step = std::min(ms, kWaitBreakCheckMs);

@@ -1,50 +1,62 @@
 #include "appstate.h"
 
 #include "devicelink.h"
-#include "uploadstatus.h"
 #include "platform/msgbox.h"
+#include "uploadstatus.h"
 
 namespace {
 CAppState* g_current = nullptr;
 }
 
-CAppState& theApp() { return *g_current; }
+CAppState& theApp() {
+    return *g_current;
+}
 
-CAppState::CAppState() { g_current = this; }
+CAppState::CAppState() {
+    g_current = this;
+}
 
-CAppState::~CAppState()
-{
+CAppState::~CAppState() {
     delete m_pLink;
     if (g_current == this)
         g_current = nullptr;
 }
 
-void CAppState::SetDeviceModel(unsigned char code)
-{
+void CAppState::SetDeviceModel(unsigned char code) {
     int first = -1, last = -1; // the supported range of test kinds
     switch (code) {
     case 0xAB:
-    case 0xAE: first = 0; last = 1; break;
-    case 0xAC: first = 0; last = 3; break;
-    case 0xAD: first = 4; last = 7; break;
-    default: return;
+    case 0xAE:
+        first = 0;
+        last = 1;
+        break;
+    case 0xAC:
+        first = 0;
+        last = 3;
+        break;
+    case 0xAD:
+        first = 4;
+        last = 7;
+        break;
+    default:
+        return;
     }
     for (int kind = 0; kind < 9; ++kind)
         m_bSupported[kind] = (kind >= first && kind <= last) ? 1 : 0;
 }
 
-bool CAppState::IsUploading() const { return m_pUpload && m_pUpload->IsUploading(); }
+bool CAppState::IsUploading() const {
+    return m_pUpload && m_pUpload->IsUploading();
+}
 
-bool CAppState::RefuseDuringUpload(QWidget* owner)
-{
+bool CAppState::RefuseDuringUpload(QWidget* owner) {
     if (!IsUploading())
         return false;
     MessageBox(owner, "正在上传历史数据，请稍候", "系统提示", MB_OK | MB_ICONINFORMATION);
     return true;
 }
 
-void CAppState::SetTestKind(int kind)
-{
+void CAppState::SetTestKind(int kind) {
     if (IsUploading()) {
         m_nDeferredTestKind = kind;
         return;
@@ -53,8 +65,7 @@ void CAppState::SetTestKind(int kind)
         m_pLink->SetTestKind(kind);
 }
 
-void CAppState::OnUploadEnded()
-{
+void CAppState::OnUploadEnded() {
     const int kind = m_nDeferredTestKind;
     m_nDeferredTestKind = -1;
     if (kind >= 0 && m_pLink)

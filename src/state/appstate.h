@@ -22,11 +22,11 @@ class CUFHDlg;
 class CDZDlg;
 
 // The state the pages share: the application object's data (CTarvexApp adds the main window
-// and the start and end of the program). One instance is current at a time (the program's, or a test's); theApp()
-// returns it. GUI thread only, except the record lists, which the upload fills through the GUI
-// thread too. Deletes the link when it goes.
+// and the start and end of the program). One instance is current at a time (the program's, or a
+// test's); theApp() returns it. GUI thread only, except the record lists, which the upload fills
+// through the GUI thread too. Deletes the link when it goes.
 class CAppState {
-public:
+  public:
     CAppState();
     virtual ~CAppState();
     CAppState(const CAppState&) = delete;
@@ -65,7 +65,7 @@ public:
     // The latest result of each test kind, from the instrument, a record or a data file.
     CResultModel m_results;
 
-private:
+  private:
     int m_nDeferredTestKind = -1;
 };
 

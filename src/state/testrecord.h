@@ -12,8 +12,8 @@ struct tagTESTRECORD {
     QString strText1;
     QString strText2;
     QString strText3;
-    float fKneeVoltage = 0; // V
-    float fKneeCurrent = 0; // A
+    float fKneeVoltage = 0;        // V
+    float fKneeCurrent = 0;        // A
     std::int16_t nTestVoltage = 0; // V
     std::int16_t nTestCurrent = 0; // A
     unsigned char byLineNo = 0;
@@ -21,8 +21,8 @@ struct tagTESTRECORD {
     // The phase code plus 10: 0x0A, 0x0B, 0x0C, so that "%X" writes A, B, C. Wider than a byte,
     // as an unknown code (up to 255) keeps its sum: 250 shows "104".
     int byPhase = 0;
-    QList<float> arrCurrent;   // A
-    QList<float> arrVoltage;   // V, same length and order as arrCurrent
+    QList<float> arrCurrent; // A
+    QList<float> arrVoltage; // V, same length and order as arrCurrent
 };
 
 using CRecordArray = QList<tagTESTRECORD>;

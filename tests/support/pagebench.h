@@ -1,8 +1,8 @@
 #pragma once
 #include "devicelink.h"
-#include "replydecoders.h"
 #include "platform/msgboxrecorder.h"
 #include "platform/virtualclock.h"
+#include "replydecoders.h"
 #include "res/tarvexres.h"
 #include "sim/engine.h"
 #include "sim/simportopener.h"

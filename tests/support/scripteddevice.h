@@ -10,7 +10,7 @@
 // A serial device for link tests: records what the program writes and delivers scripted
 // bytes when the current clock reaches their time.
 class ScriptedDevice : public tarvex::SerialDevice {
-public:
+  public:
     struct Shared {
         std::vector<unsigned char> written;
         std::deque<std::pair<std::int64_t, unsigned char>> inbound; // (due time, byte)
@@ -20,19 +20,17 @@ public:
         int baud = 0;
     };
 
-    explicit ScriptedDevice(std::shared_ptr<Shared> shared, int baud) : m_shared(std::move(shared))
-    {
+    explicit ScriptedDevice(std::shared_ptr<Shared> shared, int baud)
+        : m_shared(std::move(shared)) {
         m_shared->baud = baud;
     }
-    int WriteByte(unsigned char byte, int) override
-    {
+    int WriteByte(unsigned char byte, int) override {
         if (m_shared->Gone())
             return -1;
         m_shared->written.push_back(byte);
         return 1;
     }
-    int Pending() override
-    {
+    int Pending() override {
         if (m_shared->Gone())
             return -1;
         const std::int64_t now = tarvex::CurrentClock().NowMs();
@@ -44,8 +42,7 @@ public:
         }
         return n;
     }
-    int Read(unsigned char* buffer, int limit) override
-    {
+    int Read(unsigned char* buffer, int limit) override {
         const int n = std::min(limit, Pending());
         for (int i = 0; i < n; ++i) {
             buffer[i] = m_shared->inbound.front().second;
@@ -55,6 +52,6 @@ public:
     }
     int Baud() const override { return m_shared->baud; }
 
-private:
+  private:
     std::shared_ptr<Shared> m_shared;
 };

@@ -4,9 +4,9 @@
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
 #include "devicelink.h"
-#include "rxbuffer.h"
 #include "platform/msgboxrecorder.h"
 #include "platform/virtualclock.h"
+#include "rxbuffer.h"
 #include "support/scripteddevice.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +21,10 @@
 
 // The real main window on the virtual clock, with COM1 opened on a scripted device.
 class ShellFixture : public ::testing::Test {
-protected:
+  protected:
     using Bytes = std::vector<unsigned char>;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         QSettings("tarvex", "tarvex").clear(); // a fresh configuration for every test
         tarvex::SetSerialOpener([this](const std::string& name, int baud) {
             opened.emplace_back(name, baud);
@@ -39,35 +38,30 @@ protected:
         frame = app->m_pMainWnd;
         link = app->m_pLink;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         app.reset();
         tarvex::SetSerialOpener(nullptr);
     }
 
     // Bytes the instrument sends, arriving afterMs from now.
-    void Arrive(const Bytes& bytes, int afterMs = 0)
-    {
+    void Arrive(const Bytes& bytes, int afterMs = 0) {
         for (unsigned char b : bytes)
             shared->inbound.emplace_back(clock.NowMs() + afterMs, b);
     }
     // Hands a block to the dispatcher as ReadReply would.
-    void Dispatch(const Bytes& block)
-    {
+    void Dispatch(const Bytes& block) {
         std::memcpy(g_RxBuf, block.data(), block.size());
         g_RxBuf[block.size()] = 0;
         g_RxLen = static_cast<std::int16_t>(block.size());
         frame->OnDeviceReply();
     }
-    Bytes TakeWritten()
-    {
+    Bytes TakeWritten() {
         Bytes w = shared->written;
         shared->written.clear();
         return w;
     }
     // The frames written since the last call, split at their AA 55 starts.
-    std::vector<Bytes> WrittenFrames()
-    {
+    std::vector<Bytes> WrittenFrames() {
         std::vector<Bytes> frames;
         for (unsigned char b : TakeWritten()) {
             if (b == 0xAA || frames.empty())
@@ -76,8 +70,7 @@ protected:
         }
         return frames;
     }
-    void Handshake()
-    {
+    void Handshake() {
         Dispatch({0x55, 0xAA, 0xD0, 0xFD, 0xFA});
         boxes.clear();
         shared->written.clear();

@@ -6,8 +6,7 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: %s IN.svg OUT.png SIZE\n", argv[0]);
         return 2;
