@@ -184,7 +184,7 @@ CResultArchive::~CResultArchive() {
     Close();
 }
 
-bool CResultArchive::IsWritable() const {
+bool CResultArchive::IsOpen() const {
     return m_db.isOpen();
 }
 
@@ -284,7 +284,7 @@ QString CResultArchive::NoteFault(const QSqlError& error) {
 }
 
 ArchiveWrite CResultArchive::Record(const ArchivedResult& result) {
-    if (!IsWritable())
+    if (!IsOpen())
         return {0, m_fault.isEmpty() ? QString("无法打开文件") : m_fault};
     if (!Exec("BEGIN IMMEDIATE"))
         return {0, m_fault};
@@ -313,17 +313,22 @@ QList<ArchivedResult> CResultArchive::Recent(int limit, const ArchiveFilter& fil
         return results;
     QStringList conditions{"1"};
     QVariantList values;
+    const auto where = [&](const QString& condition, const QVariant& value) {
+        conditions << condition;
+        values << value;
+    };
     if (filter.testKind >= 0)
-        conditions << "test_kind = ?", values << filter.testKind;
+        where("test_kind = ?", filter.testKind);
     if (filter.from.isValid())
-        conditions << "recorded_at >= ?", values << TimeText(filter.from);
+        where("recorded_at >= ?", TimeText(filter.from));
     if (filter.to.isValid())
-        conditions << "recorded_at <= ?", values << TimeText(filter.to);
+        where("recorded_at <= ?", TimeText(filter.to));
     if (!filter.text.isEmpty()) {
         QStringList matches;
-        for (const char* column : {"line_name", "group_name", "site", "tester"})
-            matches << QString("%1 LIKE ? ESCAPE '\\'").arg(column),
-                values << LikePattern(filter.text);
+        for (const char* column : {"line_name", "group_name", "site", "tester"}) {
+            matches << QString("%1 LIKE ? ESCAPE '\\'").arg(column);
+            values << LikePattern(filter.text);
+        }
         conditions << '(' + matches.join(" OR ") + ')';
     }
     QSqlQuery query(m_db);
@@ -343,7 +348,7 @@ QList<ArchivedResult> CResultArchive::Recent(int limit, const ArchiveFilter& fil
 }
 
 bool CResultArchive::Remove(qint64 id) {
-    if (!IsWritable())
+    if (!IsOpen())
         return false;
     QSqlQuery query(m_db);
     query.prepare("DELETE FROM results WHERE id = ?");

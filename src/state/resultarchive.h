@@ -12,7 +12,7 @@ enum class ResultSource { LiveTest = 0, UploadedRecord = 1, DataFile = 2 };
 // One row of the archive: one result as the instrument gave it, with what the operator typed.
 struct ArchivedResult {
     qint64 id = 0;        // given by the archive
-    QDateTime recordedAt; // when it was archived; kept to the millisecond, in UTC
+    QDateTime recordedAt; // when it was archived (now if left invalid); read back in UTC
     int testKind = -1;    // index into tarvex::kTestKinds
     ResultSource source = ResultSource::LiveTest;
     QDateTime recordTestTime; // an uploaded record's own test time; invalid otherwise
@@ -63,7 +63,7 @@ class CResultArchive {
 
     QString Path() const { return m_path; }
     // True when the archive is open: results can be written and read.
-    bool IsWritable() const;
+    bool IsOpen() const;
     // The cause of the last fault, empty when there was none; a damaged file set aside at opening
     // leaves its note here although the new archive works.
     QString Fault() const { return m_fault; }
