@@ -1,5 +1,6 @@
 #pragma once
 #include "replydecoders.h"
+#include "resultsource.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -8,9 +9,6 @@
 #include <map>
 #include <optional>
 #include <variant>
-
-// Where a result on show came from.
-enum class ResultSource { Instrument, UploadedRecord, DataFile };
 
 // A burden reply's one value: ohms on the CT page, VA on the PT page.
 struct BurdenResult {
