@@ -1,6 +1,7 @@
 #include "shell.h"
 
 #include "platform/fonts.h"
+#include "replylayout.h"
 #include "res/tarvexres.h"
 #include "rxbuffer.h"
 
@@ -97,43 +98,6 @@ void CheckReplyBuffer() {
     FUZZ_CHECK(g_RxBuf[g_RxLen] == 0);
 }
 
-namespace {
-
-// Payload bytes of a frame by its code; the lists count their entries.
-int PayloadBytes(unsigned char code, const unsigned char* p, int left) {
-    auto at = [&](int i) { return i < left ? p[i] : 0; };
-    switch (code) {
-    case 0x1A:
-    case 0x1F:
-        return 5 + 4 * at(0);
-    case 0x2A:
-    case 0x2F:
-        return 8;
-    case 0x3A:
-        return 16;
-    case 0x3F:
-        return 12;
-    case 0x4A:
-    case 0x4F:
-        return 2;
-    case 0x6A:
-    case 0xE0:
-        return 3;
-    case 0x7A:
-        return 24;
-    case 0xE4:
-    case 0xE6:
-        return 2 + 6 * std::max(0, int(std::int16_t(at(0) << 8 | at(1))));
-    case 0xE5:
-    case 0xE7:
-        return 44 + 4 * at(43);
-    default:
-        return 0;
-    }
-}
-
-} // namespace
-
 std::set<unsigned char> FrameCodes(const unsigned char* block, int length) {
     std::set<unsigned char> codes;
     const int end = length - 2; // before FD FA
@@ -145,7 +109,7 @@ std::set<unsigned char> FrameCodes(const unsigned char* block, int length) {
         codes.insert(block[i + 2]);
         if (block[i + 2] == 0xD1)
             break;
-        i += 3 + PayloadBytes(block[i + 2], block + i + 3, end - (i + 3));
+        i += 3 + tarvex::ClaimedPayloadLength(block[i + 2], block + i + 3, end - (i + 3));
     }
     return codes;
 }

@@ -62,9 +62,9 @@ class AnsweringDevice : public ScriptedDevice {
 // bytes.
 void CheckReplyBuffer();
 
-// The reply codes of the frames of a block, found as the instrument builds a block: frame after
-// frame, each payload as long as its layout says. Codes inside a payload are data. This is the
-// oracle's own reading of the layouts, kept apart from the program's on purpose.
+// The reply codes of the frames of a block, walked frame after frame as the instrument builds
+// it: each payload as long as its layout claims (a claim past the block ends the walk), so codes
+// inside a payload are data. Unlike the dispatcher it keeps no state and reads every frame.
 std::set<unsigned char> FrameCodes(const unsigned char* block, int length);
 
 // Stands between the link and the main frame: every block handed over must be whole (at least

@@ -22,39 +22,6 @@ Bytes Cut(const Bytes& b, std::size_t n) {
     return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
-TEST(ReplyDecoders, ErrorWordsAreSignAndMagnitude) {
-    const std::pair<Bytes, double> cases[] = {
-        {{0x80, 0x01}, -0.001},  {{0x00, 0x01}, 0.001},  {{0x7F, 0xFF}, 32.767},
-        {{0xFF, 0xFF}, -32.767}, {{0x80, 0x05}, -0.005}, {{0x80, 0x00}, 0.0},
-    };
-    for (const auto& [bytes, value] : cases) {
-        const double decoded = DecodeCtErrorReply(bytes).phaseMinutes.at(0);
-        EXPECT_EQ(decoded, value) << ::testing::PrintToString(bytes);
-        EXPECT_FALSE(std::signbit(decoded) && decoded == 0) << "0x8000 must not read as -0";
-    }
-}
-
-TEST(ReplyDecoders, ScaledWordsAndFieldsThatDidNotArrive) {
-    const Bytes ratio = {0xFF, 0xF6, 0, 100, 0x03, 0xE8, 5, 2};
-    EXPECT_EQ(DecodeCtRatioReply(ratio).primaryCurrent, -1.0);
-    EXPECT_EQ(DecodePtRatioReply(ratio).ratioPrimary, 10.0);
-    EXPECT_EQ(DecodeCtRatioReply(ratio).polarityPositive, false);
-    EXPECT_EQ(DecodeCtRatioReply(Cut(ratio, 7)).ratioSecondary, 5);
-    EXPECT_FALSE(DecodeCtRatioReply(Cut(ratio, 7)).polarityPositive);
-    EXPECT_FALSE(DecodeCtRatioReply(Cut(ratio, 1)).primaryCurrent);
-    EXPECT_EQ(DecodeBurdenReply(Bytes{0x01, 0xF4}), 50.0);
-    EXPECT_EQ(DecodeBurdenReply(Bytes{0xFF, 0xFF}), -0.1);
-    EXPECT_EQ(DecodeCtErrorReply(Bytes(11, 0)).ratioPercent.size(), 1u);
-    EXPECT_FALSE(DecodeCtTapReply(Bytes(23, 1)).taps);
-    EXPECT_EQ(DecodeCtTapReply(Bytes(23, 1)).secondaryCurrent, 0.257);
-    EXPECT_FALSE(DecodeDeviceInfo(Bytes{0xAD}).deviceType);
-    const auto ohm = DecodeResistanceReply(Bytes{0x04, 0xD2, 0x00});
-    ASSERT_TRUE(ohm);
-    EXPECT_EQ(std::pair(ohm->value, ohm->milliohm), std::pair(123.4, false));
-    EXPECT_TRUE(DecodeResistanceReply(Bytes{0x04, 0xD2, 0x02})->milliohm);
-    EXPECT_FALSE(DecodeResistanceReply(Bytes{0x04, 0xD2}));
-}
-
 TEST(ReplyDecoders, ExcitationPointsCountOnlyWhenCurrentAndVoltageArrived) {
     // N = 2, knee 123.4 V / 0.250 A, currents 0.100 and 0.500 A, voltages 100.3 and -0.7 V.
     const Bytes full = {2, 0x04, 0xD2, 0x00, 0xFA, 0x00, 0x64, 0x01, 0xF4, 0x03, 0xEB, 0xFF, 0xF9};
