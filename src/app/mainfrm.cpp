@@ -19,10 +19,8 @@
 #include "platform/appearance.h"
 #include "platform/msgbox.h"
 #include "platform/statusnote.h"
-#include "platform/updatebatch.h"
 #include "protocoltrace.h"
-#include "replydecoders.h"
-#include "replylayout.h"
+#include "replydispatcher.h"
 #include "res/tarvexres.h"
 #include "rxbuffer.h"
 #include "selectctptdlg.h"
@@ -50,7 +48,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -71,16 +68,9 @@ void Info(QWidget* owner, const QString& text) {
     MessageBox(owner, text, "系统提示", MB_OK | MB_ICONINFORMATION);
 }
 
-// Where the payloads of the block end: before its FD FA trailer, so that a reply cut short
-// never has the trailer read as data.
-int PayloadEnd() {
-    return tarvex::EndsWithTrailer(g_RxBuf, g_RxLen) ? g_RxLen - 2 : g_RxLen;
-}
-
 } // namespace
 
-CMainFrame::CMainFrame() {
-    g_RxLen = 0;
+CMainFrame::CMainFrame() : m_dispatcher(std::make_unique<CReplyDispatcher>(*this)) {
     // The document name never goes into the title.
     setWindowTitle("互感器综合参数测试");
     setWindowIcon(tarvex::Icon(128));
@@ -528,169 +518,11 @@ void CMainFrame::NoteMissingReply() {
                                                              : tarvex::StatusNote::NoReply);
 }
 
-void CMainFrame::SetTestLimits(unsigned char range) {
-    CAppState& app = theApp();
-    if (range == 0xA1) {
-        app.m_nMaxTestCurrent = 1000;
-        app.m_nMaxTestVoltage = 2500;
-    } else if (range == 0xA2) {
-        app.m_nMaxTestCurrent = 600;
-        app.m_nMaxTestVoltage = 1000;
-    }
+long CMainFrame::OnDeviceReply(std::span<const unsigned char> block) {
+    return m_dispatcher->Dispatch(block);
 }
 
-void CMainFrame::ClearReplyBuffer() {
-    std::memset(g_RxBuf, 0, sizeof g_RxBuf);
-    g_RxLen = 0;
-}
-
-long CMainFrame::OnDeviceReply() {
-    // A handler may send a command whose read replaces g_RxBuf (and dispatches it if it is a
-    // whole block). The scan of this block ends there: what the buffer holds now is not it, and
-    // may be a block without its trailer, which must never reach a page.
-    // The pages fill their lists once, when the whole block has been handed out.
-    const tarvex::UpdateBatch batch;
-    const int readsBefore = theApp().m_pLink ? theApp().m_pLink->m_nReadCount : 0;
-    int i = 0;
-    while (i + 5 <= g_RxLen) {
-        if (g_RxBuf[i] != 0x55 || g_RxBuf[i + 1] != 0xAA) {
-            ++i;
-            continue;
-        }
-        const unsigned char code = g_RxBuf[i + 2];
-        if (code == 0xD1)
-            return 0; // ends the dispatch as it stands
-        // A payload is data: a measured value that happens to hold 55 AA is never a reply.
-        const unsigned char* payload = g_RxBuf + i + 3;
-        const int length = tarvex::ReplyPayloadLength(code, payload, PayloadEnd() - (i + 3));
-        HandleReply(code, payload, length);
-        if (theApp().m_pLink && theApp().m_pLink->m_nReadCount != readsBefore)
-            break;
-        i += 3 + length;
-    }
-    ClearReplyBuffer();
-    return 0;
-}
-
-CTestPage* CMainFrame::TestPage(int kind) const {
-    return kind >= 0 && kind < tarvex::kTestKindCount
-               ? dynamic_cast<CTestPage*>(m_TabCtrl->Page(kind))
-               : nullptr;
-}
-
-// The page whose result a reply code carries; nullptr for every other code.
-CTestPage* CMainFrame::ResultReceiver(unsigned char code) const {
-    return TestPage(tarvex::TestKindOfReply(code));
-}
-
-void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, int length) {
-    const tarvex::ReplyBytes bytes(payload, static_cast<std::size_t>(std::max(length, 0)));
-    if (CTestPage* page = ResultReceiver(code)) {
-        page->m_bResultArrived = true;
-        HandleResult(code, bytes);
-        return;
-    }
-    CSearchDlg* search = theApp().m_pSearchDlg;
-    switch (code) {
-    case 0xE4:
-    case 0xE6:
-        if (search)
-            search->OnRecordList(tarvex::DecodeHistoryList(bytes));
-        break;
-    case 0xE5:
-    case 0xE7:
-        if (search)
-            search->OnRecordData(tarvex::DecodeHistoryRecord(bytes, search->RecordKind()));
-        break;
-    case 0xE0:
-        OnDeviceInfo(tarvex::DecodeDeviceInfo(bytes));
-        break;
-    case 0xD0:
-        OnHandshake();
-        break;
-    case 0xEB:
-        OnTestFinished();
-        break;
-    default:
-        break; // codes nobody receives are skipped
-    }
-}
-
-namespace {
-
-// Keeps a result from the instrument as the latest of its kind and hands it to its page.
-template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, const Value& value, Page* page, Show show) {
-    theApp().m_results.Store(tarvex::TestKindOfReply(code), value, ResultSource::Instrument);
-    if (page)
-        (page->*show)(value);
-}
-
-// A result whose decoder found too few bytes reaches neither the model nor the page.
-template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, const std::optional<Value>& value, Page* page, Show show) {
-    if (value)
-        Deliver(code, *value, page, show);
-}
-
-} // namespace
-
-void CMainFrame::HandleResult(unsigned char code, tarvex::ReplyBytes bytes) {
-    using namespace tarvex;
-    CAppState& app = theApp();
-    switch (code) {
-    case 0x1A:
-    case 0x1F: {
-        CExcitationPage* page = code == 0x1A ? static_cast<CExcitationPage*>(app.m_pIVADlg)
-                                             : static_cast<CExcitationPage*>(app.m_pUVADlg);
-        Deliver(code, DecodeExcitationReply(bytes), page, &CExcitationPage::ShowExcitationResult);
-        break;
-    }
-    case 0x2A:
-        Deliver(code, DecodeCtRatioReply(bytes), app.m_pIBBDlg, &CIBBDlg::ShowRatioResult);
-        break;
-    case 0x7A:
-        Deliver(code, DecodeCtTapReply(bytes), app.m_pIBBDlg, &CIBBDlg::ShowTapResults);
-        break;
-    case 0x2F:
-        Deliver(code, DecodePtRatioReply(bytes), app.m_pUBBDlg, &CUBBDlg::ShowRatioResult);
-        break;
-    case 0x3A:
-        Deliver(code, DecodeCtErrorReply(bytes), app.m_pIJBDlg, &CErrorPage::ShowErrorResult);
-        break;
-    case 0x3F:
-        Deliver(code, DecodePtErrorReply(bytes), app.m_pUJBDlg, &CErrorPage::ShowErrorResult);
-        break;
-    case 0x4A:
-    case 0x4F:
-        DeliverBurden(code, DecodeBurdenReply(bytes));
-        break;
-    case 0x6A:
-        Deliver(code, DecodeResistanceReply(bytes), app.m_pDZDlg, &CDZDlg::ShowResistanceResult);
-        break;
-    default:
-        break;
-    }
-}
-
-void CMainFrame::DeliverBurden(unsigned char code, std::optional<double> burden) {
-    if (!burden)
-        return;
-    CAppState& app = theApp();
-    app.m_results.Store(tarvex::TestKindOfReply(code), BurdenResult{*burden},
-                        ResultSource::Instrument);
-    CBurdenPage* page = code == 0x4A ? static_cast<CBurdenPage*>(app.m_pIFHDlg)
-                                     : static_cast<CBurdenPage*>(app.m_pUFHDlg);
-    if (page)
-        page->ShowBurdenResult(*burden);
-}
-
-void CMainFrame::OnHandshake() {
-    CAppState& app = theApp();
-    app.m_pLink->m_bConnected = 1;
-    ++m_nHandshakes;
-    Info(this, "连接设备成功");
-    app.m_pLink->RequestDeviceInfo();
+void CMainFrame::ReadyForTests() {
     m_TabCtrl->hide();
     for (const tarvex::TestKindInfo& kind : tarvex::kTestKinds) {
         if (CTestPage* page = TestPage(kind.index))
@@ -701,20 +533,10 @@ void CMainFrame::OnHandshake() {
     update();
 }
 
-void CMainFrame::OnDeviceInfo(const tarvex::DeviceInfo& info) {
-    CAppState& app = theApp();
-    if (info.model)
-        app.SetDeviceModel(*info.model);
-    if (info.deviceType && app.m_pIBBDlg)
-        app.m_pIBBDlg->SetDeviceType(*info.deviceType);
-    if (info.range)
-        SetTestLimits(*info.range);
-}
-
-void CMainFrame::OnTestFinished() {
-    CDeviceLink* link = theApp().m_pLink;
-    link->RequestResult();
-    link->m_bStartAcked = 1;
+CTestPage* CMainFrame::TestPage(int kind) const {
+    return kind >= 0 && kind < tarvex::kTestKindCount
+               ? dynamic_cast<CTestPage*>(m_TabCtrl->Page(kind))
+               : nullptr;
 }
 
 bool CMainFrame::RefuseDuringUpload() {
@@ -745,9 +567,9 @@ void CMainFrame::OnConnect() {
         Info(this, "请先进行端口配置");
         return;
     }
-    const int handshakesBefore = m_nHandshakes;
+    const int handshakesBefore = m_dispatcher->Handshakes();
     theApp().m_pLink->Connect();
-    if (m_nHandshakes == handshakesBefore)
+    if (m_dispatcher->Handshakes() == handshakesBefore)
         NoteMissingReply();
 }
 
@@ -763,12 +585,10 @@ void CMainFrame::OnSearch() {
         return;
     m_pSearchDlg->m_nRecordKind = choice.m_bCT ? 0 : 1;
     const int repliesBefore = m_pSearchDlg->m_nRepliesSeen;
-    const int readsBefore = theApp().m_pLink->m_nReadCount;
-    theApp().m_pLink->RequestHistoryList(m_pSearchDlg->m_nRecordKind);
-    const bool listRead = theApp().m_pLink->m_nReadCount != readsBefore;
+    const int bytesRead = theApp().m_pLink->RequestHistoryList(m_pSearchDlg->m_nRecordKind);
     if (m_pSearchDlg->m_nRepliesSeen != repliesBefore)
         m_pSearchDlg->ShowListRows();
-    else if (listRead && g_RxLen >= kRxBufSize - 1)
+    else if (bytesRead >= kRxBufSize - 1)
         Info(this, "历史数据记录过多，列表无法完整读取"); // no trailer within what one read holds
     else
         NoteMissingReply();

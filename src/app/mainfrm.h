@@ -1,17 +1,19 @@
 #pragma once
 #include "platform/clock.h"
 #include "platform/statusnote.h"
-#include "replydecoders.h"
 #include "replytarget.h"
 
 #include <QMainWindow>
 
 #include <map>
+#include <memory>
+#include <span>
 #include <utility>
 
 class CExcitationPage;
 class CIWCDlg;
 class CLTree;
+class CReplyDispatcher;
 class CMyTabCtrl;
 class CSearchDlg;
 class CTestPage;
@@ -50,8 +52,10 @@ class CMainFrame : public QMainWindow,
     // first COM1 at 9600 baud) and the error-curve window. False when a part could not be created.
     bool Create();
 
-    // The scan of g_RxBuf for reply frames 55 AA code payload, each handed to its receiver.
-    long OnDeviceReply() override;
+    // Hands the block's reply frames to their receivers (CReplyDispatcher).
+    long OnDeviceReply(std::span<const unsigned char> block) override;
+    // After a handshake: the tabs hidden until a test is chosen, every start button enabled.
+    void ReadyForTests();
 
     void SetConnPaneText(const QString& text);
     // "COM1已打开，波特率为9600bps" in the connection pane.
@@ -65,9 +69,6 @@ class CMainFrame : public QMainWindow,
     QAction* CommandAction(int id) const;
     // The page of a test kind; nullptr outside the table.
     CTestPage* TestPage(int kind) const;
-    // Sets the range limits of the device-information reply.
-    void SetTestLimits(unsigned char range);
-    static void ClearReplyBuffer();
     // Tree and tab column widths for a client width: three and seven tenths.
     static std::pair<int, int> SplitterWidths(int clientWidth);
     // Enables Save and Print as the tree decides.
@@ -132,14 +133,6 @@ class CMainFrame : public QMainWindow,
     // The message pane's text in red and bold (a lost device) or as usual.
     void EmphasizeNote(bool alarm);
     QAction* AddCommand(int id, const QString& text, const QString& prompt);
-    void HandleReply(unsigned char code, const unsigned char* payload, int length);
-    // A test result: decoded, kept in the result model and handed to its page.
-    void HandleResult(unsigned char code, tarvex::ReplyBytes bytes);
-    void DeliverBurden(unsigned char code, std::optional<double> burden);
-    void OnHandshake();
-    void OnDeviceInfo(const tarvex::DeviceInfo& info);
-    void OnTestFinished();
-    CTestPage* ResultReceiver(unsigned char code) const;
     // "设备已断开" when the device went away, else "仪器无应答".
     void NoteMissingReply();
     void ComposeReport();
@@ -155,11 +148,11 @@ class CMainFrame : public QMainWindow,
     QTimer* m_waitHide = nullptr;
     tarvex::StatusNote m_note = tarvex::StatusNote::Ready;
     QString m_strSavedPath; // of the note Saved
-    int m_nHandshakes = 0;
     QLabel* m_connPane = nullptr;
     QLabel* m_timePane = nullptr;
     QProgressBar* m_waitBar = nullptr;
     std::map<int, QAction*> m_commands;
     bool m_closing = false;
     bool m_bEndingOnSignal = false;
+    std::unique_ptr<CReplyDispatcher> m_dispatcher;
 };
