@@ -25,6 +25,7 @@
 #include "rxbuffer.h"
 #include "selectctptdlg.h"
 #include "state/appstate.h"
+#include "statuspanes.h"
 #include "syssetdlg.h"
 #include "testkinds.h"
 
@@ -51,18 +52,9 @@
 
 namespace {
 
-constexpr int kConnPaneWidth = 250;
-constexpr int kTimePaneWidth = 200;
-constexpr int kClockPeriodMs = 500;
 constexpr QSize kWindowSize(1024, 768);
 // How often an idle or waiting link looks whether its device went away.
 constexpr int kLineWatchMs = 100;
-const char* const kNoDevice = "没有连接设备";
-const char* const kReady = "就绪";
-const char* const kCloseRefused = "测试进行中，请等待测试结束";
-constexpr int kCloseRefusedShownMs = 5000;
-// A wait that follows another within this time continues its display instead of flashing.
-constexpr int kWaitDisplayLingerMs = 150;
 
 void Info(QWidget* owner, const QString& text) {
     MessageBox(owner, text, "系统提示", MB_OK | MB_ICONINFORMATION);
@@ -90,15 +82,12 @@ bool CMainFrame::Create() {
         return false;
     CreateMenus();
     CreateToolBar();
-    CreateStatusBar();
-    auto* clock = new QTimer(this);
-    connect(clock, &QTimer::timeout, this, &CMainFrame::OnTimer);
-    clock->start(kClockPeriodMs);
+    m_panes = new CStatusPanes(statusBar(), [this] { return IdleText(); });
     auto* lineWatch = new QTimer(this);
     connect(lineWatch, &QTimer::timeout, this, &CMainFrame::WatchLine);
     lineWatch->start(kLineWatchMs);
-    tarvex::SetWaitObserver(this);
-    tarvex::SetStatusNoteBoard(this);
+    tarvex::SetWaitObserver(m_panes);
+    tarvex::SetStatusNoteBoard(m_panes);
     tarvex::SetWaitBreaker([this] { return DeviceGone(); });
 
     theApp().m_pLink = new CDeviceLink(this, this);
@@ -261,48 +250,8 @@ void CMainFrame::ResetToolBarHover() {
     }
 }
 
-void CMainFrame::CreateStatusBar() {
-    QStatusBar* bar = statusBar();
-    // The message pane: "就绪", a note, or the wait ("等待仪器 N 秒" with its progress bar).
-    m_messagePane = new QWidget;
-    auto* layout = new QHBoxLayout(m_messagePane);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_messageText = new QLabel(kReady);
-    m_messageText->setObjectName("messageText");
-    m_waitBar = new QProgressBar;
-    m_waitBar->setFixedWidth(160);
-    m_waitBar->setTextVisible(false);
-    m_waitBar->hide();
-    layout->addWidget(m_messageText);
-    layout->addWidget(m_waitBar);
-    layout->addStretch(1);
-    bar->addWidget(m_messagePane, 1);
-    m_waitHide = new QTimer(this);
-    m_waitHide->setSingleShot(true);
-    m_waitHide->setInterval(kWaitDisplayLingerMs);
-    connect(m_waitHide, &QTimer::timeout, this, &CMainFrame::HideWait);
-    m_connPane = new QLabel(kNoDevice);
-    m_connPane->setFixedWidth(kConnPaneWidth);
-    m_timePane = new QLabel("时间:");
-    m_timePane->setFixedWidth(kTimePaneWidth);
-    bar->addPermanentWidget(m_connPane);
-    bar->addPermanentWidget(m_timePane);
-    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
-        auto* pane = new QLabel(indicator);
-        pane->setEnabled(false);
-        bar->addPermanentWidget(pane);
-    }
-    // The message pane shows a command's prompt while the pointer is on it, "就绪" otherwise.
-    connect(bar, &QStatusBar::messageChanged, this,
-            [this](const QString& text) { m_messagePane->setVisible(text.isEmpty()); });
-}
-
 void CMainFrame::FitIntoScreen() {
     tarvex::FitWindowIntoScreen(this, kWindowSize);
-}
-
-void CMainFrame::OnTimer() {
-    m_timePane->setText("时间: " + QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss"));
 }
 
 // The upload worker owns the link while it runs and notices a loss at its own next read.
@@ -314,8 +263,8 @@ void CMainFrame::WatchLine() {
         return;
     if (link->CheckLine() || !link->DeviceWasLost())
         return;
-    if (m_connPane->text() != kNoDevice) {
-        SetConnPaneText(kNoDevice);
+    if (ConnPaneText() != CStatusPanes::kNoDevice) {
+        SetConnPaneText(CStatusPanes::kNoDevice);
         tarvex::ShowStatusNote(tarvex::StatusNote::DeviceLost);
     }
     if (!tarvex::WaitInProgress() && link->ReopenLost())
@@ -328,30 +277,28 @@ bool CMainFrame::DeviceGone() {
     return link && !theApp().IsUploading() && !link->IsOpen() && link->DeviceWasLost();
 }
 
-void CMainFrame::EmphasizeNote(bool alarm) {
-    QFont font; // only what is set here overrides the status bar's own
-    QPalette palette;
-    if (alarm) {
-        font.setBold(true);
-        palette.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
-    }
-    m_messageText->setFont(font);
-    m_messageText->setPalette(palette);
-}
-
-void CMainFrame::SetConnPaneText(const QString& text) {
-    m_connPane->setText(text);
-}
-
 void CMainFrame::ShowPortOpened(int port, int baud) {
     tarvex::ShowStatusNote(tarvex::StatusNote::Ready);
     SetConnPaneText(QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud));
 }
 QString CMainFrame::ConnPaneText() const {
-    return m_connPane->text();
+    return m_panes->ConnPaneText();
 }
+
 QString CMainFrame::TimePaneText() const {
-    return m_timePane->text();
+    return m_panes->TimePaneText();
+}
+
+QString CMainFrame::MessagePaneText() const {
+    return m_panes->MessagePaneText();
+}
+
+void CMainFrame::SetConnPaneText(const QString& text) {
+    m_panes->SetConnPaneText(text);
+}
+
+void CMainFrame::ShowStatusNote(tarvex::StatusNote note) {
+    m_panes->ShowStatusNote(note);
 }
 
 void CMainFrame::OnTestChosen(int kind) {
@@ -386,7 +333,7 @@ void CMainFrame::OnTestChosen(int kind) {
     }
     const bool reports = tarvex::FindTestKind(kind)->composesReport;
     SetCanSave(reports, reports);
-    ShowStatusNote(m_note); // the record on show belongs to the page in front
+    m_panes->RefreshNote(); // the record on show belongs to the page in front
 }
 
 void CMainFrame::OnHistoryChosen(bool pt, const QString& number) {
@@ -433,71 +380,6 @@ void CMainFrame::SetCanSave(bool canSave, bool canPrint) {
     CommandAction(ID_PRINT)->setEnabled(canPrint);
 }
 
-// A new command's wait clears the note of the last one. A short wait right after another keeps
-// the display as it stands; the rest of a reply still arriving after its wait says so.
-void CMainFrame::WaitStarted(int totalMs) {
-    const bool continuing = m_waitHide->isActive();
-    m_waitHide->stop();
-    if (continuing && totalMs > 0 && totalMs < kWaitDisplayLingerMs)
-        return;
-    m_note = tarvex::StatusNote::Ready;
-    EmphasizeNote(false);
-    if (totalMs <= 0) {
-        m_waitBar->setRange(0, 0); // length unknown: a busy bar
-        m_messageText->setText("正在接收仪器数据");
-    } else {
-        m_waitBar->setRange(0, totalMs);
-        WaitProgress(totalMs);
-    }
-    m_waitBar->show();
-}
-
-void CMainFrame::WaitProgress(int leftMs) {
-    if (m_waitBar->maximum() <= 0)
-        return;
-    m_waitBar->setValue(m_waitBar->maximum() - leftMs);
-    m_messageText->setText(QString("等待仪器 %1 秒").arg((leftMs + 999) / 1000));
-}
-
-void CMainFrame::WaitEnded() {
-    m_waitHide->start();
-}
-
-void CMainFrame::HideWait() {
-    // A refused close is told only while the wait it waited for lasts.
-    if (statusBar()->currentMessage() == kCloseRefused)
-        statusBar()->clearMessage();
-    m_waitBar->hide();
-    ShowNoteText();
-}
-
-void CMainFrame::ShowStatusNote(tarvex::StatusNote note) {
-    m_note = note;
-    if (!m_waitBar->isVisible())
-        ShowNoteText();
-}
-
-void CMainFrame::ShowNoteText() {
-    EmphasizeNote(m_note == tarvex::StatusNote::DeviceLost);
-    switch (m_note) {
-    case tarvex::StatusNote::Ready:
-        m_messageText->setText(IdleText());
-        break;
-    case tarvex::StatusNote::NoReply:
-        m_messageText->setText("仪器无应答");
-        break;
-    case tarvex::StatusNote::DeviceLost:
-        m_messageText->setText("设备已断开");
-        break;
-    case tarvex::StatusNote::TraceFailed:
-        m_messageText->setText("协议记录无法写入：" + tarvex::ProtocolTrace::FailureText());
-        break;
-    case tarvex::StatusNote::Saved:
-        m_messageText->setText("已保存：" + m_strSavedPath);
-        break;
-    }
-}
-
 QString CMainFrame::IdleText() const {
     const int tab = m_TabCtrl->CurrentTab();
     const CExcitationPage* page = nullptr;
@@ -506,11 +388,7 @@ QString CMainFrame::IdleText() const {
     else if (tab == 4)
         page = theApp().m_pUVADlg;
     const QString record = page && m_TabCtrl->isVisible() ? page->RecordOnShow() : QString();
-    return record.isEmpty() ? QString(kReady) : record;
-}
-
-QString CMainFrame::MessagePaneText() const {
-    return m_messageText->text();
+    return record.isEmpty() ? QString(CStatusPanes::kReady) : record;
 }
 
 void CMainFrame::NoteMissingReply() {
@@ -552,7 +430,7 @@ void CMainFrame::OnPort() {
                                       MB_YESNO | MB_ICONINFORMATION);
         if (answer == IDYES) {
             link->ClosePort();
-            SetConnPaneText(kNoDevice);
+            SetConnPaneText(CStatusPanes::kNoDevice);
         }
         return;
     }
@@ -625,7 +503,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     // Closing now would throw away the result the instrument is about to send.
     if (tarvex::WaitInProgress()) {
         event->ignore();
-        statusBar()->showMessage(kCloseRefused, kCloseRefusedShownMs);
+        m_panes->TellCloseRefused();
         return;
     }
     if (!MayAbandonUpload()) {
@@ -680,7 +558,7 @@ void CMainFrame::OnFileSave() {
     const QString saved = SaveReport(this, m_LTree->SuggestedSaveName());
     if (saved.isEmpty())
         return;
-    m_strSavedPath = QDir::toNativeSeparators(saved);
+    m_panes->SetSavedPath(QDir::toNativeSeparators(saved));
     ShowStatusNote(tarvex::StatusNote::Saved);
 }
 
