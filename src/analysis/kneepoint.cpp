@@ -23,9 +23,9 @@ bool Usable(const ExcitationPoint& p) {
     return std::isfinite(p.current) && std::isfinite(p.voltage) && p.current > 0 && p.voltage > 0;
 }
 
-// The cleaning described in the header: ordered by current, one point per current at the mean
-// voltage, the voltage rising strictly from point to point.
-LogCurve Clean(std::span<const ExcitationPoint> curve) {
+// Steps 1 to 3 of the cleaning described in the header: usable points ordered by current, one
+// point per current at the mean voltage of those that read it.
+LogCurve MergedByCurrent(std::span<const ExcitationPoint> curve) {
     std::vector<int> order;
     for (int i = 0; i < static_cast<int>(curve.size()); ++i) {
         if (Usable(curve[i]))
@@ -35,7 +35,7 @@ LogCurve Clean(std::span<const ExcitationPoint> curve) {
         return std::pair(curve[a].current, curve[a].voltage) <
                std::pair(curve[b].current, curve[b].voltage);
     });
-    LogCurve clean;
+    LogCurve merged;
     for (auto group = order.begin(); group != order.end();) {
         const double current = curve[*group].current;
         const auto end =
@@ -43,12 +43,37 @@ LogCurve Clean(std::span<const ExcitationPoint> curve) {
         double sum = 0;
         for (auto i = group; i != end; ++i)
             sum += curve[*i].voltage;
-        const double logVoltage = std::log(sum / static_cast<double>(end - group));
-        if (clean.empty() || logVoltage > clean.back().logVoltage)
-            clean.push_back({logVoltage, std::log(current), *group});
+        merged.push_back(
+            {std::log(sum / static_cast<double>(end - group)), std::log(current), *group});
         group = end;
     }
-    return clean;
+    return merged;
+}
+
+// Step 4: the longest run of points whose voltage rises strictly (a longest increasing
+// subsequence, found in n log n).
+LogCurve Rising(const LogCurve& c) {
+    std::vector<int> ends;                   // ends[k]: last point of the best run of k + 1
+    std::vector<int> previous(c.size(), -1); // the point before each one in its run
+    for (int i = 0; i < static_cast<int>(c.size()); ++i) {
+        const auto place = std::ranges::lower_bound(ends, c[i].logVoltage, {},
+                                                    [&](int k) { return c[k].logVoltage; });
+        if (place != ends.begin())
+            previous[i] = *(place - 1);
+        if (place == ends.end())
+            ends.push_back(i);
+        else
+            *place = i;
+    }
+    LogCurve run;
+    for (int i = ends.empty() ? -1 : ends.back(); i >= 0; i = previous[i])
+        run.push_back(c[i]);
+    std::ranges::reverse(run);
+    return run;
+}
+
+LogCurve Clean(std::span<const ExcitationPoint> curve) {
+    return Rising(MergedByCurrent(curve));
 }
 
 // The log current of the curve at `logVoltage`, on the straight line between its neighbours.
@@ -69,11 +94,13 @@ double Shortfall(const LogCurve& c, double x, double rise) {
     return LogCurrentAt(c, x + kStep) - LogCurrentAt(c, x) - rise;
 }
 
-// The lowest log voltage x at which the current, from x to x + ln 1.1, first rises by `rise`
-// (natural log of the current ratio) or more, having risen less below it. Between the points
-// where x or x + ln 1.1 meets a measured point the shortfall is linear in x, so the crossing is
-// found exactly by checking those points in order.
-std::optional<double> FirstRise(const LogCurve& c, double rise) {
+// The log voltage x from which on the current, from x to x + ln 1.1, rises by `rise` (natural
+// log of the current ratio) or more up to the top of the curve, having risen less just below x.
+// Taking the start of that last stretch, not the first place the rise is reached, keeps a
+// stray point low on the curve from making a knee there. Empty when the curve ends short of the
+// rise or has it from its first point. Between the places where x or x + ln 1.1 meets a
+// measured point the shortfall is linear in x, so the crossing is found exactly there.
+std::optional<double> LastRise(const LogCurve& c, double rise) {
     if (c.size() < 2)
         return std::nullopt;
     const double first = c.front().logVoltage;
@@ -88,16 +115,17 @@ std::optional<double> FirstRise(const LogCurve& c, double rise) {
         }
     }
     std::ranges::sort(breaks);
+    std::optional<double> start;
     double before = Shortfall(c, first, rise);
-    if (before >= 0)
-        return std::nullopt;
     for (std::size_t i = 1; i < breaks.size(); ++i) {
         const double after = Shortfall(c, breaks[i], rise);
-        if (after >= 0)
-            return breaks[i - 1] + (breaks[i] - breaks[i - 1]) * before / (before - after);
+        if (before < 0 && after >= 0)
+            start = breaks[i - 1] + (breaks[i] - breaks[i - 1]) * before / (before - after);
+        else if (after < 0)
+            start.reset();
         before = after;
     }
-    return std::nullopt;
+    return start;
 }
 
 KneePoint PointAt(const LogCurve& c, double logVoltage) {
@@ -110,7 +138,7 @@ KneePoint PointAt(const LogCurve& c, double logVoltage) {
 
 std::optional<KneePoint> IecKneePoint(std::span<const ExcitationPoint> curve) {
     const LogCurve c = Clean(curve);
-    const auto x = FirstRise(c, std::log(1.5));
+    const auto x = LastRise(c, std::log(1.5));
     if (!x)
         return std::nullopt;
     return PointAt(c, *x);
@@ -121,7 +149,7 @@ std::optional<KneePoint> IeeeKneePoint(std::span<const ExcitationPoint> curve, b
     // tan a, so across the step ln 1.1 of voltage the current rises by ln 1.1 / tan a.
     const double angle = (gappedCore ? 30.0 : 45.0) * std::numbers::pi / 180.0;
     const LogCurve c = Clean(curve);
-    const auto x = FirstRise(c, kStep / std::tan(angle));
+    const auto x = LastRise(c, kStep / std::tan(angle));
     if (!x)
         return std::nullopt;
     return PointAt(c, *x + kStep / 2);

@@ -15,8 +15,9 @@
 //  2. the rest are ordered by current, the abscissa of the curve;
 //  3. points that read the same current (the instrument reads current in 1 mA steps, so low on
 //     the curve several voltages share one reading) become one point at their mean voltage;
-//  4. a point that does not raise the voltage above the last point kept is left out: a repeated
-//     point, a point where the source's voltage fell back as the core saturated, or a stray one.
+//  4. of these, the longest run whose voltage rises from point to point is kept, so that as few
+//     points as possible are left out: repeated ones, those where the source's voltage fell
+//     back as the core saturated, stray ones.
 // With fewer than two points left there is no knee.
 namespace tarvex {
 
