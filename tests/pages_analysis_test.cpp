@@ -54,9 +54,9 @@ TEST(AnalysisWindow, JudgesErrorsByTheClassRememberedPerKind) {
     CAppState app;
     QWidget owner;
     app.m_results.Store(kCtErrorKind, tarvex::ErrorReply{{5, 5, 5, 5}, {0.3, 0.2, 0.1, 0.1}},
-                             ResultSource::Instrument);
+                        ResultSource::Instrument);
     app.m_results.Store(kPtErrorKind, tarvex::ErrorReply{{5, 5, 5}, {0.3, 0.3}},
-                             ResultSource::Instrument);
+                        ResultSource::Instrument);
     {
         CAnalysisDlg dlg(&owner);
         dlg.ShowLatest(kCtErrorKind);
