@@ -236,6 +236,7 @@ int AllMain(int argc, char** argv) {
     const Values open = Run(home.Path(), {"openfile", "--runs", runs});
     const Values dispatch = Run(home.Path(), {"dispatch", "--runs", runs});
     const Values soak = Run(home.Path(), {"soak", "--tests", "1000"});
+    const Values knees = Run(home.Path(), {"knees", "--runs", runs});
 
     std::vector<Row> rows;
     rows.push_back(ExchangeRow(9600, line9600));
@@ -275,6 +276,8 @@ int AllMain(int argc, char** argv) {
         growth.met = false;
     }
     rows.push_back(growth);
+    rows.push_back(MedianRow("knee points of a 255-point curve (IEC, IEEE 45° and 30°)", knees,
+                             "knees_ms", "%.3f ms (median of %.0f)", 1, "< 1 ms", 1));
 
     std::printf("\n| figure | measured | goal | |\n|---|---|---|---|\n");
     bool allMet = true;
@@ -298,12 +301,12 @@ int main(int argc, char** argv) {
         {"all", bench::AllMain},           {"exchange", bench::ExchangeMain},
         {"waitcpu", bench::WaitCpuMain},   {"startup", bench::StartupMain},
         {"soak", bench::SoakMain},         {"openfile", bench::OpenFileMain},
-        {"dispatch", bench::DispatchMain},
+        {"dispatch", bench::DispatchMain}, {"knees", bench::KneesMain},
     };
     const auto it = commands.find(argc > 1 ? argv[1] : "all");
     if (it == commands.end()) {
         std::fprintf(stderr, "usage: tarvex-bench [all | exchange | waitcpu | startup | soak | "
-                             "openfile | dispatch] [--name value...]\n");
+                             "openfile | dispatch | knees] [--name value...]\n");
         return 2;
     }
     return it->second(argc, argv);

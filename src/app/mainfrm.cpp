@@ -6,6 +6,7 @@
 #include "devicelink.h"
 #include "history/reportcommands.h"
 #include "history/searchdlg.h"
+#include "pages/analysisdlg.h"
 #include "pages/dzdlg.h"
 #include "pages/ibbdlg.h"
 #include "pages/ifhdlg.h"
@@ -186,6 +187,10 @@ void CMainFrame::CreateMenus() {
 
     QMenu* help = menuBar()->addMenu("帮助(&H)");
     help->addAction(AddCommand(ID_APP_ABOUT, "关于 互感器综合参数测试(&A)...", "显示程序信息"));
+
+    QMenu* analysis = menuBar()->addMenu("分析(&A)");
+    connect(analysis->addAction("曲线分析(&C)..."), &QAction::triggered,
+            [this] { CAnalysisDlg::Open(this, m_TabCtrl->CurrentTab()); });
 
     connect(CommandAction(ID_SAVE), &QAction::triggered, this, &CMainFrame::OnFileSave);
     connect(CommandAction(ID_PRINT), &QAction::triggered, this, &CMainFrame::OnFilePrint);
