@@ -9,7 +9,7 @@
 #include "pages/ifhdlg.h"
 #include "pages/ijbdlg.h"
 #include "pages/ivadlg.h"
-#include "pages/replyfields.h"
+#include "link/replyfields.h"
 #include "pages/ubbdlg.h"
 #include "pages/ufhdlg.h"
 #include "pages/ujbdlg.h"
