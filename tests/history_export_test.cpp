@@ -52,30 +52,35 @@ QList<QStringList> ParseCsv(const QByteArray& csv) {
 TEST(ResultsCsv, OneRowPerPointOrResultWithTypedTextsQuoted) {
     const tarvex::ExcitationReply curve = Curve(200, 0.5, {{0.1, 100}, {0.5, 200}, {2, 220}});
     struct Case {
-        CsvResult result;
+        ArchivedResult row;
+        std::optional<TestResult::Value> value; // none: a row this program cannot decode
         int rows;
         QString column;     // a header
         QStringList values; // that column, row by row
     };
     const Case cases[] = {
-        {{Meta(tarvex::kCtExcitationKind, "1#"), curve}, 3, "电压(V)", {"100", "200", "220"}},
-        {{Meta(tarvex::kPtExcitationKind, "2#"), Curve(0, 0, {})}, 1, "点号", {""}},
-        {{Meta(tarvex::kCtBurdenKind, "甲线,\"东\"\n2号"), BurdenResult{12.5}},
+        {Meta(tarvex::kCtExcitationKind, "1#"), curve, 3, "电压(V)", {"100", "200", "220"}},
+        {Meta(tarvex::kPtExcitationKind, "2#"), Curve(0, 0, {}), 1, "点号", {""}},
+        {Meta(tarvex::kCtBurdenKind, "甲线,\"东\"\n2号"),
+         BurdenResult{12.5},
          1,
          "线路",
          {"甲线,\"东\"\n2号"}},
-        {{Meta(tarvex::kPtBurdenKind, "3#"), BurdenResult{7}}, 1, "二次负荷(VA)", {"7"}},
-        {{Meta(tarvex::kPtErrorKind, "4#"), tarvex::ErrorReply{{1, 2, 3}, {-0.1, 0.2, 0.3}}},
+        {Meta(tarvex::kPtBurdenKind, "3#"), BurdenResult{7}, 1, "二次负荷(VA)", {"7"}},
+        {Meta(tarvex::kPtErrorKind, "4#"),
+         tarvex::ErrorReply{{1, 2, 3}, {-0.1, 0.2, 0.3}},
          1,
          "比差 80%(%)",
          {"-0.1"}},
-        {{Meta(tarvex::kResistanceKind, "5#"), tarvex::ResistanceReply{12.5, true}},
+        {Meta(tarvex::kResistanceKind, "5#"),
+         tarvex::ResistanceReply{12.5, true},
          1,
          "直流电阻(Ω)",
          {"0.0125"}},
+        {Meta(tarvex::kCtRatioKind, "6#"), std::nullopt, 1, "测试类型", {"CT变比极性"}},
     };
     for (const Case& c : cases) {
-        const QByteArray csv = ResultsCsv({c.result});
+        const QByteArray csv = ResultsCsv({c.row}, [&](const ArchivedResult&) { return c.value; });
         SCOPED_TRACE(csv.toStdString());
         EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
         const QList<QStringList> records = ParseCsv(csv);
@@ -85,7 +90,7 @@ TEST(ResultsCsv, OneRowPerPointOrResultWithTypedTextsQuoted) {
         QStringList values;
         for (const QStringList& row : records.mid(1)) {
             ASSERT_EQ(row.size(), records[0].size());
-            EXPECT_EQ(row[records[0].indexOf("线路")], c.result.first.line);
+            EXPECT_EQ(row[records[0].indexOf("线路")], c.row.line);
             const QString time = row[records[0].indexOf("时间")];
             EXPECT_TRUE(
                 QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:"
@@ -93,7 +98,7 @@ TEST(ResultsCsv, OneRowPerPointOrResultWithTypedTextsQuoted) {
                     .match(time)
                     .hasMatch())
                 << time.toStdString();
-            EXPECT_EQ(QDateTime::fromString(time, Qt::ISODate), c.result.first.recordedAt);
+            EXPECT_EQ(QDateTime::fromString(time, Qt::ISODate), c.row.recordedAt);
             values << row[column];
         }
         EXPECT_EQ(values, c.values);

@@ -238,18 +238,36 @@ template <typename Fields> QByteArray CsvLine(const Fields& fields) {
     return line.join(',').toUtf8() + "\r\n";
 }
 
-} // namespace
-
-QByteArray ResultsCsv(const QList<CsvResult>& results) {
-    QByteArray csv("\xEF\xBB\xBF");
+QByteArray CsvHeader() {
     QStringList headers;
     for (const char* header : kHeaders)
         headers << QString::fromUtf8(header);
-    csv += CsvLine(headers);
-    QList<Row> rows;
-    for (const CsvResult& result : results)
-        std::visit(RowsOf(result.first, rows), result.second);
+    return QByteArray("\xEF\xBB\xBF") + CsvLine(headers);
+}
+
+QByteArray CsvRows(const QList<Row>& rows) {
+    QByteArray csv;
     for (const Row& row : rows)
         csv += CsvLine(row);
     return csv;
+}
+
+} // namespace
+
+QByteArray ResultsCsv(const QList<CsvResult>& results) {
+    QList<Row> rows;
+    for (const CsvResult& result : results)
+        std::visit(RowsOf(result.first, rows), result.second);
+    return CsvHeader() + CsvRows(rows);
+}
+
+QByteArray ResultsCsv(const QList<ArchivedResult>& results, const ArchivedValueOf& valueOf) {
+    QList<Row> rows;
+    for (const ArchivedResult& result : results) {
+        if (const std::optional<TestResult::Value> value = valueOf(result))
+            std::visit(RowsOf(result, rows), *value);
+        else
+            rows << Metadata(result);
+    }
+    return CsvHeader() + CsvRows(rows);
 }

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
+#include <optional>
 #include <utility>
 
 // One archived result with its decoded values.
@@ -17,3 +19,10 @@ using CsvResult = std::pair<ArchivedResult, TestResult::Value>;
 // other result one row; every row repeats the result's time, kind, line, group, phase, device
 // number, tester, site and instrument, and a column stays empty where the result has no value.
 QByteArray ResultsCsv(const QList<CsvResult>& rows);
+
+// The decoded value of an archived row; empty when the row holds none this program knows.
+using ArchivedValueOf = std::function<std::optional<TestResult::Value>(const ArchivedResult&)>;
+
+// The same table of archived rows, each decoded by valueOf; a row without a known value gives
+// one row of its time, kind, line and the other texts.
+QByteArray ResultsCsv(const QList<ArchivedResult>& rows, const ArchivedValueOf& valueOf);
