@@ -1,6 +1,6 @@
 #include "ibbdlg.h"
 
-#include "replyfields.h"
+#include "link/replyfields.h"
 
 #include "devicelink.h"
 #include "platform/fonts.h"

@@ -14,6 +14,15 @@
 
 namespace {
 
+// search_text = line, group, site and tester of the row (`row` "NEW." in a trigger), apart, with
+// ASCII letters in lower case.
+QString SearchText(const QString& row) {
+    QStringList fields;
+    for (const char* column : {"line_name", "group_name", "site", "tester"})
+        fields << QString("ifnull(%1%2, '')").arg(row, column);
+    return "search_text = lower(" + fields.join(" || char(31) || ") + ")";
+}
+
 // Each step brings the file from the version of its index to the next; a later version adds a
 // step and never changes an earlier one, as files written by it are in users' hands.
 const QStringList kMigrationSteps[] = {
@@ -29,6 +38,18 @@ const QStringList kMigrationSteps[] = {
      " parameters TEXT, key_values TEXT)"},
     {"CREATE INDEX results_recorded_at ON results (recorded_at)",
      "CREATE INDEX results_test_kind ON results (test_kind, recorded_at)"},
+    // The free-text filter reads one lower-case column of the index that orders the list, instead
+    // of four columns of every row; triggers keep the column, also when a program of an earlier
+    // version writes here.
+    {"ALTER TABLE results ADD COLUMN search_text TEXT", "UPDATE results SET " + SearchText(""),
+     "CREATE TRIGGER results_search_insert AFTER INSERT ON results BEGIN"
+     " UPDATE results SET " +
+         SearchText("NEW.") + " WHERE id = NEW.id; END",
+     "CREATE TRIGGER results_search_update AFTER UPDATE OF line_name, group_name, site, tester"
+     " ON results BEGIN UPDATE results SET " +
+         SearchText("NEW.") + " WHERE id = NEW.id; END",
+     "DROP INDEX results_recorded_at",
+     "CREATE INDEX results_search ON results (recorded_at, id, search_text)"},
 };
 
 const char kColumns[] = "id, recorded_at, test_kind, source, record_time, line_name, group_name,"
@@ -53,12 +74,6 @@ QString JsonText(const QJsonObject& object) {
 
 QJsonObject TextJson(const QVariant& text) {
     return QJsonDocument::fromJson(text.toByteArray()).object();
-}
-
-QString LikePattern(const QString& text) {
-    QString escaped = text;
-    escaped.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
-    return '%' + escaped + '%';
 }
 
 // The primary SQLite result code of an error (the driver may give an extended one).
@@ -323,14 +338,8 @@ QList<ArchivedResult> CResultArchive::Recent(int limit, const ArchiveFilter& fil
         where("recorded_at >= ?", TimeText(filter.from));
     if (filter.to.isValid())
         where("recorded_at <= ?", TimeText(filter.to));
-    if (!filter.text.isEmpty()) {
-        QStringList matches;
-        for (const char* column : {"line_name", "group_name", "site", "tester"}) {
-            matches << QString("%1 LIKE ? ESCAPE '\\'").arg(column);
-            values << LikePattern(filter.text);
-        }
-        conditions << '(' + matches.join(" OR ") + ')';
-    }
+    if (!filter.text.isEmpty())
+        where("instr(search_text, lower(?)) > 0", filter.text);
     QSqlQuery query(m_db);
     query.prepare(
         QString("SELECT %1 FROM results WHERE %2 ORDER BY recorded_at DESC, id DESC LIMIT ?")

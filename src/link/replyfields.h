@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-// Texts of the instrument's result values that more than one page shows.
+// Texts of the instrument's result values that pages and exports show alike.
 namespace tarvex {
 
 // "+" for a positive polarity, "-" otherwise.
