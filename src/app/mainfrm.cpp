@@ -1,5 +1,6 @@
 #include "mainfrm.h"
 
+#include "archiveview.h"
 #include "commdlg.h"
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
@@ -27,6 +28,7 @@
 #include "rxbuffer.h"
 #include "selectctptdlg.h"
 #include "state/appstate.h"
+#include "state/resultrecorder.h"
 #include "syssetdlg.h"
 #include "testkinds.h"
 
@@ -193,6 +195,8 @@ void CMainFrame::CreateMenus() {
     operate->addAction(AddCommand(ID_CONNECT, "连接(&C)", "连接"));
     operate->addAction(AddCommand(ID_SETTINGS, "设置(&S)", "系统设置"));
     operate->addAction(AddCommand(ID_SEARCH, "搜索(&Q)", "搜索历史数据"));
+    operate->addAction(AddCommand(ID_ARCHIVE, "测试档案(&H)", "查看测试档案中的全部测试结果"));
+    CommandAction(ID_ARCHIVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
 
     QMenu* view = menuBar()->addMenu("视图(&V)");
     // Both items carry the toolbar's caption, as the menu was stored.
@@ -215,6 +219,8 @@ void CMainFrame::CreateMenus() {
     connect(CommandAction(ID_CONNECT), &QAction::triggered, this, &CMainFrame::OnConnect);
     connect(CommandAction(ID_SETTINGS), &QAction::triggered, this, &CMainFrame::OnSettings);
     connect(CommandAction(ID_SEARCH), &QAction::triggered, this, &CMainFrame::OnSearch);
+    connect(CommandAction(ID_ARCHIVE), &QAction::triggered, this,
+            [this] { OpenArchiveWindow(*this); });
     connect(toolbar, &QAction::toggled, [this](bool on) { m_wndToolBar->setVisible(on); });
     connect(status, &QAction::toggled, [this](bool on) { statusBar()->setVisible(on); });
 }
@@ -226,9 +232,10 @@ void CMainFrame::CreateToolBar() {
         int icon;
     };
     static const Item kItems[] = {
-        {ID_SAVE, "保存", 155},       {ID_PRINT, "打印", 158},   {0, nullptr, 0},
-        {ID_PORT, "端口配置", 159},   {ID_CONNECT, "连接", 160}, {ID_SETTINGS, "系统设置", 161},
-        {ID_SEARCH, "搜索数据", 162}, {0, nullptr, 0},           {ID_EXIT, "退出", 163},
+        {ID_SAVE, "保存", 155},       {ID_PRINT, "打印", 158},       {0, nullptr, 0},
+        {ID_PORT, "端口配置", 159},   {ID_CONNECT, "连接", 160},     {ID_SETTINGS, "系统设置", 161},
+        {ID_SEARCH, "搜索数据", 162}, {ID_ARCHIVE, "测试档案", 170}, {0, nullptr, 0},
+        {ID_EXIT, "退出", 163},
     };
     m_wndToolBar = addToolBar("工具栏");
     m_wndToolBar->setObjectName("toolbar128");
@@ -505,6 +512,9 @@ void CMainFrame::ShowNoteText() {
     case tarvex::StatusNote::Saved:
         m_messageText->setText("已保存：" + m_strSavedPath);
         break;
+    case tarvex::StatusNote::Text:
+        m_messageText->setText(tarvex::StatusText());
+        break;
     }
 }
 
@@ -600,7 +610,8 @@ void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, i
     case 0xE5:
     case 0xE7:
         if (search)
-            search->OnRecordData(tarvex::DecodeHistoryRecord(bytes, search->RecordKind()));
+            search->OnRecordData(tarvex::DecodeHistoryRecord(bytes, search->RecordKind()),
+                                 ReplyFrame(code, bytes));
         break;
     case 0xE0:
         OnDeviceInfo(tarvex::DecodeDeviceInfo(bytes));
@@ -618,19 +629,23 @@ void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, i
 
 namespace {
 
-// Keeps a result from the instrument as the latest of its kind and hands it to its page.
+// Keeps a result from the instrument (and the bytes it came in) as the latest of its kind and
+// hands it to its page.
 template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, const Value& value, Page* page, Show show) {
-    theApp().m_results.Store(tarvex::TestKindOfReply(code), value, ResultSource::Instrument);
+void Deliver(unsigned char code, tarvex::ReplyBytes bytes, const Value& value, Page* page,
+             Show show) {
+    theApp().m_results.Store(tarvex::TestKindOfReply(code), value, ResultSource::Instrument,
+                             ReplyFrame(code, bytes));
     if (page)
         (page->*show)(value);
 }
 
 // A result whose decoder found too few bytes reaches neither the model nor the page.
 template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, const std::optional<Value>& value, Page* page, Show show) {
+void Deliver(unsigned char code, tarvex::ReplyBytes bytes, const std::optional<Value>& value,
+             Page* page, Show show) {
     if (value)
-        Deliver(code, *value, page, show);
+        Deliver(code, bytes, *value, page, show);
 }
 
 } // namespace
@@ -643,42 +658,47 @@ void CMainFrame::HandleResult(unsigned char code, tarvex::ReplyBytes bytes) {
     case 0x1F: {
         CExcitationPage* page = code == 0x1A ? static_cast<CExcitationPage*>(app.m_pIVADlg)
                                              : static_cast<CExcitationPage*>(app.m_pUVADlg);
-        Deliver(code, DecodeExcitationReply(bytes), page, &CExcitationPage::ShowExcitationResult);
+        Deliver(code, bytes, DecodeExcitationReply(bytes), page,
+                &CExcitationPage::ShowExcitationResult);
         break;
     }
     case 0x2A:
-        Deliver(code, DecodeCtRatioReply(bytes), app.m_pIBBDlg, &CIBBDlg::ShowRatioResult);
+        Deliver(code, bytes, DecodeCtRatioReply(bytes), app.m_pIBBDlg, &CIBBDlg::ShowRatioResult);
         break;
     case 0x7A:
-        Deliver(code, DecodeCtTapReply(bytes), app.m_pIBBDlg, &CIBBDlg::ShowTapResults);
+        Deliver(code, bytes, DecodeCtTapReply(bytes), app.m_pIBBDlg, &CIBBDlg::ShowTapResults);
         break;
     case 0x2F:
-        Deliver(code, DecodePtRatioReply(bytes), app.m_pUBBDlg, &CUBBDlg::ShowRatioResult);
+        Deliver(code, bytes, DecodePtRatioReply(bytes), app.m_pUBBDlg, &CUBBDlg::ShowRatioResult);
         break;
     case 0x3A:
-        Deliver(code, DecodeCtErrorReply(bytes), app.m_pIJBDlg, &CErrorPage::ShowErrorResult);
+        Deliver(code, bytes, DecodeCtErrorReply(bytes), app.m_pIJBDlg,
+                &CErrorPage::ShowErrorResult);
         break;
     case 0x3F:
-        Deliver(code, DecodePtErrorReply(bytes), app.m_pUJBDlg, &CErrorPage::ShowErrorResult);
+        Deliver(code, bytes, DecodePtErrorReply(bytes), app.m_pUJBDlg,
+                &CErrorPage::ShowErrorResult);
         break;
     case 0x4A:
     case 0x4F:
-        DeliverBurden(code, DecodeBurdenReply(bytes));
+        DeliverBurden(code, bytes, DecodeBurdenReply(bytes));
         break;
     case 0x6A:
-        Deliver(code, DecodeResistanceReply(bytes), app.m_pDZDlg, &CDZDlg::ShowResistanceResult);
+        Deliver(code, bytes, DecodeResistanceReply(bytes), app.m_pDZDlg,
+                &CDZDlg::ShowResistanceResult);
         break;
     default:
         break;
     }
 }
 
-void CMainFrame::DeliverBurden(unsigned char code, std::optional<double> burden) {
+void CMainFrame::DeliverBurden(unsigned char code, tarvex::ReplyBytes bytes,
+                               std::optional<double> burden) {
     if (!burden)
         return;
     CAppState& app = theApp();
     app.m_results.Store(tarvex::TestKindOfReply(code), BurdenResult{*burden},
-                        ResultSource::Instrument);
+                        ResultSource::Instrument, ReplyFrame(code, bytes));
     CBurdenPage* page = code == 0x4A ? static_cast<CBurdenPage*>(app.m_pIFHDlg)
                                      : static_cast<CBurdenPage*>(app.m_pUFHDlg);
     if (page)
@@ -703,6 +723,7 @@ void CMainFrame::OnHandshake() {
 
 void CMainFrame::OnDeviceInfo(const tarvex::DeviceInfo& info) {
     CAppState& app = theApp();
+    app.m_deviceInfo = info;
     if (info.model)
         app.SetDeviceModel(*info.model);
     if (info.deviceType && app.m_pIBBDlg)

@@ -38,6 +38,7 @@ class CMainFrame : public QMainWindow,
         ID_EXIT = 32775,
         ID_SAVE = 32776,
         ID_PRINT = 32777,
+        ID_ARCHIVE = 32778,
         ID_VIEW_TOOLBAR = 59392,
         ID_VIEW_STATUS_BAR = 59393,
         ID_APP_ABOUT = 57664,
@@ -135,7 +136,7 @@ class CMainFrame : public QMainWindow,
     void HandleReply(unsigned char code, const unsigned char* payload, int length);
     // A test result: decoded, kept in the result model and handed to its page.
     void HandleResult(unsigned char code, tarvex::ReplyBytes bytes);
-    void DeliverBurden(unsigned char code, std::optional<double> burden);
+    void DeliverBurden(unsigned char code, tarvex::ReplyBytes bytes, std::optional<double> burden);
     void OnHandshake();
     void OnDeviceInfo(const tarvex::DeviceInfo& info);
     void OnTestFinished();

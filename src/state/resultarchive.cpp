@@ -143,8 +143,11 @@ int CResultArchive::SchemaVersion() {
     return static_cast<int>(std::size(kMigrationSteps));
 }
 
+// The user's data folder ($XDG_DATA_HOME, by default ~/.local/share), in the folder named as the
+// one of the configuration.
 QString CResultArchive::DefaultPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/archive.sqlite";
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           "/tarvex/archive.sqlite";
 }
 
 CResultArchive::CResultArchive(const QString& path) : m_path(path) {
@@ -323,6 +326,11 @@ QList<ArchivedResult> CResultArchive::Recent(int limit, const ArchiveFilter& fil
         where("recorded_at >= ?", TimeText(filter.from));
     if (filter.to.isValid())
         where("recorded_at <= ?", TimeText(filter.to));
+    if (filter.afterId > 0) {
+        conditions << "(recorded_at < ? OR (recorded_at = ? AND id < ?))";
+        values << TimeText(filter.afterRecordedAt) << TimeText(filter.afterRecordedAt)
+               << filter.afterId;
+    }
     if (!filter.text.isEmpty()) {
         QStringList matches;
         for (const char* column : {"line_name", "group_name", "site", "tester"}) {
