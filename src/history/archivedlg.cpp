@@ -52,6 +52,7 @@ CArchiveDlg::CArchiveDlg(CResultArchive& archive, QWidget* owner)
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setAlternatingRowColors(true);
     m_view->verticalHeader()->hide();
+    m_view->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_view->horizontalHeader()->setStretchLastSection(true);
     connect(m_view, &QTableView::doubleClicked, this, &CArchiveDlg::OnOpen);
 

@@ -154,17 +154,8 @@ CResultArchive::CResultArchive(const QString& path) : m_path(path) {
     static QAtomicInteger<quint64> instances;
     m_connection = QString("tarvex-archive-%1").arg(instances.fetchAndAddRelaxed(1));
 
-    const QFileInfo file(m_path);
-    if (!QDir().mkpath(file.absolutePath())) {
-        m_fault = "无法打开文件";
+    if (m_path != kInMemory && !PrepareFile())
         return;
-    }
-    // SQLite would fall back to reading a file it may not write, and leave log files behind
-    // that a later writer could not use; a read-only archive is not opened at all.
-    if (!IsWritableFile(m_path)) {
-        m_fault = "文件只读";
-        return;
-    }
     if (!Open())
         return;
     switch (Check()) {
@@ -181,6 +172,20 @@ CResultArchive::CResultArchive(const QString& path) : m_path(path) {
     }
     if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=FULL") || !Migrate())
         Close();
+}
+
+bool CResultArchive::PrepareFile() {
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
+        m_fault = "无法打开文件";
+        return false;
+    }
+    // SQLite would fall back to reading a file it may not write, and leave log files behind
+    // that a later writer could not use; a read-only archive is not opened at all.
+    if (!IsWritableFile(m_path)) {
+        m_fault = "文件只读";
+        return false;
+    }
+    return true;
 }
 
 CResultArchive::~CResultArchive() {

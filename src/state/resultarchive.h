@@ -58,6 +58,8 @@ class CResultArchive {
     static int SchemaVersion();
     // tarvex/archive.sqlite in the user's data folder.
     static QString DefaultPath();
+    // The path of an archive kept in memory only, gone with its instance (for the fuzz targets).
+    static constexpr const char* kInMemory = ":memory:";
 
     explicit CResultArchive(const QString& path = DefaultPath());
     ~CResultArchive();
@@ -80,6 +82,8 @@ class CResultArchive {
   private:
     enum class FileState { Sound, Damaged, Unreadable };
 
+    // Makes the file's folder; false, with the cause, when the file cannot be written.
+    bool PrepareFile();
     bool Open();
     FileState Check();
     bool SetAside();
