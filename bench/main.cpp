@@ -239,6 +239,7 @@ int AllMain(int argc, char** argv) {
     // Sub-commands without a port of their own find no COM1 in this empty folder.
     TempDir home;
     setenv("XDG_CONFIG_HOME", home.Path().c_str(), 1);
+    setenv("XDG_DATA_HOME", home.Path().c_str(), 1); // the results archive, never the user's
 
     // The long figures wait for the instrument nearly all the time: they run side by side, each
     // test sequence in three programs at each rate, so that every sequence has a median. They

@@ -37,6 +37,7 @@ class CMainFrame : public QMainWindow, public CReplyTarget {
         ID_EXIT = 32775,
         ID_SAVE = 32776,
         ID_PRINT = 32777,
+        ID_ARCHIVE = 32778,
         ID_VIEW_TOOLBAR = 59392,
         ID_VIEW_STATUS_BAR = 59393,
         ID_APP_ABOUT = 57664,

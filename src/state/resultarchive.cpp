@@ -158,25 +158,19 @@ int CResultArchive::SchemaVersion() {
     return static_cast<int>(std::size(kMigrationSteps));
 }
 
+// The user's data folder ($XDG_DATA_HOME, by default ~/.local/share), in the folder named as the
+// one of the configuration.
 QString CResultArchive::DefaultPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/archive.sqlite";
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           "/tarvex/archive.sqlite";
 }
 
 CResultArchive::CResultArchive(const QString& path) : m_path(path) {
     static QAtomicInteger<quint64> instances;
     m_connection = QString("tarvex-archive-%1").arg(instances.fetchAndAddRelaxed(1));
 
-    const QFileInfo file(m_path);
-    if (!QDir().mkpath(file.absolutePath())) {
-        m_fault = "无法打开文件";
+    if (m_path != kInMemory && !PrepareFile())
         return;
-    }
-    // SQLite would fall back to reading a file it may not write, and leave log files behind
-    // that a later writer could not use; a read-only archive is not opened at all.
-    if (!IsWritableFile(m_path)) {
-        m_fault = "文件只读";
-        return;
-    }
     if (!Open())
         return;
     switch (Check()) {
@@ -193,6 +187,20 @@ CResultArchive::CResultArchive(const QString& path) : m_path(path) {
     }
     if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=FULL") || !Migrate())
         Close();
+}
+
+bool CResultArchive::PrepareFile() {
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
+        m_fault = "无法打开文件";
+        return false;
+    }
+    // SQLite would fall back to reading a file it may not write, and leave log files behind
+    // that a later writer could not use; a read-only archive is not opened at all.
+    if (!IsWritableFile(m_path)) {
+        m_fault = "文件只读";
+        return false;
+    }
+    return true;
 }
 
 CResultArchive::~CResultArchive() {
@@ -340,6 +348,11 @@ QList<ArchivedResult> CResultArchive::Recent(int limit, const ArchiveFilter& fil
         where("recorded_at <= ?", TimeText(filter.to));
     if (!filter.text.isEmpty())
         where("instr(search_text, lower(?)) > 0", filter.text);
+    if (filter.afterId > 0) {
+        conditions << "(recorded_at < ? OR (recorded_at = ? AND id < ?))";
+        values << TimeText(filter.afterRecordedAt) << TimeText(filter.afterRecordedAt)
+               << filter.afterId;
+    }
     QSqlQuery query(m_db);
     query.prepare(
         QString("SELECT %1 FROM results WHERE %2 ORDER BY recorded_at DESC, id DESC LIMIT ?")
