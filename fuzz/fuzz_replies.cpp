@@ -184,7 +184,7 @@ void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Shell shell;
+    Shell& shell = Shell::Fresh();
     unsigned char action = kConnect;
     Bytes parameters;
     int actions = 0;

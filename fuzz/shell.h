@@ -2,7 +2,8 @@
 // The program as the fuzz targets drive it: the real application, its main frame with all nine
 // pages and the history dialog, COM1 opened on a scripted instrument that answers every command
 // that reads a reply with the next reply an input gives; everything on the virtual clock,
-// message boxes and file dialogs answered at once.
+// message boxes and file dialogs answered at once. One program per process, put back to its
+// start before every input: building it takes far longer than most inputs run.
 #include "app/mainfrm.h"
 #include "app/tarvexapp.h"
 #include "devicelink.h"
@@ -11,6 +12,9 @@
 #include "platform/virtualclock.h"
 #include "replytarget.h"
 #include "support/scripteddevice.h"
+#include "widgetsnapshot.h"
+
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -77,11 +81,11 @@ class CheckedTarget : public CReplyTarget {
     std::set<unsigned char> codes;
 };
 
-// One run of the program. Create one per input.
+// The program of this process.
 class Shell {
   public:
-    Shell();
-    ~Shell();
+    // The program as it started, whatever the inputs before did to it. Call once per input.
+    static Shell& Fresh();
     Shell(const Shell&) = delete;
     Shell& operator=(const Shell&) = delete;
 
@@ -89,9 +93,11 @@ class Shell {
     void Search(bool pt);
     // Runs the events (painting included) posted so far.
     static void Settle();
+    // What the main window and its dialogs show: every text, choice and list row, with the
+    // widgets' names, the time pane aside. Equal for two runs that show the same.
+    QStringList ShownTexts() const;
 
-    tarvex::VirtualClock clock;
-    tarvex::ScopedClock useClock{clock};
+    std::unique_ptr<tarvex::VirtualClock> clock;
     tarvex::MessageBoxRecorder boxes;
     tarvex::FileDialogRecorder files;
     std::shared_ptr<ScriptedDevice::Shared> line = std::make_shared<ScriptedDevice::Shared>();
@@ -100,6 +106,19 @@ class Shell {
     std::unique_ptr<CTarvexApp> app;
     CMainFrame* frame = nullptr;
     CDeviceLink* link = nullptr;
+
+  private:
+    Shell();
+    // Puts the program back as Shell() left it.
+    void Reset();
+    void ResetLine();
+    void ResetTree();
+    void ResetPages();
+
+    std::unique_ptr<WidgetSnapshot> m_start;
+    int m_port = 1;
+    int m_baud = 9600;
+    int m_startTab = 0;
 };
 
 } // namespace fuzz

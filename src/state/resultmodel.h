@@ -40,6 +40,8 @@ class CResultModel : public QObject {
     void Store(int kind, TestResult::Value value, ResultSource source);
     // The latest result of `kind`; empty while none came.
     std::optional<TestResult> Latest(int kind) const;
+    // Forgets every result and every start, as at the program's start.
+    void Clear();
 
   signals:
     void resultChanged(int kind);
