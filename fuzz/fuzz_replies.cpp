@@ -184,7 +184,8 @@ void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Shell& shell = Shell::Fresh();
+    const Input input;
+    Shell& shell = input.shell;
     unsigned char action = kConnect;
     Bytes parameters;
     int actions = 0;

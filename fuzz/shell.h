@@ -84,8 +84,8 @@ class CheckedTarget : public CReplyTarget {
 // The program of this process.
 class Shell {
   public:
-    // The program as it started, whatever the inputs before did to it. Call once per input.
-    static Shell& Fresh();
+    // The program, built the first time.
+    static Shell& Instance();
     Shell(const Shell&) = delete;
     Shell& operator=(const Shell&) = delete;
 
@@ -93,8 +93,11 @@ class Shell {
     void Search(bool pt);
     // Runs the events (painting included) posted so far.
     static void Settle();
-    // What the main window and its dialogs show: every text, choice and list row, with the
-    // widgets' names, the time pane aside. Equal for two runs that show the same.
+    // Lets the single-shot timers the commands left running in the main window (the wait
+    // display lingering after a wait) fire now instead of at a moment of real time.
+    void FinishPendingTimers();
+    // What the main window and its dialogs show: every text, choice and list row of their named
+    // widgets, with the names, the time pane aside. Equal for two runs that show the same.
     QStringList ShownTexts() const;
 
     std::unique_ptr<tarvex::VirtualClock> clock;
@@ -107,10 +110,11 @@ class Shell {
     CMainFrame* frame = nullptr;
     CDeviceLink* link = nullptr;
 
-  private:
-    Shell();
     // Puts the program back as Shell() left it.
     void Reset();
+
+  private:
+    Shell();
     void ResetLine();
     void ResetTree();
     void ResetPages();
@@ -119,6 +123,23 @@ class Shell {
     int m_port = 1;
     int m_baud = 9600;
     int m_startTab = 0;
+    int m_startSingleMode = 1;
+};
+
+// The program for one input. When the input is done, it is put back to its start: what the input
+// made is freed within the input, so that libFuzzer takes nothing it kept for a leak, and the
+// next input starts where the first did.
+class Input {
+  public:
+    Input() = default;
+    ~Input();
+    Input(const Input&) = delete;
+    Input& operator=(const Input&) = delete;
+
+    // Called with the program as the input left it, before it is put back (the order check).
+    static inline void (*inspect)(const Shell&) = nullptr;
+
+    Shell& shell = Shell::Instance();
 };
 
 } // namespace fuzz
