@@ -6,6 +6,7 @@
 // start before every input: building it takes far longer than most inputs run.
 #include "app/mainfrm.h"
 #include "app/tarvexapp.h"
+#include "check.h"
 #include "devicelink.h"
 #include "platform/filedialogrecorder.h"
 #include "platform/msgboxrecorder.h"
@@ -22,16 +23,6 @@
 #include <memory>
 #include <set>
 #include <vector>
-
-// Ends the run with a report when a property of the program does not hold: libFuzzer keeps the
-// input as a crash, the replay test fails.
-#define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);          \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 namespace fuzz {
 
