@@ -109,8 +109,7 @@ double ErrorValue(Source& in) {
     return (word & 0x8000) ? -magnitude : magnitude;
 }
 
-template <typename Reading>
-void RequireErrors(const tarvex::ErrorReply& got, const Reading& sent) {
+template <typename Reading> void RequireErrors(const tarvex::ErrorReply& got, const Reading& sent) {
     FUZZ_CHECK(got.phaseMinutes.size() == sent.phaseMinutes.size());
     FUZZ_CHECK(got.ratioPercent.size() == sent.ratioPercent.size());
     for (std::size_t i = 0; i < sent.phaseMinutes.size(); ++i) {
@@ -165,8 +164,8 @@ void DecodeRaw(const std::uint8_t* data, std::size_t size) {
     tarvex::DecodeHistoryRecord(bytes, tarvex::RecordKind::Pt);
     const int available = static_cast<int>(size);
     for (int code = 0; code < 256; ++code) {
-        const int length = tarvex::ReplyPayloadLength(static_cast<unsigned char>(code), copy.get(),
-                                                      available);
+        const int length =
+            tarvex::ReplyPayloadLength(static_cast<unsigned char>(code), copy.get(), available);
         FUZZ_CHECK(length >= 0 && length <= available);
     }
 }
@@ -180,9 +179,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         DecodeRaw(data + 1, size - 1);
         return 0;
     }
-    static void (*const kRoundTrips[])(Source&) = {ExcitationRoundTrip, CtRatioRoundTrip,
-                                                   CtTapRoundTrip,      PtRatioRoundTrip,
-                                                   ErrorRoundTrip,      BurdenAndResistanceRoundTrip};
+    static void (*const kRoundTrips[])(Source&) = {
+        ExcitationRoundTrip, CtRatioRoundTrip, CtTapRoundTrip,
+        PtRatioRoundTrip,    ErrorRoundTrip,   BurdenAndResistanceRoundTrip};
     Source in(data + 1, size - 1);
     kRoundTrips[(data[0] >> 1) % std::size(kRoundTrips)](in);
     return 0;
