@@ -18,7 +18,7 @@ void ReadTheRest(fuzz::Shell& shell) {
     for (int i = 0; i < kMaxReads && !shell.line->inbound.empty(); ++i) {
         shell.link->ReadReply();
         fuzz::CheckReplyBuffer();
-        shell.clock.Advance(kBetweenReadsMs);
+        shell.clock->Advance(kBetweenReadsMs);
     }
 }
 
@@ -27,7 +27,8 @@ void ReadTheRest(fuzz::Shell& shell) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2)
         return 0;
-    fuzz::Shell shell;
+    const fuzz::Input input;
+    fuzz::Shell& shell = input.shell;
     const fuzz::Reply block{fuzz::Bytes(data + 2, data + size), data[0]};
     switch (data[1] % 4) {
     case 0:

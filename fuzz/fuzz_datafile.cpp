@@ -24,7 +24,8 @@ QByteArray Saved(CExcitationPage& page) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)
         return 0;
-    fuzz::Shell shell;
+    const fuzz::Input input;
+    fuzz::Shell& shell = input.shell;
     CTarvexApp& app = *shell.app;
     CExcitationPage* page = data[0] % 2 ? static_cast<CExcitationPage*>(app.m_pUVADlg)
                                         : static_cast<CExcitationPage*>(app.m_pIVADlg);

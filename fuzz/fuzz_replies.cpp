@@ -24,6 +24,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace {
@@ -113,17 +114,28 @@ int PageOfCode(unsigned char code) {
     return code == 0xE0 ? tarvex::kCtRatioKind : tarvex::TestKindOfReply(code);
 }
 
+// The results the model was handed during an action, by test kind.
+std::array<int, tarvex::kTestKindCount> g_stored{};
+
 // A reply changes only what its frames' receivers show: the connection only with a handshake
-// frame, the limits and supported tests only with device information, a page only with its
-// result (or by the operator's own action on it: a start, a record shown).
+// frame, the limits and supported tests only with the device information a handshake asks for,
+// a page and the result model only with its result (or by the operator's own action on it: a
+// start, a record shown).
 void CheckOnlyReceiversChanged(const Shown& before, const Shown& after,
                                const std::set<unsigned char>& codes, unsigned char action,
                                int startedKind) {
-    FUZZ_CHECK(after.connected == before.connected || codes.count(0xD0));
-    const bool info = codes.count(0xE0);
+    const bool handshake = codes.count(0xD0);
+    FUZZ_CHECK(after.connected == before.connected || handshake);
+    const bool info = handshake && codes.count(0xE0);
     FUZZ_CHECK(info ||
                (after.maxVoltage == before.maxVoltage && after.maxCurrent == before.maxCurrent &&
                 after.supported == before.supported));
+    for (int kind = 0; kind < tarvex::kTestKindCount; ++kind) {
+        bool mayStore = action == kShowRecord && kind % 4 == 0;
+        for (unsigned char code : codes)
+            mayStore = mayStore || tarvex::TestKindOfReply(code) == kind;
+        FUZZ_CHECK(g_stored[kind] == 0 || mayStore);
+    }
     for (int kind = 0; kind < 9; ++kind) {
         bool mayChange = kind == startedKind || (action == kShowRecord && kind % 4 == 0);
         for (unsigned char code : codes)
@@ -138,6 +150,7 @@ void CheckOnlyReceiversChanged(const Shown& before, const Shown& after,
 void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
     const Shown before = Shown::Of(shell);
     shell.checked.codes.clear();
+    g_stored.fill(0);
     switch (action) {
     case kConnect:
         shell.frame->OnConnect();
@@ -184,7 +197,10 @@ void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Shell shell;
+    const Input input;
+    Shell& shell = input.shell;
+    static const QMetaObject::Connection counting = QObject::connect(
+        &shell.app->m_results, &CResultModel::resultChanged, [](int kind) { ++g_stored.at(kind); });
     unsigned char action = kConnect;
     Bytes parameters;
     int actions = 0;

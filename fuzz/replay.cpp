@@ -9,7 +9,8 @@
 #include <iterator>
 #include <vector>
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
+// Defined by the targets that set something up first, as libFuzzer looks for it.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace fs = std::filesystem;
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::sort(inputs.begin(), inputs.end());
-    LLVMFuzzerInitialize(&argc, &argv);
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     for (const fs::path& path : inputs) {
         std::ifstream file(path, std::ios::binary);
         const std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};

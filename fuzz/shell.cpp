@@ -1,24 +1,46 @@
 #include "shell.h"
 #include "state/resultarchive.h"
 
+#include "controls/ltree.h"
+#include "controls/mytabctrl.h"
+#include "history/searchdlg.h"
+#include "pages/ibbdlg.h"
+#include "pages/ivadlg.h"
+#include "pages/iwcdlg.h"
+#include "pages/uvadlg.h"
 #include "platform/fonts.h"
 #include "replylayout.h"
 #include "res/tarvexres.h"
 #include "rxbuffer.h"
+#include "testkinds.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-// Qt's caches live until the process ends; only errors count.
+// One program serves a whole run, so freed memory need not wait long before it is used again:
+// a smaller quarantine keeps the run's memory and page faults down, and still finds a use after
+// free within an input.
 extern "C" const char* __asan_default_options() {
-    return "detect_leaks=0";
+    return "quarantine_size_mb=32";
+}
+
+// Fontconfig keeps what it allocates while Qt loads the fonts at start-up without a pointer to
+// it; the program does not.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
 }
 
 namespace {
@@ -126,10 +148,20 @@ long CheckedTarget::OnDeviceReply(std::span<const unsigned char> block) {
     return inner->OnDeviceReply(block);
 }
 
-Shell::Shell() {
-    // The reply buffer as a program starts with it: no input sees what the one before left.
-    std::memset(g_RxBuf, 0, sizeof g_RxBuf);
-    g_RxLen = 0;
+Shell& Shell::Instance() {
+    static Shell* const shell = new Shell; // lives as long as the process, as QApplication
+    return *shell;
+}
+
+Input::~Input() {
+    shell.FinishPendingTimers();
+    if (inspect)
+        inspect(shell);
+    shell.Reset();
+}
+
+Shell::Shell() : clock(std::make_unique<tarvex::VirtualClock>()) {
+    tarvex::SetClock(clock.get());
     tarvex::SetSerialOpener([this](const std::string&, int baud) {
         return std::make_unique<AnsweringDevice>(line, replies, baud);
     });
@@ -141,14 +173,127 @@ Shell::Shell() {
     frame = app->m_pMainWnd;
     link = app->m_pLink;
     FUZZ_CHECK(link && link->IsOpen());
+    m_port = link->PortNumber();
+    m_baud = link->PortBaud();
     checked.inner = frame;
     link->m_pNotifyWnd = &checked;
+    Settle();
+    m_startTab = frame->m_TabCtrl->CurrentTab();
+    m_startSingleMode = app->m_pIBBDlg->m_nSingleMode;
+    m_start = std::make_unique<WidgetSnapshot>(frame);
 }
 
-Shell::~Shell() {
-    app.reset();
-    tarvex::SetSerialOpener(nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+void Shell::Reset() {
+    frame->m_pSearchDlg->StopUpload();
+    ResetLine();
+    boxes.clear();
+    files.clear();
+    app->ResetData();
+    ResetTree();
+    ResetPages();
+    frame->m_nReportKind = 0;
+    frame->SetCanSave(true, true);
+    frame->ShowStatusNote(tarvex::StatusNote::Ready);
+    const std::vector<QWidget*> changed = m_start->Restore();
+    // The members of a page whose entries were put back follow them, as they were at the start.
+    std::vector<CDlgBase*> pages{frame->m_pErrorCurveDlg};
+    for (int kind = 0; kind < tarvex::kTestKindCount; ++kind)
+        pages.push_back(frame->TestPage(kind));
+    for (CDlgBase* page : pages) {
+        QWidget* widget = dynamic_cast<QWidget*>(page);
+        if (std::any_of(changed.begin(), changed.end(),
+                        [widget](QWidget* item) { return widget->isAncestorOf(item); }))
+            FUZZ_CHECK(page->UpdateData(true));
+    }
+    Settle();
+    boxes.clear();
+}
+
+// A new clock, an empty line and reply buffer, and the port opened again on a new instrument.
+void Shell::ResetLine() {
+    clock = std::make_unique<tarvex::VirtualClock>();
+    tarvex::SetClock(clock.get());
+    replies.clear();
+    *line = ScriptedDevice::Shared();
+    std::memset(g_RxBuf, 0, sizeof g_RxBuf);
+    g_RxLen = 0;
+    link->ClosePort();
+    FUZZ_CHECK(link->Open(m_port, m_baud));
+    link->m_bConnected = 0;
+    link->m_bStartAcked = 0;
+    link->m_nTestKind = -1;
+    checked.blocks = 0;
+    checked.codes.clear();
+}
+
+// No record uploaded, nothing chosen.
+void Shell::ResetTree() {
+    CLTree* tree = frame->m_LTree;
+    const QSignalBlocker quiet(tree);
+    tree->ClearSelection();
+    for (QTreeWidgetItem* node : {tree->m_hCTHistory, tree->m_hPTHistory}) {
+        qDeleteAll(node->takeChildren());
+        node->setExpanded(false);
+    }
+    const QSignalBlocker quietTabs(frame->m_TabCtrl);
+    frame->m_TabCtrl->SetCurrentTab(m_startTab);
+    frame->m_TabCtrl->ShowPage(m_startTab);
+}
+
+// No result on show; the excitation pages out of their history mode; the error-curve window
+// closed with no curve.
+void Shell::ResetPages() {
+    // The other pages show their results in entries and labels only, which the snapshot puts
+    // back.
+    for (CExcitationPage* page : {static_cast<CExcitationPage*>(app->m_pIVADlg),
+                                  static_cast<CExcitationPage*>(app->m_pUVADlg)}) {
+        if (page->m_bHistoryMode)
+            page->SetHistoryMode(false);
+        page->ClearResults();
+    }
+    for (int kind = 0; kind < tarvex::kTestKindCount; ++kind)
+        frame->TestPage(kind)->m_bResultArrived = false;
+    if (app->m_pIBBDlg->m_nSingleMode != m_startSingleMode)
+        app->m_pIBBDlg->SetDeviceType(m_startSingleMode ? 0xA1 : 0xA2); // as a device type sets it
+    frame->m_pErrorCurveDlg->SetSourcePage(nullptr);
+    frame->m_pErrorCurveDlg->hide();
+}
+
+QStringList Shell::ShownTexts() const {
+    QStringList shown;
+    const QString timePane = frame->TimePaneText();
+    for (QWidget* widget : frame->findChildren<QWidget*>()) {
+        // The named widgets are the program's; Qt's own parts (scroll bars, viewports) come and
+        // go as they are needed.
+        if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_"))
+            continue;
+        QString state = widget->objectName() + (widget->isHidden() ? " hidden" : "") +
+                        (widget->isEnabled() ? "" : " disabled");
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            if (label->text() != timePane)
+                state += " " + label->text();
+        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            state += " " + edit->text();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            state += button->isChecked() ? " checked" : "";
+        } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            state += " " + combo->currentText();
+        } else if (auto* list = qobject_cast<QTreeWidget*>(widget)) {
+            for (QTreeWidgetItemIterator it(list); *it; ++it) {
+                for (int column = 0; column < list->columnCount(); ++column)
+                    state += " " + (*it)->text(column);
+            }
+        }
+        shown << state;
+    }
+    return shown;
+}
+
+void Shell::FinishPendingTimers() {
+    for (QTimer* timer : frame->findChildren<QTimer*>()) {
+        if (timer->isActive() && timer->isSingleShot())
+            timer->start(0);
+    }
     Settle();
 }
 

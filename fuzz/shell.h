@@ -2,15 +2,20 @@
 // The program as the fuzz targets drive it: the real application, its main frame with all nine
 // pages and the history dialog, COM1 opened on a scripted instrument that answers every command
 // that reads a reply with the next reply an input gives; everything on the virtual clock,
-// message boxes and file dialogs answered at once.
+// message boxes and file dialogs answered at once. One program per process, put back to its
+// start before every input: building it takes far longer than most inputs run.
 #include "app/mainfrm.h"
 #include "app/tarvexapp.h"
+#include "check.h"
 #include "devicelink.h"
 #include "platform/filedialogrecorder.h"
 #include "platform/msgboxrecorder.h"
 #include "platform/virtualclock.h"
 #include "replytarget.h"
 #include "support/scripteddevice.h"
+#include "widgetsnapshot.h"
+
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,16 +23,6 @@
 #include <memory>
 #include <set>
 #include <vector>
-
-// Ends the run with a report when a property of the program does not hold: libFuzzer keeps the
-// input as a crash, the replay test fails.
-#define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);          \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 namespace fuzz {
 
@@ -77,11 +72,11 @@ class CheckedTarget : public CReplyTarget {
     std::set<unsigned char> codes;
 };
 
-// One run of the program. Create one per input.
+// The program of this process.
 class Shell {
   public:
-    Shell();
-    ~Shell();
+    // The program, built the first time.
+    static Shell& Instance();
     Shell(const Shell&) = delete;
     Shell& operator=(const Shell&) = delete;
 
@@ -89,9 +84,14 @@ class Shell {
     void Search(bool pt);
     // Runs the events (painting included) posted so far.
     static void Settle();
+    // Lets the single-shot timers the commands left running in the main window (the wait
+    // display lingering after a wait) fire now instead of at a moment of real time.
+    void FinishPendingTimers();
+    // What the main window and its dialogs show: every text, choice and list row of their named
+    // widgets, with the names, the time pane aside. Equal for two runs that show the same.
+    QStringList ShownTexts() const;
 
-    tarvex::VirtualClock clock;
-    tarvex::ScopedClock useClock{clock};
+    std::unique_ptr<tarvex::VirtualClock> clock;
     tarvex::MessageBoxRecorder boxes;
     tarvex::FileDialogRecorder files;
     std::shared_ptr<ScriptedDevice::Shared> line = std::make_shared<ScriptedDevice::Shared>();
@@ -100,6 +100,37 @@ class Shell {
     std::unique_ptr<CTarvexApp> app;
     CMainFrame* frame = nullptr;
     CDeviceLink* link = nullptr;
+
+    // Puts the program back as Shell() left it.
+    void Reset();
+
+  private:
+    Shell();
+    void ResetLine();
+    void ResetTree();
+    void ResetPages();
+
+    std::unique_ptr<WidgetSnapshot> m_start;
+    int m_port = 1;
+    int m_baud = 9600;
+    int m_startTab = 0;
+    int m_startSingleMode = 1;
+};
+
+// The program for one input. When the input is done, it is put back to its start: what the input
+// made is freed within the input, so that libFuzzer takes nothing it kept for a leak, and the
+// next input starts where the first did.
+class Input {
+  public:
+    Input() = default;
+    ~Input();
+    Input(const Input&) = delete;
+    Input& operator=(const Input&) = delete;
+
+    // Called with the program as the input left it, before it is put back (the order check).
+    static inline void (*inspect)(const Shell&) = nullptr;
+
+    Shell& shell = Shell::Instance();
 };
 
 } // namespace fuzz

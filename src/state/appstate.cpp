@@ -4,6 +4,9 @@
 #include "platform/msgbox.h"
 #include "uploadstatus.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 CAppState* g_current = nullptr;
 }
@@ -70,4 +73,15 @@ void CAppState::OnUploadEnded() {
     m_nDeferredTestKind = -1;
     if (kind >= 0 && m_pLink)
         m_pLink->SetTestKind(kind);
+}
+
+void CAppState::ResetData() {
+    m_CTRecords.clear();
+    m_PTRecords.clear();
+    m_strReport.clear();
+    m_nMaxTestVoltage = kStartMaxTestVoltage;
+    m_nMaxTestCurrent = kStartMaxTestCurrent;
+    std::fill(std::begin(m_bSupported), std::end(m_bSupported), 1);
+    m_results.Clear();
+    m_nDeferredTestKind = -1;
 }

@@ -44,12 +44,17 @@ class CAppState {
     void SetTestKind(int kind);
     // Called when an upload ends: sends the test kind chosen meanwhile.
     void OnUploadEnded();
+    // Puts the data back as a program starts with it: no records, report or results, the
+    // default limits, every test supported. The windows and the link registered stay.
+    void ResetData();
 
     CRecordArray m_CTRecords;
     CRecordArray m_PTRecords;
     QString m_strReport;
-    int m_nMaxTestVoltage = 2500;
-    int m_nMaxTestCurrent = 1000;
+    static constexpr int kStartMaxTestVoltage = 2500;
+    static constexpr int kStartMaxTestCurrent = 1000;
+    int m_nMaxTestVoltage = kStartMaxTestVoltage;
+    int m_nMaxTestCurrent = kStartMaxTestCurrent;
     CSearchDlg* m_pSearchDlg = nullptr;
     const CUploadStatus* m_pUpload = nullptr; // the search dialog's upload
     CIVADlg* m_pIVADlg = nullptr;

@@ -21,3 +21,8 @@ std::optional<TestResult> CResultModel::Latest(int kind) const {
         return std::nullopt;
     return it->second;
 }
+
+void CResultModel::Clear() {
+    m_results.clear();
+    m_started.clear();
+}

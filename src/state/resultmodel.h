@@ -43,6 +43,8 @@ class CResultModel : public QObject {
                const QByteArray& rawReply = {});
     // The latest result of `kind`; empty while none came.
     std::optional<TestResult> Latest(int kind) const;
+    // Forgets every result and every start, as at the program's start.
+    void Clear();
 
   signals:
     // A result has just arrived, before anyone shows it.
