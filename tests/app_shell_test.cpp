@@ -194,32 +194,32 @@ TEST_F(Shell, ModelCodesDecideTheSupportedTests) {
         {0xAE, {1, 1, 0, 0, 0, 0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
-        Dispatch(DeviceInfo(c.model, 0xA1, 0xA1));
+        AnswerDeviceInfo(DeviceInfo(c.model, 0xA1, 0xA1));
         for (int k = 0; k < 9; ++k)
             EXPECT_EQ(app->m_bSupported[k], c.supported[k]) << int(c.model) << " kind " << k;
     }
-    Dispatch(DeviceInfo(0x00, 0xA1, 0xA1));
+    AnswerDeviceInfo(DeviceInfo(0x00, 0xA1, 0xA1));
     for (int k = 0; k < 9; ++k)
         EXPECT_EQ(app->m_bSupported[k], cases[3].supported[k]);
 }
 
 TEST_F(Shell, RangeBytesSetTheLimits) {
-    Dispatch(DeviceInfo(0xAD, 0xA2, 0xA2));
+    AnswerDeviceInfo(DeviceInfo(0xAD, 0xA2, 0xA2));
     EXPECT_EQ(app->m_nMaxTestCurrent, 600);
     EXPECT_EQ(app->m_nMaxTestVoltage, 1000);
-    Dispatch(DeviceInfo(0xAD, 0xA2, 0x00));
+    AnswerDeviceInfo(DeviceInfo(0xAD, 0xA2, 0x00));
     EXPECT_EQ(app->m_nMaxTestCurrent, 600);
-    Dispatch(DeviceInfo(0xAD, 0xA2, 0xA1));
+    AnswerDeviceInfo(DeviceInfo(0xAD, 0xA2, 0xA1));
     EXPECT_EQ(app->m_nMaxTestCurrent, 1000);
     EXPECT_EQ(app->m_nMaxTestVoltage, 2500);
 }
 
 TEST_F(Shell, DeviceTypeSwitchesTheCtRatioPageBetweenFieldsAndList) {
     auto* page = app->m_pIBBDlg;
-    Dispatch(DeviceInfo(0xAC, 0xA2, 0xA1));
+    AnswerDeviceInfo(DeviceInfo(0xAC, 0xA2, 0xA1));
     EXPECT_FALSE(page->GetDlgItem(1003)->isHidden());
     EXPECT_TRUE(page->GetDlgItem(1007)->isHidden());
-    Dispatch(DeviceInfo(0xAC, 0xA1, 0xA1));
+    AnswerDeviceInfo(DeviceInfo(0xAC, 0xA1, 0xA1));
     EXPECT_TRUE(page->GetDlgItem(1003)->isHidden());
     EXPECT_FALSE(page->GetDlgItem(1007)->isHidden());
 }
@@ -262,7 +262,7 @@ TEST_F(Shell, AMeasuredValueIsNeverTakenForAReply) {
         {0x55, 0xAA, 0x6A, 0x55, 0xAA, 0xD0, 0x55, 0xAA, 0xEB, 0xFD, 0xFA},
     };
     link->m_bConnected = 1;
-    Dispatch(DeviceInfo(0xAD, 0xA2, 0xA2));
+    AnswerDeviceInfo(DeviceInfo(0xAD, 0xA2, 0xA2));
     Dispatch({0x55, 0xAA, 0x1A, 1, 0, 0, 0, 0, 0x01, 0xF4, 0x07, 0xD0, 0xFD, 0xFA});
     const int ctRows = app->m_pIVADlg->findChild<QTreeWidget*>("id1003")->topLevelItemCount();
     TakeWritten();
@@ -299,14 +299,14 @@ TEST_F(Shell, AllTestsCanBeChosenBeforeDeviceInformation) {
 }
 
 TEST_F(Shell, ARefusedTestShowsTheMessageFromTreeAndTab) {
-    Dispatch(DeviceInfo(0xAD, 0xA1, 0xA1));
+    AnswerDeviceInfo(DeviceInfo(0xAD, 0xA1, 0xA1));
     frame->show();
     frame->m_LTree->SelectTest(0);
     ASSERT_EQ(boxes.texts(), QStringList{"本设备不支持该项测试!"});
     EXPECT_TRUE(frame->m_TabCtrl->isVisibleTo(frame));
     EXPECT_EQ(frame->m_TabCtrl->m_tabCurrent, 0);
     for (unsigned char model : {0xAB, 0xAC, 0xAD, 0xAE}) {
-        Dispatch(DeviceInfo(model, 0xA1, 0xA1));
+        AnswerDeviceInfo(DeviceInfo(model, 0xA1, 0xA1));
         boxes.clear();
         frame->m_LTree->SelectTest(8);
         EXPECT_EQ(boxes.texts(), QStringList{"本设备不支持该项测试!"}) << int(model);
@@ -856,7 +856,7 @@ TEST_F(Shell, ResultsLandInTheModelWithTheirKindAndSource) {
 // The instrument's test-finished reply never comes; both polls get the six-tap result.
 TEST_F(Shell, TheSixTapListHoldsSixRowsHoweverOftenTheResultComes) {
     Handshake();
-    Dispatch(DeviceInfo(0xAC, 0xA2, 0xA1));
+    AnswerDeviceInfo(DeviceInfo(0xAC, 0xA2, 0xA1));
     const Bytes taps{0x55, 0xAA, 0x7A, 0x06, 0x03, 0xE8, 0x03, 0x40, 0x03, 0xE9,
                      0x07, 0xD2, 0x0B, 0xBB, 0x0F, 0xA4, 0x13, 0x8E, 0x17, 0x78,
                      0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x05, 0xFD, 0xFA};

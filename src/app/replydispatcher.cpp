@@ -120,7 +120,9 @@ void CReplyDispatcher::HandleReply(unsigned char code, tarvex::ReplyBytes payloa
                                  ReplyFrame(code, payload));
         break;
     case 0xE0:
-        ApplyDeviceInfo(tarvex::DecodeDeviceInfo(payload));
+        // Only the answer to its own request: the limits it sets never come from elsewhere.
+        if (theApp().m_pLink && theApp().m_pLink->ReplyCommand() == 0xE0)
+            ApplyDeviceInfo(tarvex::DecodeDeviceInfo(payload));
         break;
     case 0xD0:
         OnHandshake();

@@ -47,6 +47,8 @@ class CDeviceLink : public CComPort {
     // ends with FD FA the target handles it before this returns. 1 when at least 5 bytes were
     // read, else 0.
     int ReadReply();
+    // The command whose reply the last read was for (0 before any).
+    int ReplyCommand() const { return m_nReplyCommand; }
 
     // The first character of an identity text that the instrument cannot take (only digits
     // and Latin letters, in either case, of the first ten), empty when there is none; and the

@@ -55,6 +55,12 @@ class ShellFixture : public ::testing::Test {
         g_RxLen = static_cast<std::int16_t>(block.size());
         frame->OnDeviceReply({g_RxBuf, static_cast<std::size_t>(g_RxLen)});
     }
+    // A device-information block as the answer to its request, the one way it counts.
+    void AnswerDeviceInfo(const Bytes& block) {
+        link->m_bConnected = 1;
+        Arrive(block, 10);
+        link->RequestDeviceInfo();
+    }
     Bytes TakeWritten() {
         Bytes w = shared->written;
         shared->written.clear();
