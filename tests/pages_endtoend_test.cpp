@@ -9,13 +9,13 @@
 #include "pages/ifhdlg.h"
 #include "pages/ijbdlg.h"
 #include "pages/ivadlg.h"
-#include "pages/replyfields.h"
 #include "pages/ubbdlg.h"
 #include "pages/ufhdlg.h"
 #include "pages/ujbdlg.h"
 #include "pages/uvadlg.h"
 #include "platform/clock.h"
 #include "sim/simserialdevice.h"
+#include "state/replyfields.h"
 #include "support/pagebench.h"
 
 #include <gtest/gtest.h>

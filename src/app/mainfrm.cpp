@@ -23,6 +23,8 @@
 #include "protocoltrace.h"
 #include "replydecoders.h"
 #include "replylayout.h"
+#include "report/reportcommand.h"
+#include "reportentries.h"
 #include "res/tarvexres.h"
 #include "rxbuffer.h"
 #include "selectctptdlg.h"
@@ -204,6 +206,10 @@ void CMainFrame::CreateMenus() {
     toolbar->setChecked(true);
     status->setCheckable(true);
     status->setChecked(true);
+
+    QMenu* analysis = menuBar()->addMenu("分析(&A)");
+    analysis->addAction(AddCommand(ID_REPORT, "生成报告(&R)", "生成测试报告(PDF)"));
+    connect(CommandAction(ID_REPORT), &QAction::triggered, this, &CMainFrame::OnReport);
 
     QMenu* help = menuBar()->addMenu("帮助(&H)");
     help->addAction(AddCommand(ID_APP_ABOUT, "关于 互感器综合参数测试(&A)...", "显示程序信息"));
@@ -851,6 +857,11 @@ void CMainFrame::ComposeReport() {
     default:
         break;
     }
+}
+
+void CMainFrame::OnReport() {
+    const int kind = m_TabCtrl->isVisible() ? m_TabCtrl->CurrentTab() : -1;
+    tarvex::SaveReportPdf(this, ReportEntriesOnShow(kind, TestPage(kind), m_pErrorCurveDlg));
 }
 
 void CMainFrame::OnFileSave() {

@@ -1,0 +1,37 @@
+#pragma once
+#include "reportentry.h"
+
+#include <QList>
+#include <QString>
+
+#include <utility>
+
+class CReportCanvas;
+
+// One result of a report laid out on the canvas: its heading, where it came from, the entries
+// the test was started with, then its values as its page shows them (with the same rounding),
+// and for an excitation curve the charts, knee points and error curve.
+class CResultSection {
+  public:
+    CResultSection(CReportCanvas& canvas, const ReportEntry& entry);
+    // number: the result's place in the report, from 1.
+    void Write(int number);
+
+  private:
+    using Fields = QList<std::pair<QString, QString>>;
+
+    void WriteHeading(int number);
+    Fields SourceFields() const;
+    Fields ParameterFields() const;
+    void WriteValues();
+    void WriteExcitation(const tarvex::ExcitationReply& curve);
+    void WriteCurvePlots(const tarvex::ExcitationReply& curve);
+    void WriteKneeTable(const tarvex::ExcitationReply& curve);
+    void WriteErrorCurve(const ReportErrorCurve& errorCurve);
+    void WritePointTable(const tarvex::ExcitationReply& curve);
+    void WriteErrors(const tarvex::ErrorReply& errors);
+    void WriteSubheading(const QString& text);
+
+    CReportCanvas& m_canvas;
+    const ReportEntry& m_entry;
+};
