@@ -10,5 +10,6 @@ int StartupMain(int argc, char** argv);
 int SoakMain(int argc, char** argv);
 int OpenFileMain(int argc, char** argv);
 int DispatchMain(int argc, char** argv);
+int ReportMain(int argc, char** argv);
 
 } // namespace bench

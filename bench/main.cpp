@@ -236,6 +236,7 @@ int AllMain(int argc, char** argv) {
     const Values open = Run(home.Path(), {"openfile", "--runs", runs});
     const Values dispatch = Run(home.Path(), {"dispatch", "--runs", runs});
     const Values soak = Run(home.Path(), {"soak", "--tests", "1000"});
+    const Values report = Run(home.Path(), {"report", "--runs", "3"});
 
     std::vector<Row> rows;
     rows.push_back(ExchangeRow(9600, line9600));
@@ -275,6 +276,11 @@ int AllMain(int argc, char** argv) {
         growth.met = false;
     }
     rows.push_back(growth);
+    Row pdf = MedianRow("PDF report of 50 results (255-point curves, error curves)", report,
+                        "report_ms", "%.0f ms (median of %.0f)", 1, "<= 2000 ms", 2000);
+    if (Has(report, "report_pages"))
+        pdf.measured += Format(", %.0f pages", Get(report, "report_pages"));
+    rows.push_back(pdf);
 
     std::printf("\n| figure | measured | goal | |\n|---|---|---|---|\n");
     bool allMet = true;
@@ -298,12 +304,12 @@ int main(int argc, char** argv) {
         {"all", bench::AllMain},           {"exchange", bench::ExchangeMain},
         {"waitcpu", bench::WaitCpuMain},   {"startup", bench::StartupMain},
         {"soak", bench::SoakMain},         {"openfile", bench::OpenFileMain},
-        {"dispatch", bench::DispatchMain},
+        {"dispatch", bench::DispatchMain}, {"report", bench::ReportMain},
     };
     const auto it = commands.find(argc > 1 ? argv[1] : "all");
     if (it == commands.end()) {
         std::fprintf(stderr, "usage: tarvex-bench [all | exchange | waitcpu | startup | soak | "
-                             "openfile | dispatch] [--name value...]\n");
+                             "openfile | dispatch | report] [--name value...]\n");
         return 2;
     }
     return it->second(argc, argv);
