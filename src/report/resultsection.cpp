@@ -113,8 +113,8 @@ void CResultSection::WriteHeading(int number) {
     m_canvas.Painter().drawLine(rule.topLeft(), rule.topRight());
 }
 
-void CResultSection::WriteSubheading(const QString& text) {
-    m_canvas.KeepRoom(25);
+void CResultSection::WriteSubheading(const QString& text, double keepMm) {
+    m_canvas.KeepRoom(keepMm + 8);
     m_canvas.Skip(1);
     m_canvas.Line(text, CReportCanvas::Font(10.5, true));
 }
@@ -206,7 +206,7 @@ void CResultSection::WriteCurvePlots(const tarvex::ExcitationReply& curve) {
                       "仪器拐点",
                       Qt::red,
                       CCurvePlot::Shape::Cross});
-    WriteSubheading("伏安特性曲线（线性坐标、双对数坐标）");
+    WriteSubheading("伏安特性曲线（线性坐标、双对数坐标）", kPlotHeightMm);
     const QRectF strip = m_canvas.Take(kPlotHeightMm);
     const double half = strip.width() / 2;
     const double gap = 3 * m_canvas.Unit();
@@ -218,7 +218,7 @@ void CResultSection::WriteCurvePlots(const tarvex::ExcitationReply& curve) {
 }
 
 void CResultSection::WriteKneeTable(const tarvex::ExcitationReply& curve) {
-    WriteSubheading("拐点");
+    WriteSubheading("拐点", 25);
     QList<QStringList> rows;
     rows.append({"仪器拐点", "仪器测得", tarvex::KneeVoltageText(float(curve.kneeVoltage)),
                  tarvex::KneeCurrentText(float(curve.kneeCurrent))});
@@ -226,7 +226,7 @@ void CResultSection::WriteKneeTable(const tarvex::ExcitationReply& curve) {
 }
 
 void CResultSection::WriteErrorCurve(const ReportErrorCurve& errorCurve) {
-    WriteSubheading(QString("%1%误差曲线").arg(errorCurve.percent));
+    WriteSubheading(QString("%1%误差曲线").arg(errorCurve.percent), kPlotHeightMm + 8);
     m_canvas.Fields({{"额定电流", QString("%1A").arg(errorCurve.ratedSecondary)},
                      {"CT二次阻抗", errorCurve.secondaryImpedance + "Ω"}},
                     3);
@@ -245,7 +245,7 @@ void CResultSection::WriteErrorCurve(const ReportErrorCurve& errorCurve) {
 }
 
 void CResultSection::WritePointTable(const tarvex::ExcitationReply& curve) {
-    WriteSubheading("伏安特性数据");
+    WriteSubheading("伏安特性数据", 20);
     // Numbered as the page lists them: a result from the instrument or a record opens with the
     // origin as row 1, a data file's rows are its own.
     QList<QStringList> cells;

@@ -30,7 +30,8 @@ class CResultSection {
     void WriteErrorCurve(const ReportErrorCurve& errorCurve);
     void WritePointTable(const tarvex::ExcitationReply& curve);
     void WriteErrors(const tarvex::ErrorReply& errors);
-    void WriteSubheading(const QString& text);
+    // A heading kept on one page with the keepMm that follow it.
+    void WriteSubheading(const QString& text, double keepMm);
 
     CReportCanvas& m_canvas;
     const ReportEntry& m_entry;
