@@ -125,7 +125,7 @@ int DispatchMain(int argc, char** argv) {
             std::memcpy(g_RxBuf, block.data(), block.size());
             g_RxBuf[block.size()] = 0;
             g_RxLen = static_cast<std::int16_t>(block.size());
-            program.Frame()->OnDeviceReply();
+            program.Frame()->OnDeviceReply({g_RxBuf, static_cast<std::size_t>(g_RxLen)});
             QCoreApplication::processEvents(); // the list rows built, the pages painted
             Report(key, MsSince(start));
         }

@@ -31,7 +31,9 @@ ReportEntry ExcitationEntry(int number) {
         kind,
         {curve, QDateTime::currentDateTime(), ResultSource::Instrument, {{"testVoltage", 1000}}},
         QString("结果 %1").arg(number),
-        kind == tarvex::kCtExcitationKind ? std::optional(errorCurve) : std::nullopt};
+        kind == tarvex::kCtExcitationKind ? std::optional(errorCurve) : std::nullopt,
+        false,
+        std::nullopt};
 }
 
 } // namespace

@@ -114,14 +114,15 @@ std::set<unsigned char> FrameCodes(const unsigned char* block, int length) {
     return codes;
 }
 
-long CheckedTarget::OnDeviceReply() {
+long CheckedTarget::OnDeviceReply(std::span<const unsigned char> block) {
     CheckReplyBuffer();
+    FUZZ_CHECK(block.data() == g_RxBuf && static_cast<int>(block.size()) == g_RxLen);
     FUZZ_CHECK(g_RxLen >= 5);
     FUZZ_CHECK(g_RxBuf[g_RxLen - 2] == 0xFD && g_RxBuf[g_RxLen - 1] == 0xFA);
     ++blocks;
     const std::set<unsigned char> found = FrameCodes(g_RxBuf, g_RxLen);
     codes.insert(found.begin(), found.end());
-    return inner->OnDeviceReply();
+    return inner->OnDeviceReply(block);
 }
 
 Shell::Shell() {

@@ -71,7 +71,7 @@ std::set<unsigned char> FrameCodes(const unsigned char* block, int length);
 // five bytes, ending FD FA) and within the buffer. Collects the codes of the frames handed over.
 class CheckedTarget : public CReplyTarget {
   public:
-    long OnDeviceReply() override;
+    long OnDeviceReply(std::span<const unsigned char> block) override;
     CReplyTarget* inner = nullptr;
     int blocks = 0;
     std::set<unsigned char> codes;

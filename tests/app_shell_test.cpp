@@ -720,7 +720,7 @@ TEST_F(PortDialog, APortThatCannotBeOpenedKeepsTheDialogAndTheChoice) {
 class Settings : public ShellFixture {
   protected:
     void RunSettings(const QString& deviceNo, const QString& tester, const QString& site) {
-        QTimer::singleShot(0, [=] {
+        QTimer::singleShot(0, [=, this] {
             auto* dialog = dynamic_cast<CSysSetDlg*>(QApplication::activeModalWidget());
             ASSERT_TRUE(dialog);
             dialog->SetDlgItemText(1005, deviceNo);

@@ -720,7 +720,7 @@ TEST_F(SearchUpload, ACountPastTheBytesSentIsCutThroughTheDispatcher) {
         sim::EncodeHistoryList(0xE4, {records[0], records[1]}, 40);
     std::memcpy(g_RxBuf, block.data(), block.size());
     g_RxLen = static_cast<std::int16_t>(block.size());
-    frame->OnDeviceReply();
+    frame->OnDeviceReply({g_RxBuf, static_cast<std::size_t>(g_RxLen)});
     QCoreApplication::processEvents(); // the list view is built once the dispatch is over
     EXPECT_EQ(dlg->m_SearchList->topLevelItemCount(), 2);
     EXPECT_EQ(app.m_CTRecords.size(), 2);
@@ -729,7 +729,7 @@ TEST_F(SearchUpload, ACountPastTheBytesSentIsCutThroughTheDispatcher) {
     const std::vector<std::uint8_t> record = sim::EncodeHistoryRecord(0xE5, records[1], 7);
     std::memcpy(g_RxBuf, record.data(), record.size());
     g_RxLen = static_cast<std::int16_t>(record.size());
-    frame->OnDeviceReply();
+    frame->OnDeviceReply({g_RxBuf, static_cast<std::size_t>(g_RxLen)});
     // Seven points more claimed than sent: the voltage block of the claimed count starts seven
     // words later, so seven points fewer have both their words.
     const qsizetype sent = qsizetype(records[1].currents.size());

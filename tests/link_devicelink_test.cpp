@@ -22,9 +22,9 @@ namespace {
 
 class CountingTarget : public CReplyTarget {
   public:
-    long OnDeviceReply() override {
+    long OnDeviceReply(std::span<const unsigned char> block) override {
         ++calls;
-        lastBlock.assign(g_RxBuf, g_RxBuf + g_RxLen);
+        lastBlock.assign(block.begin(), block.end());
         threadOfLastCall = QThread::currentThread();
         return 0;
     }

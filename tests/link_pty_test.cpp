@@ -21,8 +21,8 @@ namespace {
 
 class BlockTarget : public CReplyTarget {
   public:
-    long OnDeviceReply() override {
-        blocks.emplace_back(g_RxBuf, g_RxBuf + g_RxLen);
+    long OnDeviceReply(std::span<const unsigned char> block) override {
+        blocks.emplace_back(block.begin(), block.end());
         return 0;
     }
     std::vector<Bytes> blocks;

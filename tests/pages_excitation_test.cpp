@@ -989,7 +989,7 @@ TEST_F(ExcitationEndToEnd, ABlockWithManyCurvesFillsTheListOnceWithTheLast) {
     g_RxLen = static_cast<std::int16_t>(block.size());
     QSignalSpy filled(page->m_list->model(), &QAbstractItemModel::rowsInserted);
 
-    frame->OnDeviceReply();
+    frame->OnDeviceReply({g_RxBuf, static_cast<std::size_t>(g_RxLen)});
 
     EXPECT_EQ(filled.count(), 1);
     EXPECT_EQ(AllRows(page), QStringList({"1|0.000|0.0", "2|0.700|120.0"}));

@@ -68,8 +68,18 @@ TEST_F(PdfReport, ShowsHeaderAndValuesAsThePagesShowThem) {
     errorPage.ShowErrorResult(errors);
     const QDateTime when(QDate(2026, 12, 9), QTime(8, 30));
     const QList<ReportEntry> entries = {
-        {tarvex::kCtExcitationKind, {curve, when, ResultSource::Instrument, {}}, "A 相", {}},
-        {tarvex::kCtErrorKind, {errors, when, ResultSource::Instrument, {}}, QString(), {}},
+        {tarvex::kCtExcitationKind,
+         {curve, when, ResultSource::Instrument, {}},
+         "A 相",
+         {},
+         false,
+         {}},
+        {tarvex::kCtErrorKind,
+         {errors, when, ResultSource::Instrument, {}},
+         QString(),
+         {},
+         false,
+         {}},
     };
     CPdfReport report({"DEV42", "ZHANG", "SITE7", QDate(2026, 12, 9)}, entries);
     ASSERT_TRUE(report.Write(path));
@@ -104,9 +114,31 @@ TEST_F(PdfReport, ShowsHeaderAndValuesAsThePagesShowThem) {
         EXPECT_TRUE(pages[i].contains(QRegularExpression(QString("第 ?%1 ?页").arg(i + 1)))) << i;
 }
 
+// Class 0.5 CT (IEC 61869-2 table 202): ratio error within ±1.5, ±0.75, ±0.5, ±0.5 % and phase
+// displacement within ±90, ±45, ±30, ±30 minutes at 5, 20, 100, 120 % of rated current; a value on
+// the limit passes.
+TEST_F(PdfReport, JudgesEachLoadPointAgainstTheClassLimits) {
+    const tarvex::ErrorReply errors{{60, 10, 30, -31}, {1.0, 0.8, 0.5, -0.4}};
+    const ReportEntry entry{
+        tarvex::kCtErrorKind,        {errors, {}, ResultSource::Instrument, {}}, {}, {}, false,
+        tarvex::AccuracyClass::Ct0_5};
+    ASSERT_TRUE(CPdfReport({}, {entry}).Write(path));
+    POPPLER(text, "pdftotext", "-layout", path, "-");
+    EXPECT_TRUE(InOrder(Words(text), {"总判定：不合格", "5%",   "1.000",  "±1.5",  "60.000",  "±90",
+                                      "合格",           "20%",  "0.800",  "±0.75", "10.000",  "±45",
+                                      "不合格",         "100%", "0.500",  "±0.5",  "30.000",  "±30",
+                                      "合格",           "120%", "-0.400", "±0.5",  "-31.000", "±30",
+                                      "不合格"}))
+        << text.toStdString();
+}
+
 TEST_F(PdfReport, EmbedsEveryFont) {
-    const QList<ReportEntry> entries = {
-        {tarvex::kCtExcitationKind, {Curve(10), {}, ResultSource::Instrument, {}}, {}, {}}};
+    const QList<ReportEntry> entries = {{tarvex::kCtExcitationKind,
+                                         {Curve(10), {}, ResultSource::Instrument, {}},
+                                         {},
+                                         {},
+                                         false,
+                                         {}}};
     ASSERT_TRUE(CPdfReport({"D", "测试员", "现场", QDate(2026, 1, 2)}, entries).Write(path));
     POPPLER(fonts, "pdffonts", path);
     // Two lines of head, then one line per font whose "emb" column follows its encoding.

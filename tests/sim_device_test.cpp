@@ -126,8 +126,8 @@ TEST_F(SimDevice, OpenerRestoresThePreviousOneWhenItGoes) {
 // parses, and the engine's replies are complete blocks for the link, also a long one.
 class Catcher : public CReplyTarget {
   public:
-    long OnDeviceReply() override {
-        blocks.emplace_back(g_RxBuf, g_RxBuf + g_RxLen);
+    long OnDeviceReply(std::span<const unsigned char> block) override {
+        blocks.emplace_back(block.begin(), block.end());
         return 0;
     }
     std::vector<Bytes> blocks;

@@ -19,16 +19,15 @@
 #include "platform/appearance.h"
 #include "platform/msgbox.h"
 #include "platform/statusnote.h"
-#include "platform/updatebatch.h"
 #include "protocoltrace.h"
-#include "replydecoders.h"
-#include "replylayout.h"
+#include "replydispatcher.h"
 #include "report/reportcommand.h"
 #include "reportentries.h"
 #include "res/tarvexres.h"
 #include "rxbuffer.h"
 #include "selectctptdlg.h"
 #include "state/appstate.h"
+#include "statuspanes.h"
 #include "syssetdlg.h"
 #include "testkinds.h"
 
@@ -52,37 +51,20 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
-constexpr int kConnPaneWidth = 250;
-constexpr int kTimePaneWidth = 200;
-constexpr int kClockPeriodMs = 500;
 constexpr QSize kWindowSize(1024, 768);
 // How often an idle or waiting link looks whether its device went away.
 constexpr int kLineWatchMs = 100;
-const char* const kNoDevice = "没有连接设备";
-const char* const kReady = "就绪";
-const char* const kCloseRefused = "测试进行中，请等待测试结束";
-constexpr int kCloseRefusedShownMs = 5000;
-// A wait that follows another within this time continues its display instead of flashing.
-constexpr int kWaitDisplayLingerMs = 150;
 
 void Info(QWidget* owner, const QString& text) {
     MessageBox(owner, text, "系统提示", MB_OK | MB_ICONINFORMATION);
 }
 
-// Where the payloads of the block end: before its FD FA trailer, so that a reply cut short
-// never has the trailer read as data.
-int PayloadEnd() {
-    return tarvex::EndsWithTrailer(g_RxBuf, g_RxLen) ? g_RxLen - 2 : g_RxLen;
-}
-
 } // namespace
 
-CMainFrame::CMainFrame() {
-    g_RxLen = 0;
+CMainFrame::CMainFrame() : m_dispatcher(std::make_unique<CReplyDispatcher>(*this)) {
     // The document name never goes into the title.
     setWindowTitle("互感器综合参数测试");
     setWindowIcon(tarvex::Icon(128));
@@ -102,15 +84,12 @@ bool CMainFrame::Create() {
         return false;
     CreateMenus();
     CreateToolBar();
-    CreateStatusBar();
-    auto* clock = new QTimer(this);
-    connect(clock, &QTimer::timeout, this, &CMainFrame::OnTimer);
-    clock->start(kClockPeriodMs);
+    m_panes = new CStatusPanes(statusBar(), [this] { return IdleText(); });
     auto* lineWatch = new QTimer(this);
     connect(lineWatch, &QTimer::timeout, this, &CMainFrame::WatchLine);
     lineWatch->start(kLineWatchMs);
-    tarvex::SetWaitObserver(this);
-    tarvex::SetStatusNoteBoard(this);
+    tarvex::SetWaitObserver(m_panes);
+    tarvex::SetStatusNoteBoard(m_panes);
     tarvex::SetWaitBreaker([this] { return DeviceGone(); });
 
     theApp().m_pLink = new CDeviceLink(this, this);
@@ -207,12 +186,12 @@ void CMainFrame::CreateMenus() {
     status->setCheckable(true);
     status->setChecked(true);
 
+    QMenu* help = menuBar()->addMenu("帮助(&H)");
+    help->addAction(AddCommand(ID_APP_ABOUT, "关于 互感器综合参数测试(&A)...", "显示程序信息"));
+
     QMenu* analysis = menuBar()->addMenu("分析(&A)");
     analysis->addAction(AddCommand(ID_REPORT, "生成报告(&R)", "生成测试报告(PDF)"));
     connect(CommandAction(ID_REPORT), &QAction::triggered, this, &CMainFrame::OnReport);
-
-    QMenu* help = menuBar()->addMenu("帮助(&H)");
-    help->addAction(AddCommand(ID_APP_ABOUT, "关于 互感器综合参数测试(&A)...", "显示程序信息"));
 
     connect(CommandAction(ID_SAVE), &QAction::triggered, this, &CMainFrame::OnFileSave);
     connect(CommandAction(ID_PRINT), &QAction::triggered, this, &CMainFrame::OnFilePrint);
@@ -277,48 +256,8 @@ void CMainFrame::ResetToolBarHover() {
     }
 }
 
-void CMainFrame::CreateStatusBar() {
-    QStatusBar* bar = statusBar();
-    // The message pane: "就绪", a note, or the wait ("等待仪器 N 秒" with its progress bar).
-    m_messagePane = new QWidget;
-    auto* layout = new QHBoxLayout(m_messagePane);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_messageText = new QLabel(kReady);
-    m_messageText->setObjectName("messageText");
-    m_waitBar = new QProgressBar;
-    m_waitBar->setFixedWidth(160);
-    m_waitBar->setTextVisible(false);
-    m_waitBar->hide();
-    layout->addWidget(m_messageText);
-    layout->addWidget(m_waitBar);
-    layout->addStretch(1);
-    bar->addWidget(m_messagePane, 1);
-    m_waitHide = new QTimer(this);
-    m_waitHide->setSingleShot(true);
-    m_waitHide->setInterval(kWaitDisplayLingerMs);
-    connect(m_waitHide, &QTimer::timeout, this, &CMainFrame::HideWait);
-    m_connPane = new QLabel(kNoDevice);
-    m_connPane->setFixedWidth(kConnPaneWidth);
-    m_timePane = new QLabel("时间:");
-    m_timePane->setFixedWidth(kTimePaneWidth);
-    bar->addPermanentWidget(m_connPane);
-    bar->addPermanentWidget(m_timePane);
-    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
-        auto* pane = new QLabel(indicator);
-        pane->setEnabled(false);
-        bar->addPermanentWidget(pane);
-    }
-    // The message pane shows a command's prompt while the pointer is on it, "就绪" otherwise.
-    connect(bar, &QStatusBar::messageChanged, this,
-            [this](const QString& text) { m_messagePane->setVisible(text.isEmpty()); });
-}
-
 void CMainFrame::FitIntoScreen() {
     tarvex::FitWindowIntoScreen(this, kWindowSize);
-}
-
-void CMainFrame::OnTimer() {
-    m_timePane->setText("时间: " + QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss"));
 }
 
 // The upload worker owns the link while it runs and notices a loss at its own next read.
@@ -330,8 +269,8 @@ void CMainFrame::WatchLine() {
         return;
     if (link->CheckLine() || !link->DeviceWasLost())
         return;
-    if (m_connPane->text() != kNoDevice) {
-        SetConnPaneText(kNoDevice);
+    if (ConnPaneText() != CStatusPanes::kNoDevice) {
+        SetConnPaneText(CStatusPanes::kNoDevice);
         tarvex::ShowStatusNote(tarvex::StatusNote::DeviceLost);
     }
     if (!tarvex::WaitInProgress() && link->ReopenLost())
@@ -344,30 +283,28 @@ bool CMainFrame::DeviceGone() {
     return link && !theApp().IsUploading() && !link->IsOpen() && link->DeviceWasLost();
 }
 
-void CMainFrame::EmphasizeNote(bool alarm) {
-    QFont font; // only what is set here overrides the status bar's own
-    QPalette palette;
-    if (alarm) {
-        font.setBold(true);
-        palette.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
-    }
-    m_messageText->setFont(font);
-    m_messageText->setPalette(palette);
-}
-
-void CMainFrame::SetConnPaneText(const QString& text) {
-    m_connPane->setText(text);
-}
-
 void CMainFrame::ShowPortOpened(int port, int baud) {
     tarvex::ShowStatusNote(tarvex::StatusNote::Ready);
     SetConnPaneText(QString("COM%1已打开，波特率为%2bps").arg(port).arg(baud));
 }
 QString CMainFrame::ConnPaneText() const {
-    return m_connPane->text();
+    return m_panes->ConnPaneText();
 }
+
 QString CMainFrame::TimePaneText() const {
-    return m_timePane->text();
+    return m_panes->TimePaneText();
+}
+
+QString CMainFrame::MessagePaneText() const {
+    return m_panes->MessagePaneText();
+}
+
+void CMainFrame::SetConnPaneText(const QString& text) {
+    m_panes->SetConnPaneText(text);
+}
+
+void CMainFrame::ShowStatusNote(tarvex::StatusNote note) {
+    m_panes->ShowStatusNote(note);
 }
 
 void CMainFrame::OnTestChosen(int kind) {
@@ -402,7 +339,7 @@ void CMainFrame::OnTestChosen(int kind) {
     }
     const bool reports = tarvex::FindTestKind(kind)->composesReport;
     SetCanSave(reports, reports);
-    ShowStatusNote(m_note); // the record on show belongs to the page in front
+    m_panes->RefreshNote(); // the record on show belongs to the page in front
 }
 
 void CMainFrame::OnHistoryChosen(bool pt, const QString& number) {
@@ -449,71 +386,6 @@ void CMainFrame::SetCanSave(bool canSave, bool canPrint) {
     CommandAction(ID_PRINT)->setEnabled(canPrint);
 }
 
-// A new command's wait clears the note of the last one. A short wait right after another keeps
-// the display as it stands; the rest of a reply still arriving after its wait says so.
-void CMainFrame::WaitStarted(int totalMs) {
-    const bool continuing = m_waitHide->isActive();
-    m_waitHide->stop();
-    if (continuing && totalMs > 0 && totalMs < kWaitDisplayLingerMs)
-        return;
-    m_note = tarvex::StatusNote::Ready;
-    EmphasizeNote(false);
-    if (totalMs <= 0) {
-        m_waitBar->setRange(0, 0); // length unknown: a busy bar
-        m_messageText->setText("正在接收仪器数据");
-    } else {
-        m_waitBar->setRange(0, totalMs);
-        WaitProgress(totalMs);
-    }
-    m_waitBar->show();
-}
-
-void CMainFrame::WaitProgress(int leftMs) {
-    if (m_waitBar->maximum() <= 0)
-        return;
-    m_waitBar->setValue(m_waitBar->maximum() - leftMs);
-    m_messageText->setText(QString("等待仪器 %1 秒").arg((leftMs + 999) / 1000));
-}
-
-void CMainFrame::WaitEnded() {
-    m_waitHide->start();
-}
-
-void CMainFrame::HideWait() {
-    // A refused close is told only while the wait it waited for lasts.
-    if (statusBar()->currentMessage() == kCloseRefused)
-        statusBar()->clearMessage();
-    m_waitBar->hide();
-    ShowNoteText();
-}
-
-void CMainFrame::ShowStatusNote(tarvex::StatusNote note) {
-    m_note = note;
-    if (!m_waitBar->isVisible())
-        ShowNoteText();
-}
-
-void CMainFrame::ShowNoteText() {
-    EmphasizeNote(m_note == tarvex::StatusNote::DeviceLost);
-    switch (m_note) {
-    case tarvex::StatusNote::Ready:
-        m_messageText->setText(IdleText());
-        break;
-    case tarvex::StatusNote::NoReply:
-        m_messageText->setText("仪器无应答");
-        break;
-    case tarvex::StatusNote::DeviceLost:
-        m_messageText->setText("设备已断开");
-        break;
-    case tarvex::StatusNote::TraceFailed:
-        m_messageText->setText("协议记录无法写入：" + tarvex::ProtocolTrace::FailureText());
-        break;
-    case tarvex::StatusNote::Saved:
-        m_messageText->setText("已保存：" + m_strSavedPath);
-        break;
-    }
-}
-
 QString CMainFrame::IdleText() const {
     const int tab = m_TabCtrl->CurrentTab();
     const CExcitationPage* page = nullptr;
@@ -522,11 +394,7 @@ QString CMainFrame::IdleText() const {
     else if (tab == 4)
         page = theApp().m_pUVADlg;
     const QString record = page && m_TabCtrl->isVisible() ? page->RecordOnShow() : QString();
-    return record.isEmpty() ? QString(kReady) : record;
-}
-
-QString CMainFrame::MessagePaneText() const {
-    return m_messageText->text();
+    return record.isEmpty() ? QString(CStatusPanes::kReady) : record;
 }
 
 void CMainFrame::NoteMissingReply() {
@@ -534,169 +402,11 @@ void CMainFrame::NoteMissingReply() {
                                                              : tarvex::StatusNote::NoReply);
 }
 
-void CMainFrame::SetTestLimits(unsigned char range) {
-    CAppState& app = theApp();
-    if (range == 0xA1) {
-        app.m_nMaxTestCurrent = 1000;
-        app.m_nMaxTestVoltage = 2500;
-    } else if (range == 0xA2) {
-        app.m_nMaxTestCurrent = 600;
-        app.m_nMaxTestVoltage = 1000;
-    }
+long CMainFrame::OnDeviceReply(std::span<const unsigned char> block) {
+    return m_dispatcher->Dispatch(block);
 }
 
-void CMainFrame::ClearReplyBuffer() {
-    std::memset(g_RxBuf, 0, sizeof g_RxBuf);
-    g_RxLen = 0;
-}
-
-long CMainFrame::OnDeviceReply() {
-    // A handler may send a command whose read replaces g_RxBuf (and dispatches it if it is a
-    // whole block). The scan of this block ends there: what the buffer holds now is not it, and
-    // may be a block without its trailer, which must never reach a page.
-    // The pages fill their lists once, when the whole block has been handed out.
-    const tarvex::UpdateBatch batch;
-    const int readsBefore = theApp().m_pLink ? theApp().m_pLink->m_nReadCount : 0;
-    int i = 0;
-    while (i + 5 <= g_RxLen) {
-        if (g_RxBuf[i] != 0x55 || g_RxBuf[i + 1] != 0xAA) {
-            ++i;
-            continue;
-        }
-        const unsigned char code = g_RxBuf[i + 2];
-        if (code == 0xD1)
-            return 0; // ends the dispatch as it stands
-        // A payload is data: a measured value that happens to hold 55 AA is never a reply.
-        const unsigned char* payload = g_RxBuf + i + 3;
-        const int length = tarvex::ReplyPayloadLength(code, payload, PayloadEnd() - (i + 3));
-        HandleReply(code, payload, length);
-        if (theApp().m_pLink && theApp().m_pLink->m_nReadCount != readsBefore)
-            break;
-        i += 3 + length;
-    }
-    ClearReplyBuffer();
-    return 0;
-}
-
-CTestPage* CMainFrame::TestPage(int kind) const {
-    return kind >= 0 && kind < tarvex::kTestKindCount
-               ? dynamic_cast<CTestPage*>(m_TabCtrl->Page(kind))
-               : nullptr;
-}
-
-// The page whose result a reply code carries; nullptr for every other code.
-CTestPage* CMainFrame::ResultReceiver(unsigned char code) const {
-    return TestPage(tarvex::TestKindOfReply(code));
-}
-
-void CMainFrame::HandleReply(unsigned char code, const unsigned char* payload, int length) {
-    const tarvex::ReplyBytes bytes(payload, static_cast<std::size_t>(std::max(length, 0)));
-    if (CTestPage* page = ResultReceiver(code)) {
-        page->m_bResultArrived = true;
-        HandleResult(code, bytes);
-        return;
-    }
-    CSearchDlg* search = theApp().m_pSearchDlg;
-    switch (code) {
-    case 0xE4:
-    case 0xE6:
-        if (search)
-            search->OnRecordList(tarvex::DecodeHistoryList(bytes));
-        break;
-    case 0xE5:
-    case 0xE7:
-        if (search)
-            search->OnRecordData(tarvex::DecodeHistoryRecord(bytes, search->RecordKind()));
-        break;
-    case 0xE0:
-        OnDeviceInfo(tarvex::DecodeDeviceInfo(bytes));
-        break;
-    case 0xD0:
-        OnHandshake();
-        break;
-    case 0xEB:
-        OnTestFinished();
-        break;
-    default:
-        break; // codes nobody receives are skipped
-    }
-}
-
-namespace {
-
-// Keeps a result from the instrument as the latest of its kind and hands it to its page.
-template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, const Value& value, Page* page, Show show) {
-    theApp().m_results.Store(tarvex::TestKindOfReply(code), value, ResultSource::Instrument);
-    if (page)
-        (page->*show)(value);
-}
-
-// A result whose decoder found too few bytes reaches neither the model nor the page.
-template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, const std::optional<Value>& value, Page* page, Show show) {
-    if (value)
-        Deliver(code, *value, page, show);
-}
-
-} // namespace
-
-void CMainFrame::HandleResult(unsigned char code, tarvex::ReplyBytes bytes) {
-    using namespace tarvex;
-    CAppState& app = theApp();
-    switch (code) {
-    case 0x1A:
-    case 0x1F: {
-        CExcitationPage* page = code == 0x1A ? static_cast<CExcitationPage*>(app.m_pIVADlg)
-                                             : static_cast<CExcitationPage*>(app.m_pUVADlg);
-        Deliver(code, DecodeExcitationReply(bytes), page, &CExcitationPage::ShowExcitationResult);
-        break;
-    }
-    case 0x2A:
-        Deliver(code, DecodeCtRatioReply(bytes), app.m_pIBBDlg, &CIBBDlg::ShowRatioResult);
-        break;
-    case 0x7A:
-        Deliver(code, DecodeCtTapReply(bytes), app.m_pIBBDlg, &CIBBDlg::ShowTapResults);
-        break;
-    case 0x2F:
-        Deliver(code, DecodePtRatioReply(bytes), app.m_pUBBDlg, &CUBBDlg::ShowRatioResult);
-        break;
-    case 0x3A:
-        Deliver(code, DecodeCtErrorReply(bytes), app.m_pIJBDlg, &CErrorPage::ShowErrorResult);
-        break;
-    case 0x3F:
-        Deliver(code, DecodePtErrorReply(bytes), app.m_pUJBDlg, &CErrorPage::ShowErrorResult);
-        break;
-    case 0x4A:
-    case 0x4F:
-        DeliverBurden(code, DecodeBurdenReply(bytes));
-        break;
-    case 0x6A:
-        Deliver(code, DecodeResistanceReply(bytes), app.m_pDZDlg, &CDZDlg::ShowResistanceResult);
-        break;
-    default:
-        break;
-    }
-}
-
-void CMainFrame::DeliverBurden(unsigned char code, std::optional<double> burden) {
-    if (!burden)
-        return;
-    CAppState& app = theApp();
-    app.m_results.Store(tarvex::TestKindOfReply(code), BurdenResult{*burden},
-                        ResultSource::Instrument);
-    CBurdenPage* page = code == 0x4A ? static_cast<CBurdenPage*>(app.m_pIFHDlg)
-                                     : static_cast<CBurdenPage*>(app.m_pUFHDlg);
-    if (page)
-        page->ShowBurdenResult(*burden);
-}
-
-void CMainFrame::OnHandshake() {
-    CAppState& app = theApp();
-    app.m_pLink->m_bConnected = 1;
-    ++m_nHandshakes;
-    Info(this, "连接设备成功");
-    app.m_pLink->RequestDeviceInfo();
+void CMainFrame::ReadyForTests() {
     m_TabCtrl->hide();
     for (const tarvex::TestKindInfo& kind : tarvex::kTestKinds) {
         if (CTestPage* page = TestPage(kind.index))
@@ -707,20 +417,10 @@ void CMainFrame::OnHandshake() {
     update();
 }
 
-void CMainFrame::OnDeviceInfo(const tarvex::DeviceInfo& info) {
-    CAppState& app = theApp();
-    if (info.model)
-        app.SetDeviceModel(*info.model);
-    if (info.deviceType && app.m_pIBBDlg)
-        app.m_pIBBDlg->SetDeviceType(*info.deviceType);
-    if (info.range)
-        SetTestLimits(*info.range);
-}
-
-void CMainFrame::OnTestFinished() {
-    CDeviceLink* link = theApp().m_pLink;
-    link->RequestResult();
-    link->m_bStartAcked = 1;
+CTestPage* CMainFrame::TestPage(int kind) const {
+    return kind >= 0 && kind < tarvex::kTestKindCount
+               ? dynamic_cast<CTestPage*>(m_TabCtrl->Page(kind))
+               : nullptr;
 }
 
 bool CMainFrame::RefuseDuringUpload() {
@@ -736,7 +436,7 @@ void CMainFrame::OnPort() {
                                       MB_YESNO | MB_ICONINFORMATION);
         if (answer == IDYES) {
             link->ClosePort();
-            SetConnPaneText(kNoDevice);
+            SetConnPaneText(CStatusPanes::kNoDevice);
         }
         return;
     }
@@ -751,9 +451,9 @@ void CMainFrame::OnConnect() {
         Info(this, "请先进行端口配置");
         return;
     }
-    const int handshakesBefore = m_nHandshakes;
+    const int handshakesBefore = m_dispatcher->Handshakes();
     theApp().m_pLink->Connect();
-    if (m_nHandshakes == handshakesBefore)
+    if (m_dispatcher->Handshakes() == handshakesBefore)
         NoteMissingReply();
 }
 
@@ -769,12 +469,10 @@ void CMainFrame::OnSearch() {
         return;
     m_pSearchDlg->m_nRecordKind = choice.m_bCT ? 0 : 1;
     const int repliesBefore = m_pSearchDlg->m_nRepliesSeen;
-    const int readsBefore = theApp().m_pLink->m_nReadCount;
-    theApp().m_pLink->RequestHistoryList(m_pSearchDlg->m_nRecordKind);
-    const bool listRead = theApp().m_pLink->m_nReadCount != readsBefore;
+    const int bytesRead = theApp().m_pLink->RequestHistoryList(m_pSearchDlg->m_nRecordKind);
     if (m_pSearchDlg->m_nRepliesSeen != repliesBefore)
         m_pSearchDlg->ShowListRows();
-    else if (listRead && g_RxLen >= kRxBufSize - 1)
+    else if (bytesRead >= kRxBufSize - 1)
         Info(this, "历史数据记录过多，列表无法完整读取"); // no trailer within what one read holds
     else
         NoteMissingReply();
@@ -811,7 +509,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     // Closing now would throw away the result the instrument is about to send.
     if (tarvex::WaitInProgress()) {
         event->ignore();
-        statusBar()->showMessage(kCloseRefused, kCloseRefusedShownMs);
+        m_panes->TellCloseRefused();
         return;
     }
     if (!MayAbandonUpload()) {
@@ -871,7 +569,7 @@ void CMainFrame::OnFileSave() {
     const QString saved = SaveReport(this, m_LTree->SuggestedSaveName());
     if (saved.isEmpty())
         return;
-    m_strSavedPath = QDir::toNativeSeparators(saved);
+    m_panes->SetSavedPath(QDir::toNativeSeparators(saved));
     ShowStatusNote(tarvex::StatusNote::Saved);
 }
 

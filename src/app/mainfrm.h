@@ -1,19 +1,21 @@
 #pragma once
-#include "platform/clock.h"
 #include "platform/statusnote.h"
-#include "replydecoders.h"
 #include "replytarget.h"
 
 #include <QMainWindow>
 
 #include <map>
+#include <memory>
+#include <span>
 #include <utility>
 
 class CExcitationPage;
 class CIWCDlg;
 class CLTree;
+class CReplyDispatcher;
 class CMyTabCtrl;
 class CSearchDlg;
+class CStatusPanes;
 class CTestPage;
 class QLabel;
 class QProgressBar;
@@ -21,13 +23,10 @@ class QSplitter;
 class QTimer;
 class QToolBar;
 
-// The main window: menus, toolbar, status bar with the connection pane and a ticking clock, the
-// navigation tree and the test tabs side by side, the operator's commands, and the dispatcher
-// of every reply block the instrument sends. GUI thread only.
-class CMainFrame : public QMainWindow,
-                   public CReplyTarget,
-                   public tarvex::WaitObserver,
-                   public tarvex::StatusNoteBoard {
+// The main window: menus, toolbar, status bar (CStatusPanes), the navigation tree and the test
+// tabs side by side, and the operator's commands; the reply blocks the instrument sends go to its
+// CReplyDispatcher. GUI thread only.
+class CMainFrame : public QMainWindow, public CReplyTarget {
   public:
     // Command ids of the menus and the toolbar.
     enum Command {
@@ -51,8 +50,10 @@ class CMainFrame : public QMainWindow,
     // first COM1 at 9600 baud) and the error-curve window. False when a part could not be created.
     bool Create();
 
-    // The scan of g_RxBuf for reply frames 55 AA code payload, each handed to its receiver.
-    long OnDeviceReply() override;
+    // Hands the block's reply frames to their receivers (CReplyDispatcher).
+    long OnDeviceReply(std::span<const unsigned char> block) override;
+    // After a handshake: the tabs hidden until a test is chosen, every start button enabled.
+    void ReadyForTests();
 
     void SetConnPaneText(const QString& text);
     // "COM1已打开，波特率为9600bps" in the connection pane.
@@ -61,14 +62,11 @@ class CMainFrame : public QMainWindow,
     QString TimePaneText() const;
     // The text of the message pane: "就绪", a note, or the wait in progress.
     QString MessagePaneText() const;
-    void ShowStatusNote(tarvex::StatusNote note) override;
+    void ShowStatusNote(tarvex::StatusNote note);
     // The action of a command id (menus and toolbar share it).
     QAction* CommandAction(int id) const;
     // The page of a test kind; nullptr outside the table.
     CTestPage* TestPage(int kind) const;
-    // Sets the range limits of the device-information reply.
-    void SetTestLimits(unsigned char range);
-    static void ClearReplyBuffer();
     // Tree and tab column widths for a client width: three and seven tenths.
     static std::pair<int, int> SplitterWidths(int clientWidth);
     // Enables Save and Print as the tree decides.
@@ -111,11 +109,6 @@ class CMainFrame : public QMainWindow,
   protected:
     void closeEvent(QCloseEvent* event) override;
 
-    void WaitStarted(int totalMs) override;
-    void WaitProgress(int leftMs) override;
-    void WaitEnded() override;
-    void HideWait();
-    void ShowNoteText();
     // What the message pane says when there is nothing else to say: the uploaded record on
     // show on the current page, or "就绪".
     QString IdleText() const;
@@ -124,25 +117,13 @@ class CMainFrame : public QMainWindow,
     bool OnCreateClient();
     void CreateMenus();
     void CreateToolBar();
-    void CreateStatusBar();
     void ResetToolBarHover();
-    void OnTimer();
     // Shows "没有连接设备" once the device behind the open port has gone away, and opens it again
     // by itself when it is back.
     void WatchLine();
     // True once the device behind the port went away: nothing can answer, waits end (the breaker).
     bool DeviceGone();
-    // The message pane's text in red and bold (a lost device) or as usual.
-    void EmphasizeNote(bool alarm);
     QAction* AddCommand(int id, const QString& text, const QString& prompt);
-    void HandleReply(unsigned char code, const unsigned char* payload, int length);
-    // A test result: decoded, kept in the result model and handed to its page.
-    void HandleResult(unsigned char code, tarvex::ReplyBytes bytes);
-    void DeliverBurden(unsigned char code, std::optional<double> burden);
-    void OnHandshake();
-    void OnDeviceInfo(const tarvex::DeviceInfo& info);
-    void OnTestFinished();
-    CTestPage* ResultReceiver(unsigned char code) const;
     // "设备已断开" when the device went away, else "仪器无应答".
     void NoteMissingReply();
     void ComposeReport();
@@ -153,16 +134,9 @@ class CMainFrame : public QMainWindow,
     QSplitter* m_wndSplitter = nullptr;
     QWidget* m_tabPane = nullptr;
     QToolBar* m_wndToolBar = nullptr;
-    QWidget* m_messagePane = nullptr;
-    QLabel* m_messageText = nullptr;
-    QTimer* m_waitHide = nullptr;
-    tarvex::StatusNote m_note = tarvex::StatusNote::Ready;
-    QString m_strSavedPath; // of the note Saved
-    int m_nHandshakes = 0;
-    QLabel* m_connPane = nullptr;
-    QLabel* m_timePane = nullptr;
-    QProgressBar* m_waitBar = nullptr;
+    CStatusPanes* m_panes = nullptr;
     std::map<int, QAction*> m_commands;
     bool m_closing = false;
     bool m_bEndingOnSignal = false;
+    std::unique_ptr<CReplyDispatcher> m_dispatcher;
 };

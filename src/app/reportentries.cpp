@@ -3,7 +3,9 @@
 #include "controls/fwnumedt.h"
 #include "pages/excitationpage.h"
 #include "pages/iwcdlg.h"
+#include "platform/usersettings.h"
 #include "state/appstate.h"
+#include "testkinds.h"
 
 #include <QTreeWidget>
 
@@ -24,6 +26,24 @@ std::optional<ReportErrorCurve> ErrorCurveOf(const CExcitationPage* page, const 
     return curve;
 }
 
+// The class the analysis window keeps for CT or PT error results (by its name); the first of the
+// list when none is kept.
+tarvex::AccuracyClass RememberedClass(bool pt) {
+    const QString name =
+        tarvex::RememberedValue(pt ? "analysis/ptClass" : "analysis/ctClass").toString();
+    for (tarvex::AccuracyClass cls : tarvex::ClassesFor(pt)) {
+        if (tarvex::AccuracyClassName(cls) == name)
+            return cls;
+    }
+    return tarvex::ClassesFor(pt).front();
+}
+
+std::optional<tarvex::AccuracyClass> ClassOf(int kind) {
+    if (kind == tarvex::kCtErrorKind || kind == tarvex::kPtErrorKind)
+        return RememberedClass(kind == tarvex::kPtErrorKind);
+    return std::nullopt;
+}
+
 } // namespace
 
 QList<ReportEntry> ReportEntriesOnShow(int kind, const CTestPage* page, const CIWCDlg* errorCurve) {
@@ -32,5 +52,5 @@ QList<ReportEntry> ReportEntriesOnShow(int kind, const CTestPage* page, const CI
         return {};
     const auto* excitation = dynamic_cast<const CExcitationPage*>(page);
     return {{kind, *result, excitation ? excitation->RecordOnShow() : QString(),
-             ErrorCurveOf(excitation, errorCurve)}};
+             ErrorCurveOf(excitation, errorCurve), false, ClassOf(kind)}};
 }

@@ -103,13 +103,14 @@ void CDeviceLink::DiscardStale() {
         tarvex::ProtocolTrace::Discarded(scrap, n);
 }
 
-void CDeviceLink::SendAndRead(unsigned char command, std::initializer_list<int> payload,
-                              int waitMs) {
+int CDeviceLink::SendAndRead(unsigned char command, std::initializer_list<int> payload,
+                             int waitMs) {
     DiscardStale();
     m_nReplyCommand = command;
     Send(command, payload);
     Sleep(waitMs);
     ReadReply();
+    return m_nLastReadBytes;
 }
 
 void CDeviceLink::Connect() {
@@ -167,9 +168,8 @@ QString CDeviceLink::IdentityRefusal(const QString& unsupported) {
     return QString("系统不支持字符'%1'").arg(unsupported);
 }
 
-void CDeviceLink::RequestHistoryList(int kind) {
-    if (m_bConnected)
-        SendAndRead(kind == 1 ? 0xE6 : 0xE4, {}, 2000);
+int CDeviceLink::RequestHistoryList(int kind) {
+    return m_bConnected ? SendAndRead(kind == 1 ? 0xE6 : 0xE4, {}, 2000) : -1;
 }
 
 void CDeviceLink::RequestHistoryRecord(int kind, unsigned short number) {
@@ -230,6 +230,7 @@ void CDeviceLink::RequestResult() {
 
 int CDeviceLink::ReadReply() {
     ++m_nReadCount;
+    m_nLastReadBytes = 0;
     const int waiting = PendingIn();
     g_RxLen = static_cast<std::int16_t>(std::min(waiting, kMaxRead));
     if (waiting <= 0) {
@@ -240,6 +241,7 @@ int CDeviceLink::ReadReply() {
     held = ReadRestOfBlock(held);
     g_RxBuf[held] = 0;
     g_RxLen = static_cast<std::int16_t>(held);
+    m_nLastReadBytes = held;
     tarvex::ProtocolTrace::Read(static_cast<unsigned char>(m_nReplyCommand), g_RxBuf, held);
     if (held < 5)
         return 0;
@@ -284,11 +286,13 @@ int CDeviceLink::ReadRestOfBlock(int held) {
 void CDeviceLink::NotifyReply() {
     if (!m_pNotifyWnd)
         return;
+    const std::span<const unsigned char> block(g_RxBuf, static_cast<std::size_t>(g_RxLen));
     if (m_pContext && QThread::currentThread() != m_pContext->thread()) {
         CReplyTarget* target = m_pNotifyWnd;
         QMetaObject::invokeMethod(
-            m_pContext, [target] { target->OnDeviceReply(); }, Qt::BlockingQueuedConnection);
+            m_pContext, [target, block] { target->OnDeviceReply(block); },
+            Qt::BlockingQueuedConnection);
         return;
     }
-    m_pNotifyWnd->OnDeviceReply();
+    m_pNotifyWnd->OnDeviceReply(block);
 }

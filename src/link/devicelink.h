@@ -28,7 +28,8 @@ class CDeviceLink : public CComPort {
     void Disconnect();        // 0xD1, then close the port
     void RequestDeviceInfo(); // 0xE0, 300 ms, read
     void SendIdentity(const QString& text1, const QString& text2, const QString& text3); // 0xE3
-    void RequestHistoryList(int kind);                            // 0xE4 / 0xE6, 2000 ms, read
+    // 0xE4 / 0xE6, 2000 ms, read; the bytes read, -1 when not connected.
+    int RequestHistoryList(int kind);
     void RequestHistoryRecord(int kind, unsigned short number);   // 0xE5 / 0xE7, 3000 ms, read
     void StartTest();                                             // 0xEB, wait of the test kind
     void SetTestKind(int kind);                                   // 0xEC
@@ -69,11 +70,13 @@ class CDeviceLink : public CComPort {
     void Send(unsigned char command, std::initializer_list<int> payload = {});
     // Every command that reads a reply first throws away what is still waiting from an earlier
     // exchange, so a late reply is never taken as the answer to this one.
-    void SendAndRead(unsigned char command, std::initializer_list<int> payload, int waitMs);
+    // The bytes its read found (a block handed to the target counts too).
+    int SendAndRead(unsigned char command, std::initializer_list<int> payload, int waitMs);
     void DiscardStale();
     int ReadRestOfBlock(int held);
     void NotifyReply();
 
     QObject* m_pContext;
     int m_nReplyCommand = 0; // the command whose reply ReadReply reads (for the trace)
+    int m_nLastReadBytes = 0;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include "analysis/accuracyclass.h"
 #include "state/resultmodel.h"
 
 #include <QDate>
@@ -35,4 +36,7 @@ struct ReportEntry {
     TestResult result;
     QString label;
     std::optional<ReportErrorCurve> errorCurve; // excitation results only
+    bool gappedCore = false; // the IEEE knee at 30°, not 45° (excitation results)
+    // The class an error result is judged against; without one the report gives no verdict.
+    std::optional<tarvex::AccuracyClass> accuracyClass;
 };

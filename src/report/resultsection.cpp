@@ -1,5 +1,6 @@
 #include "resultsection.h"
 
+#include "analysis/kneepoint.h"
 #include "curveplot.h"
 #include "reportcanvas.h"
 #include "state/replyfields.h"
@@ -15,6 +16,19 @@ constexpr double kPlotHeightMm = 78;
 constexpr int kPointGroupsPerRow = 3; // "序号 电流 电压" three times across the page
 
 const QString kMissing = "—";
+const QString kNotReached = "曲线未到拐点";
+
+QString LimitText(const std::optional<double>& limit) {
+    return limit ? QString("±%1").arg(*limit) : kMissing;
+}
+
+QString VerdictText(const std::optional<bool>& pass) {
+    return pass ? (*pass ? "合格" : "不合格") : kMissing;
+}
+
+QString IeeeName(bool gappedCore) {
+    return gappedCore ? "IEEE C57.13 (30°)" : "IEEE C57.13 (45°)";
+}
 
 QString SourceText(ResultSource source) {
     switch (source) {
@@ -206,6 +220,16 @@ void CResultSection::WriteCurvePlots(const tarvex::ExcitationReply& curve) {
                       "仪器拐点",
                       Qt::red,
                       CCurvePlot::Shape::Cross});
+    if (const auto iec = tarvex::IecKneePoint(curve.points))
+        plot.AddMark({{iec->current, iec->voltage},
+                      "IEC 61869-2",
+                      QColor(0, 90, 220),
+                      CCurvePlot::Shape::Triangle});
+    if (const auto ieee = tarvex::IeeeKneePoint(curve.points, m_entry.gappedCore))
+        plot.AddMark({{ieee->current, ieee->voltage},
+                      IeeeName(m_entry.gappedCore),
+                      QColor(0, 150, 0),
+                      CCurvePlot::Shape::Diamond});
     WriteSubheading("伏安特性曲线（线性坐标、双对数坐标）", kPlotHeightMm);
     const QRectF strip = m_canvas.Take(kPlotHeightMm);
     const double half = strip.width() / 2;
@@ -222,6 +246,18 @@ void CResultSection::WriteKneeTable(const tarvex::ExcitationReply& curve) {
     QList<QStringList> rows;
     rows.append({"仪器拐点", "仪器测得", tarvex::KneeVoltageText(float(curve.kneeVoltage)),
                  tarvex::KneeCurrentText(float(curve.kneeCurrent))});
+    const auto computed = [&rows](const QString& name, const QString& rule,
+                                  const std::optional<tarvex::KneePoint>& knee) {
+        if (knee)
+            rows.append({name, rule, tarvex::KneeVoltageText(float(knee->voltage)),
+                         tarvex::KneeCurrentText(float(knee->current))});
+        else
+            rows.append({name, rule, kNotReached, kNotReached});
+    };
+    computed("IEC 61869-2", "电压升高10%，励磁电流增加50%", tarvex::IecKneePoint(curve.points));
+    computed(IeeeName(m_entry.gappedCore),
+             m_entry.gappedCore ? "双对数坐标切线与电流轴成30°" : "双对数坐标切线与电流轴成45°",
+             tarvex::IeeeKneePoint(curve.points, m_entry.gappedCore));
     m_canvas.Table({"拐点", "依据", "电压(V)", "电流(A)"}, rows, {1.2, 2.2, 1, 1});
 }
 
@@ -278,6 +314,32 @@ void CResultSection::WritePointTable(const tarvex::ExcitationReply& curve) {
 }
 
 void CResultSection::WriteErrors(const tarvex::ErrorReply& errors) {
+    if (m_entry.accuracyClass)
+        WriteVerdicts(tarvex::JudgeErrors(errors, *m_entry.accuracyClass));
+    else
+        WriteErrorValues(errors);
+}
+
+void CResultSection::WriteVerdicts(const tarvex::ErrorVerdict& verdict) {
+    m_canvas.Fields({{"准确级", tarvex::AccuracyClassName(*m_entry.accuracyClass)},
+                     {"总判定", VerdictText(verdict.pass)}},
+                    3);
+    QList<QStringList> rows;
+    for (const tarvex::PointVerdict& point : verdict.points) {
+        const auto value = [](const std::optional<double>& v) {
+            return v ? tarvex::ErrorValueText(*v) : kMissing;
+        };
+        rows.append({QString("%1%").arg(point.loadPercent), value(point.ratioErrorPercent),
+                     LimitText(point.ratioLimit), value(point.phaseMinutes),
+                     LimitText(point.phaseLimit), VerdictText(point.pass)});
+    }
+    m_canvas.Table({"负荷点", "比差(%)", "比差限值(%)", "角差(分)", "角差限值(分)", "判定"}, rows,
+                   {1, 1, 1, 1, 1, 1});
+    if (!verdict.note.isEmpty())
+        m_canvas.Line(verdict.note, CReportCanvas::Font(9));
+}
+
+void CResultSection::WriteErrorValues(const tarvex::ErrorReply& errors) {
     static const QStringList ctLoads = {"5%", "20%", "100%", "120%"};
     static const QStringList ptLoads = {"80%", "100%", "120%"};
     const QStringList& loads = m_entry.kind == tarvex::kCtErrorKind ? ctLoads : ptLoads;

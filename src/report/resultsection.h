@@ -1,4 +1,5 @@
 #pragma once
+#include "analysis/accuracyclass.h"
 #include "reportentry.h"
 
 #include <QList>
@@ -30,6 +31,8 @@ class CResultSection {
     void WriteErrorCurve(const ReportErrorCurve& errorCurve);
     void WritePointTable(const tarvex::ExcitationReply& curve);
     void WriteErrors(const tarvex::ErrorReply& errors);
+    void WriteVerdicts(const tarvex::ErrorVerdict& verdict);
+    void WriteErrorValues(const tarvex::ErrorReply& errors);
     // A heading kept on one page with the keepMm that follow it.
     void WriteSubheading(const QString& text, double keepMm);
 

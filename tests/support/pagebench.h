@@ -81,7 +81,7 @@ class PageBench {
 
     class NullTarget : public CReplyTarget {
       public:
-        long OnDeviceReply() override { return 0; }
+        long OnDeviceReply(std::span<const unsigned char>) override { return 0; }
     };
 
     tarvex::VirtualClock clock;

@@ -53,7 +53,7 @@ class ShellFixture : public ::testing::Test {
         std::memcpy(g_RxBuf, block.data(), block.size());
         g_RxBuf[block.size()] = 0;
         g_RxLen = static_cast<std::int16_t>(block.size());
-        frame->OnDeviceReply();
+        frame->OnDeviceReply({g_RxBuf, static_cast<std::size_t>(g_RxLen)});
     }
     Bytes TakeWritten() {
         Bytes w = shared->written;
