@@ -2,6 +2,7 @@
 
 #include "reportcanvas.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -111,8 +112,8 @@ void CCurvePlot::DrawLogLog(QPainter& painter, const QRectF& area, double unit) 
         area.adjusted(kLeftMm * unit, kTopMm * unit, -kRightMm * unit, -kBottomMm * unit);
     const double decade =
         std::min(room.width() / (x.high - x.low), room.height() / (y.high - y.low));
-    const QRectF plot(room.left(), room.bottom() - decade * (y.high - y.low),
-                      decade * (x.high - x.low), decade * (y.high - y.low));
+    const QRectF plot(room.left(), room.top(), decade * (x.high - x.low),
+                      decade * (y.high - y.low));
     Draw(painter, plot, x, y, unit);
 }
 
@@ -221,21 +222,37 @@ void DrawShape(QPainter& painter, QPointF at, CCurvePlot::Shape shape, double si
 
 void CCurvePlot::DrawMarks(QPainter& painter, const QRectF& plot, const Axis& x, const Axis& y,
                            double unit) const {
-    painter.setFont(CReportCanvas::Font(7));
-    double legendY = plot.top() + 1.5 * unit;
+    painter.setBrush(Qt::NoBrush);
     for (const Mark& mark : m_marks) {
         painter.setPen(QPen(mark.color, 0.35 * unit));
-        painter.setBrush(Qt::NoBrush);
         if (const std::optional<QPointF> at = ToPlot(x, y, plot, mark.value))
             DrawShape(painter, *at, mark.shape, kMarkMm * unit);
-        // The legend, top left inside the plot.
-        const QPointF key(plot.left() + 3 * unit, legendY + 1.5 * unit);
-        painter.fillRect(QRectF(key.x() - 2 * unit, legendY, 34 * unit, 3.2 * unit), Qt::white);
-        DrawShape(painter, key, mark.shape, kMarkMm * unit * 0.8);
+    }
+    if (m_marks.empty())
+        return;
+    // The legend in the bottom right corner, below an excitation curve on either axes.
+    const QFont font = CReportCanvas::Font(7);
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, painter.device());
+    double textWidth = 0;
+    for (const Mark& mark : m_marks)
+        textWidth = std::max(textWidth, metrics.horizontalAdvance(mark.name));
+    const double line = 3.4 * unit;
+    const QRectF box(plot.right() - textWidth - 7 * unit,
+                     plot.bottom() - line * double(m_marks.size()) - 1.5 * unit,
+                     textWidth + 6 * unit, line * double(m_marks.size()) + unit);
+    painter.setPen(QPen(QColor(150, 150, 150), 0.1 * unit));
+    painter.setBrush(Qt::white);
+    painter.drawRect(box);
+    painter.setBrush(Qt::NoBrush);
+    for (std::size_t i = 0; i < m_marks.size(); ++i) {
+        const double top = box.top() + 0.5 * unit + line * double(i);
+        painter.setPen(QPen(m_marks[i].color, 0.35 * unit));
+        DrawShape(painter, QPointF(box.left() + 2 * unit, top + line / 2), m_marks[i].shape,
+                  kMarkMm * unit * 0.8);
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(key.x() + 2.5 * unit, legendY, 30 * unit, 3.2 * unit),
-                         Qt::AlignLeft | Qt::AlignVCenter, mark.name);
-        legendY += 3.4 * unit;
+        painter.drawText(QRectF(box.left() + 4 * unit, top, textWidth + unit, line),
+                         Qt::AlignLeft | Qt::AlignVCenter, m_marks[i].name);
     }
 }
 
