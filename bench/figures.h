@@ -11,5 +11,6 @@ int SoakMain(int argc, char** argv);
 int OpenFileMain(int argc, char** argv);
 int DispatchMain(int argc, char** argv);
 int ReportMain(int argc, char** argv);
+int KneesMain(int argc, char** argv);
 
 } // namespace bench

@@ -237,6 +237,7 @@ int AllMain(int argc, char** argv) {
     const Values dispatch = Run(home.Path(), {"dispatch", "--runs", runs});
     const Values soak = Run(home.Path(), {"soak", "--tests", "1000"});
     const Values report = Run(home.Path(), {"report", "--runs", "3"});
+    const Values knees = Run(home.Path(), {"knees", "--runs", runs});
 
     std::vector<Row> rows;
     rows.push_back(ExchangeRow(9600, line9600));
@@ -276,6 +277,8 @@ int AllMain(int argc, char** argv) {
         growth.met = false;
     }
     rows.push_back(growth);
+    rows.push_back(MedianRow("knee points of a 255-point curve (IEC, IEEE 45° and 30°)", knees,
+                             "knees_ms", "%.3f ms (median of %.0f)", 1, "< 1 ms", 1));
     Row pdf = MedianRow("PDF report of 50 results (255-point curves, error curves)", report,
                         "report_ms", "%.0f ms (median of %.0f)", 1, "<= 2000 ms", 2000);
     if (Has(report, "report_pages"))
@@ -304,12 +307,13 @@ int main(int argc, char** argv) {
         {"all", bench::AllMain},           {"exchange", bench::ExchangeMain},
         {"waitcpu", bench::WaitCpuMain},   {"startup", bench::StartupMain},
         {"soak", bench::SoakMain},         {"openfile", bench::OpenFileMain},
-        {"dispatch", bench::DispatchMain}, {"report", bench::ReportMain},
+        {"dispatch", bench::DispatchMain}, {"knees", bench::KneesMain},
+        {"report", bench::ReportMain},
     };
     const auto it = commands.find(argc > 1 ? argv[1] : "all");
     if (it == commands.end()) {
         std::fprintf(stderr, "usage: tarvex-bench [all | exchange | waitcpu | startup | soak | "
-                             "openfile | dispatch | report] [--name value...]\n");
+                             "openfile | dispatch | knees | report] [--name value...]\n");
         return 2;
     }
     return it->second(argc, argv);

@@ -1,5 +1,6 @@
 #include "analysis/accuracyclass.h"
 #include "analysis/kneepoint.h"
+#include "sim/excitationcurve.h"
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,18 @@ TEST(KneePoint, RepeatedFallingAndInvalidPointsAreLeftOut) {
         EXPECT_DOUBLE_EQ(x->current, y->current);
         EXPECT_EQ(dirty[y->below].voltage, clean[x->below].voltage);
     }
+}
+
+// The simulator builds its cores so that the IEC knee lies exactly at the knee it is given; its
+// 255 points, in the instrument's reading steps, find it again.
+TEST(KneePoint, IecKneeOfTheSimulatedCore) {
+    std::vector<ExcitationPoint> curve;
+    for (const auto& p : sim::ExcitationCurve(400, 0.05).Measure(600, 5, 255).points)
+        curve.push_back({std::round(p.current * 1000) / 1000, std::round(p.voltage * 10) / 10});
+    const auto knee = tarvex::IecKneePoint(curve);
+    ASSERT_TRUE(knee.has_value());
+    EXPECT_NEAR(knee->voltage, 400, 4);
+    EXPECT_NEAR(knee->current, 0.05, 0.001);
 }
 
 TEST(KneePoint, NoneWhereTheMeasuredRangeDoesNotReachOne) {

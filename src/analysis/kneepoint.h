@@ -18,7 +18,9 @@
 //  4. of these, the longest run whose voltage rises from point to point is kept, so that as few
 //     points as possible are left out: repeated ones, those where the source's voltage fell
 //     back as the core saturated, stray ones.
-// With fewer than two points left there is no knee.
+// With fewer than two points left there is no knee. Where scatter makes the rise that marks a
+// knee come and go, the knee is where it is reached for good: the start of the last stretch
+// that keeps it up to the top of the curve.
 namespace tarvex {
 
 struct KneePoint {

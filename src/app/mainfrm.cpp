@@ -6,6 +6,7 @@
 #include "devicelink.h"
 #include "history/reportcommands.h"
 #include "history/searchdlg.h"
+#include "pages/analysisdlg.h"
 #include "pages/dzdlg.h"
 #include "pages/ibbdlg.h"
 #include "pages/ifhdlg.h"
@@ -190,6 +191,8 @@ void CMainFrame::CreateMenus() {
     help->addAction(AddCommand(ID_APP_ABOUT, "关于 互感器综合参数测试(&A)...", "显示程序信息"));
 
     QMenu* analysis = menuBar()->addMenu("分析(&A)");
+    connect(analysis->addAction("曲线分析(&C)..."), &QAction::triggered,
+            [this] { CAnalysisDlg::Open(this, m_TabCtrl->CurrentTab()); });
     analysis->addAction(AddCommand(ID_REPORT, "生成报告(&R)", "生成测试报告(PDF)"));
     connect(CommandAction(ID_REPORT), &QAction::triggered, this, &CMainFrame::OnReport);
 

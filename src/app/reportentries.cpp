@@ -1,9 +1,9 @@
 #include "reportentries.h"
 
+#include "analysis/classsetting.h"
 #include "controls/fwnumedt.h"
 #include "pages/excitationpage.h"
 #include "pages/iwcdlg.h"
-#include "platform/usersettings.h"
 #include "state/appstate.h"
 #include "testkinds.h"
 
@@ -26,21 +26,9 @@ std::optional<ReportErrorCurve> ErrorCurveOf(const CExcitationPage* page, const 
     return curve;
 }
 
-// The class the analysis window keeps for CT or PT error results (by its name); the first of the
-// list when none is kept.
-tarvex::AccuracyClass RememberedClass(bool pt) {
-    const QString name =
-        tarvex::RememberedValue(pt ? "analysis/ptClass" : "analysis/ctClass").toString();
-    for (tarvex::AccuracyClass cls : tarvex::ClassesFor(pt)) {
-        if (tarvex::AccuracyClassName(cls) == name)
-            return cls;
-    }
-    return tarvex::ClassesFor(pt).front();
-}
-
 std::optional<tarvex::AccuracyClass> ClassOf(int kind) {
     if (kind == tarvex::kCtErrorKind || kind == tarvex::kPtErrorKind)
-        return RememberedClass(kind == tarvex::kPtErrorKind);
+        return tarvex::RememberedAccuracyClass(kind == tarvex::kPtErrorKind);
     return std::nullopt;
 }
 
