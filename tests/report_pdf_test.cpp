@@ -2,12 +2,15 @@
 // page shows it, the verdicts, a number on every page, and the fonts embedded.
 #include "pages/ijbdlg.h"
 #include "pages/ivadlg.h"
+#include "platform/filedialogrecorder.h"
 #include "report/pdfreport.h"
+#include "report/reportcommand.h"
 #include "support/pagebench.h"
 #include "testkinds.h"
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -147,6 +150,23 @@ TEST_F(PdfReport, EmbedsEveryFont) {
     for (const QString& line : lines)
         EXPECT_TRUE(line.contains(QRegularExpression(" yes +(yes|no) +(yes|no) +\\d+ +\\d+$")))
             << line.toStdString();
+}
+
+// 生成报告 writes the name typed with ".pdf" added, then asks before opening a viewer.
+TEST_F(PdfReport, SavesUnderTheNameTypedAsPdfAndAsksBeforeOpening) {
+    tarvex::FileDialogRecorder dialogs;
+    dialogs.setAnswer(dir.filePath("报告"));
+    bench.boxes.setAnswer(IDNO);
+    const ReportEntry entry{tarvex::kCtBurdenKind,
+                            {BurdenResult{1.5}, {}, ResultSource::Instrument, {}},
+                            {},
+                            {},
+                            false,
+                            {}};
+    EXPECT_EQ(tarvex::SaveReportPdf(nullptr, {entry}), path);
+    EXPECT_TRUE(QFileInfo(path).size() > 0);
+    ASSERT_EQ(bench.boxes.calls().size(), 1u);
+    EXPECT_EQ(bench.boxes.calls()[0].text, "报告已生成，是否打开？");
 }
 
 } // namespace
