@@ -28,7 +28,7 @@ void WriteHead(CReportCanvas& canvas, const ReportHeader& header) {
 CPdfReport::CPdfReport(ReportHeader header, QList<ReportEntry> entries)
     : m_header(std::move(header)), m_entries(std::move(entries)) {}
 
-bool CPdfReport::Write(const QString& path) const {
+bool CPdfReport::Write(const QString& path) {
     QPdfWriter writer(path);
     writer.setResolution(kResolutionDpi);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,

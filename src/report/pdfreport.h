@@ -11,12 +11,12 @@ class CPdfReport {
     CPdfReport(ReportHeader header, QList<ReportEntry> entries);
 
     // Writes the report to path (replacing a file there); false when it could not be written.
-    bool Write(const QString& path) const;
+    bool Write(const QString& path);
     // The number of pages of the last Write.
     int PageCount() const { return m_pages; }
 
   private:
     ReportHeader m_header;
     QList<ReportEntry> m_entries;
-    mutable int m_pages = 0;
+    int m_pages = 0;
 };

@@ -245,20 +245,27 @@ void CResultSection::WriteKneeTable(const tarvex::ExcitationReply& curve) {
     WriteSubheading("拐点", 25);
     QList<QStringList> rows;
     rows.append({"仪器拐点", "仪器测得", tarvex::KneeVoltageText(float(curve.kneeVoltage)),
-                 tarvex::KneeCurrentText(float(curve.kneeCurrent))});
-    const auto computed = [&rows](const QString& name, const QString& rule,
-                                  const std::optional<tarvex::KneePoint>& knee) {
-        if (knee)
-            rows.append({name, rule, tarvex::KneeVoltageText(float(knee->voltage)),
-                         tarvex::KneeCurrentText(float(knee->current))});
-        else
-            rows.append({name, rule, kNotReached, kNotReached});
+                 tarvex::KneeCurrentText(float(curve.kneeCurrent)), kMissing});
+    // A computed knee names the measured points it lies between, by their numbers in the list.
+    const int firstNumber = FirstPointNumber();
+    const int count = static_cast<int>(curve.points.size());
+    const auto computed = [&](const QString& name, const QString& rule,
+                              const std::optional<tarvex::KneePoint>& knee) {
+        if (!knee) {
+            rows.append({name, rule, kNotReached, kNotReached, kMissing});
+            return;
+        }
+        const int below = firstNumber + knee->below;
+        rows.append({name, rule, tarvex::KneeVoltageText(float(knee->voltage)),
+                     tarvex::KneeCurrentText(float(knee->current)),
+                     knee->below + 1 < count ? QString("%1–%2").arg(below).arg(below + 1)
+                                             : QString::number(below)});
     };
     computed("IEC 61869-2", "电压升高10%，励磁电流增加50%", tarvex::IecKneePoint(curve.points));
     computed(IeeeName(m_entry.gappedCore),
              m_entry.gappedCore ? "双对数坐标切线与电流轴成30°" : "双对数坐标切线与电流轴成45°",
              tarvex::IeeeKneePoint(curve.points, m_entry.gappedCore));
-    m_canvas.Table({"拐点", "依据", "电压(V)", "电流(A)"}, rows, {1.2, 2.2, 1, 1});
+    m_canvas.Table({"拐点", "依据", "电压(V)", "电流(A)", "测点序号"}, rows, {1.2, 2.2, 1, 1, 0.8});
 }
 
 void CResultSection::WriteErrorCurve(const ReportErrorCurve& errorCurve) {
@@ -280,21 +287,23 @@ void CResultSection::WriteErrorCurve(const ReportErrorCurve& errorCurve) {
     m_canvas.Table({"组号", "M10", "ZII"}, rows, {1, 1, 1});
 }
 
+// Numbered as the page lists them: a result from the instrument or a record opens with the origin
+// as row 1, a data file's rows are its own.
+int CResultSection::FirstPointNumber() const {
+    return m_entry.result.source == ResultSource::DataFile ? 1 : 2;
+}
+
 void CResultSection::WritePointTable(const tarvex::ExcitationReply& curve) {
     WriteSubheading("伏安特性数据", 20);
-    // Numbered as the page lists them: a result from the instrument or a record opens with the
-    // origin as row 1, a data file's rows are its own.
     QList<QStringList> cells;
-    int number = 1;
-    if (m_entry.result.source != ResultSource::DataFile)
-        cells.append(
-            {QString::number(number++), tarvex::CurveCurrentText(0), tarvex::CurveVoltageText(0)});
+    if (FirstPointNumber() == 2)
+        cells.append({"1", tarvex::CurveCurrentText(0), tarvex::CurveVoltageText(0)});
+    int number = FirstPointNumber();
     for (const tarvex::ExcitationPoint& p : curve.points)
         cells.append({QString::number(number++), tarvex::CurveCurrentText(float(p.current)),
                       tarvex::CurveVoltageText(
                           tarvex::ShownCurveVoltage(m_entry.result.source, p.voltage))});
-    // Down the first group of columns, then the next, a page's worth at a time would need the
-    // page height; across keeps the order plain: row r holds points r*3+1 .. r*3+3.
+    // Three points to a row, in their order across the row.
     QStringList head;
     QList<double> widths;
     for (int g = 0; g < kPointGroupsPerRow; ++g) {

@@ -30,6 +30,8 @@ class CResultSection {
     void WriteKneeTable(const tarvex::ExcitationReply& curve);
     void WriteErrorCurve(const ReportErrorCurve& errorCurve);
     void WritePointTable(const tarvex::ExcitationReply& curve);
+    // The number the page gives the first measured point of the curve.
+    int FirstPointNumber() const;
     void WriteErrors(const tarvex::ErrorReply& errors);
     void WriteVerdicts(const tarvex::ErrorVerdict& verdict);
     void WriteErrorValues(const tarvex::ErrorReply& errors);
