@@ -12,5 +12,6 @@ int OpenFileMain(int argc, char** argv);
 int DispatchMain(int argc, char** argv);
 int ReportMain(int argc, char** argv);
 int KneesMain(int argc, char** argv);
+int ArchiveMain(int argc, char** argv);
 
 } // namespace bench

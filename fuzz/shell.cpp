@@ -1,4 +1,5 @@
 #include "shell.h"
+#include "state/resultarchive.h"
 
 #include "platform/fonts.h"
 #include "replylayout.h"
@@ -134,6 +135,8 @@ Shell::Shell() {
     });
     files.setAnswer(g_reportPath);
     app = std::make_unique<CTarvexApp>();
+    // Every result is recorded as in the program, into an archive that goes with the input.
+    app->m_strArchivePath = CResultArchive::kInMemory;
     FUZZ_CHECK(app->InitInstance());
     frame = app->m_pMainWnd;
     link = app->m_pLink;

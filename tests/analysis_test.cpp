@@ -80,7 +80,7 @@ TEST(KneePoint, IecKneeOfABentLineIsExact) {
         return u <= 100 ? 0.1 * std::sqrt(u / 100) : 0.1 * std::pow(u / 100, 5);
     };
     const double t = (5 * std::log(1.1) - std::log(1.5)) / 4.5;
-    for (const std::vector<double> spread : {std::vector{1.0}, {0.99, 1.0, 1.01}}) {
+    for (const std::vector<double>& spread : {std::vector{1.0}, {0.99, 1.0, 1.01}}) {
         std::vector<ExcitationPoint> curve;
         for (double u : {10, 20, 50, 100, 105, 110, 120, 150, 200}) {
             for (double f : spread)

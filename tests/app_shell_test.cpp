@@ -90,11 +90,12 @@ TEST(ShellStart, APortThatCannotBeOpenedLeavesThePaneSayingNoDevice) {
 
 TEST_F(Shell, MenusAndToolbarCarryTheirCaptionsAndCommands) {
     const std::pair<int, const char*> items[] = {
-        {32776, "保存(&S)"},   {32777, "打印(&P)"},
-        {32775, "退出(&E)"},   {32771, "端口(&P)"},
-        {32772, "连接(&C)"},   {32774, "设置(&S)"},
-        {32773, "搜索(&Q)"},   {59392, "工具栏(&T)"},
-        {59393, "工具栏(&T)"}, {57664, "关于 互感器综合参数测试(&A)..."}};
+        {32776, "保存(&S)"},    {32777, "打印(&P)"},
+        {32775, "退出(&E)"},    {32771, "端口(&P)"},
+        {32772, "连接(&C)"},    {32774, "设置(&S)"},
+        {32773, "搜索(&Q)"},    {59392, "工具栏(&T)"},
+        {59393, "工具栏(&T)"},  {57664, "关于 互感器综合参数测试(&A)..."},
+        {32778, "测试档案(&H)"}};
     for (const auto& [id, caption] : items)
         EXPECT_EQ(frame->CommandAction(id)->text(), caption) << id;
     const std::pair<int, const char*> prompts[] = {
@@ -110,7 +111,7 @@ TEST_F(Shell, MenusAndToolbarCarryTheirCaptionsAndCommands) {
     for (QAction* a : toolbar->actions())
         texts << (a->isSeparator() ? "|" : a->text());
     EXPECT_EQ(texts, (QStringList{"保存", "打印", "|", "端口配置", "连接", "系统设置", "搜索数据",
-                                  "|", "退出"}));
+                                  "|", "退出", "|", "测试档案"}));
     for (QAction* a : toolbar->actions())
         EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();
 }

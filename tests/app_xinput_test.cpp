@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <QAction>
 #include <QApplication>
 #include <QMouseEvent>
@@ -141,6 +143,10 @@ TEST(RealInput, AClickDuringATestNeverActsAndAClickWhileIdleActsAtOnce) {
 }
 
 int main(int argc, char** argv) {
+    // The program's configuration and results archive go into a folder of this process.
+    const QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -13,6 +13,8 @@
 #include "sim/engine.h"
 #include "sim/historyreplies.h"
 #include "sim/simportopener.h"
+#include "state/archivedvalue.h"
+#include "state/resultrecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -545,6 +547,35 @@ TEST_F(SearchUpload, RowsTwoAndThreeThenTwoAgainFetchThoseRecordsAndAddEachChild
     EXPECT_EQ(WrittenFrames(), (std::vector<Bytes>{RecordRequest(0xE5, 2)}));
     EXPECT_FLOAT_EQ(app.m_CTRecords[1].fKneeVoltage, stored.kneeVoltageRaw / 25.0f);
     EXPECT_EQ(app.m_CTRecords[1].arrCurrent.size(), qsizetype(stored.currents.size()));
+}
+
+// Each record fetched is in the archive once, as the record list holds it, with its reply.
+TEST_F(SearchUpload, AnUploadRecordsEachRecordOnce) {
+    Search(true);
+    CResultArchive& archive = app.m_pRecorder->Archive();
+    const qsizetype before = archive.Recent(0).size();
+    Upload({0, 2});
+    const QList<ArchivedResult> rows = archive.Recent(0);
+    ASSERT_EQ(rows.size() - before, 2);
+    for (int i = 0; i < 2; ++i) {
+        const ArchivedResult& row = rows[1 - i]; // newest first
+        const int index = i * 2;
+        const tagTESTRECORD& rec = app.m_PTRecords[index];
+        EXPECT_EQ(row.testKind, 4);
+        EXPECT_EQ(row.source, ResultSource::UploadedRecord);
+        EXPECT_EQ(row.parameters["recordNo"].toInt(), index + 1);
+        EXPECT_EQ(row.line, QString::number(rec.byLineNo));
+        EXPECT_EQ(row.phase, QString::asprintf("%X", rec.byPhase));
+        EXPECT_EQ(row.recordTestTime.toLocalTime().toString("yy-MM-dd HH:mm:ss"), rec.strTestTime);
+        EXPECT_EQ(row.rawReply.left(3), QByteArray("\x55\xAA\xE7", 3));
+        const auto value = ArchivedValue(row);
+        ASSERT_TRUE(value && std::holds_alternative<tarvex::ExcitationReply>(*value));
+        EXPECT_EQ(std::get<tarvex::ExcitationReply>(*value).points.size(),
+                  std::size_t(rec.arrCurrent.size()));
+    }
+    // Showing an uploaded record in the tree records nothing again.
+    frame->m_LTree->setCurrentItem(frame->m_LTree->m_hPTHistory->child(0));
+    EXPECT_EQ(archive.Recent(0).size(), rows.size());
 }
 
 TEST_F(SearchUpload, PtRecordsComeUnderThePtNodeWithTheirKneeAsSent) {

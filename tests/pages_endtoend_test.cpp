@@ -4,6 +4,7 @@
 #include "app/tarvexapp.h"
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
+#include "link/replyfields.h"
 #include "pages/dzdlg.h"
 #include "pages/ibbdlg.h"
 #include "pages/ifhdlg.h"
@@ -15,7 +16,6 @@
 #include "pages/uvadlg.h"
 #include "platform/clock.h"
 #include "sim/simserialdevice.h"
-#include "state/replyfields.h"
 #include "support/pagebench.h"
 
 #include <gtest/gtest.h>

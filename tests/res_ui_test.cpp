@@ -800,8 +800,8 @@ TEST_F(ResUiTest, IconsAreInTheResourcesWithTheirSizes) {
     const struct {
         int id;
         int size;
-    } icons[] = {{128, 32}, {131, 16}, {132, 16}, {155, 32}, {158, 32}, {159, 32},
-                 {160, 32}, {161, 32}, {162, 32}, {163, 32}, {168, 32}, {169, 32}};
+    } icons[] = {{128, 32}, {131, 16}, {132, 16}, {155, 32}, {158, 32}, {159, 32}, {160, 32},
+                 {161, 32}, {162, 32}, {163, 32}, {168, 32}, {169, 32}, {170, 32}};
     for (const auto& i : icons) {
         const QImage image(tarvex::IconPath(i.id));
         ASSERT_FALSE(image.isNull()) << i.id;

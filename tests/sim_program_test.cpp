@@ -72,9 +72,11 @@ class SimProcess {
             return false;
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e)
-            if (std::strncmp(*e, "XDG_CONFIG_HOME=", 16) != 0)
+            if (std::strncmp(*e, "XDG_CONFIG_HOME=", 16) != 0 &&
+                std::strncmp(*e, "XDG_DATA_HOME=", 14) != 0)
                 env.emplace_back(*e);
         env.push_back("XDG_CONFIG_HOME=" + configHome);
+        env.push_back("XDG_DATA_HOME=" + configHome);           // the results archive
         env.insert(env.begin(), "ASAN_OPTIONS=detect_leaks=0"); // Qt's caches live to the end
         args.insert(args.begin(), program);
         std::vector<char*> argv;

@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
     // the user's configuration.
     const QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    // So does the results archive of every program a test starts.
+    const QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tarvex");
     tarvex::InstallFontSubstitutions();

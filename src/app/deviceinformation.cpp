@@ -5,6 +5,7 @@
 
 void ApplyDeviceInfo(const tarvex::DeviceInfo& info) {
     CAppState& app = theApp();
+    app.m_deviceInfo = info;
     if (info.model)
         app.SetDeviceModel(*info.model);
     if (info.deviceType && app.m_pIBBDlg)

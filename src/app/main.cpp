@@ -4,6 +4,7 @@
 #include "tarvexapp.h"
 
 #include "link/protocoltrace.h"
+#include "state/resultarchive.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -20,9 +21,10 @@ void StartTraceIfAsked(QString path) {
         std::fprintf(stderr, "tarvex: cannot write the trace %s\n", qPrintable(path));
 }
 
-// The command line: --help, --version, --trace FILE. Returns the exit status when the program is
-// to end here (--version, a bad command line), -1 to go on; --help prints and exits.
-int ParseCommandLine(const QApplication& app) {
+// The command line: --help, --version, --trace FILE, --archive PATH (into archivePath). Returns
+// the exit status when the program is to end here (--version, a bad command line), -1 to go on;
+// --help prints and exits.
+int ParseCommandLine(const QApplication& app, QString& archivePath) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Companion program of a portable instrument-transformer tester: runs its tests over a\n"
@@ -34,6 +36,12 @@ int ParseCommandLine(const QApplication& app) {
         "trace", "Write every frame sent and every block read, with a time stamp, to FILE.",
         "FILE");
     parser.addOption(trace);
+    const QCommandLineOption archive(
+        "archive",
+        "Keep the results archive (every result measured or uploaded) in PATH instead of\n"
+        "~/.local/share/tarvex/archive.sqlite ($XDG_DATA_HOME/tarvex/archive.sqlite).",
+        "PATH");
+    parser.addOption(archive);
     if (!parser.parse(app.arguments())) {
         std::fprintf(stderr, "tarvex: %s (see --help)\n", qPrintable(parser.errorText()));
         return 2;
@@ -50,6 +58,8 @@ int ParseCommandLine(const QApplication& app) {
         return 0;
     }
     StartTraceIfAsked(parser.value(trace));
+    if (parser.isSet(archive))
+        archivePath = parser.value(archive);
     return -1;
 }
 
@@ -58,7 +68,8 @@ int ParseCommandLine(const QApplication& app) {
 int main(int argc, char** argv) {
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("Tarvex");
-    if (const int status = ParseCommandLine(qtApp); status >= 0)
+    QString archivePath = CResultArchive::DefaultPath();
+    if (const int status = ParseCommandLine(qtApp, archivePath); status >= 0)
         return status;
     tarvex::InstallFontSubstitutions();
     tarvex::InitResources();
@@ -66,6 +77,7 @@ int main(int argc, char** argv) {
     tarvex::InstallQtTranslations();
     tarvex::InstallReadablePalette();
     CTarvexApp app;
+    app.m_strArchivePath = archivePath;
     if (!app.InitInstance())
         return 1;
     const int code = QApplication::exec();

@@ -1,5 +1,6 @@
 #include "mainfrm.h"
 
+#include "archiveview.h"
 #include "commdlg.h"
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
@@ -190,6 +191,11 @@ void CMainFrame::CreateMenus() {
     QMenu* help = menuBar()->addMenu("帮助(&H)");
     help->addAction(AddCommand(ID_APP_ABOUT, "关于 互感器综合参数测试(&A)...", "显示程序信息"));
 
+    // Our own menus follow the ones the window has always had.
+    QMenu* archive = menuBar()->addMenu("档案(&R)");
+    archive->addAction(AddCommand(ID_ARCHIVE, "测试档案(&H)", "查看测试档案中的全部测试结果"));
+    CommandAction(ID_ARCHIVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+
     QMenu* analysis = menuBar()->addMenu("分析(&A)");
     connect(analysis->addAction("曲线分析(&C)..."), &QAction::triggered,
             [this] { CAnalysisDlg::Open(this, m_TabCtrl->CurrentTab()); });
@@ -203,6 +209,8 @@ void CMainFrame::CreateMenus() {
     connect(CommandAction(ID_CONNECT), &QAction::triggered, this, &CMainFrame::OnConnect);
     connect(CommandAction(ID_SETTINGS), &QAction::triggered, this, &CMainFrame::OnSettings);
     connect(CommandAction(ID_SEARCH), &QAction::triggered, this, &CMainFrame::OnSearch);
+    connect(CommandAction(ID_ARCHIVE), &QAction::triggered, this,
+            [this] { OpenArchiveWindow(*this); });
     connect(toolbar, &QAction::toggled, [this](bool on) { m_wndToolBar->setVisible(on); });
     connect(status, &QAction::toggled, [this](bool on) { statusBar()->setVisible(on); });
 }
@@ -214,9 +222,18 @@ void CMainFrame::CreateToolBar() {
         int icon;
     };
     static const Item kItems[] = {
-        {ID_SAVE, "保存", 155},       {ID_PRINT, "打印", 158},   {0, nullptr, 0},
-        {ID_PORT, "端口配置", 159},   {ID_CONNECT, "连接", 160}, {ID_SETTINGS, "系统设置", 161},
-        {ID_SEARCH, "搜索数据", 162}, {0, nullptr, 0},           {ID_EXIT, "退出", 163},
+        {ID_SAVE, "保存", 155},
+        {ID_PRINT, "打印", 158},
+        {0, nullptr, 0},
+        {ID_PORT, "端口配置", 159},
+        {ID_CONNECT, "连接", 160},
+        {ID_SETTINGS, "系统设置", 161},
+        {ID_SEARCH, "搜索数据", 162},
+        {0, nullptr, 0},
+        {ID_EXIT, "退出", 163},
+        // ours, after the buttons the window has always had
+        {0, nullptr, 0},
+        {ID_ARCHIVE, "测试档案", 170},
     };
     m_wndToolBar = addToolBar("工具栏");
     m_wndToolBar->setObjectName("toolbar128");

@@ -18,6 +18,7 @@
 #include "replylayout.h"
 #include "rxbuffer.h"
 #include "state/appstate.h"
+#include "state/resultrecorder.h"
 #include "testkinds.h"
 
 #include <algorithm>
@@ -41,19 +42,23 @@ void ClearReplyBuffer() {
     g_RxLen = 0;
 }
 
-// Keeps a result from the instrument as the latest of its kind and hands it to its page.
+// Keeps a result from the instrument (and the bytes it came in) as the latest of its kind and
+// hands it to its page.
 template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, const Value& value, Page* page, Show show) {
-    theApp().m_results.Store(tarvex::TestKindOfReply(code), value, ResultSource::Instrument);
+void Deliver(unsigned char code, tarvex::ReplyBytes payload, const Value& value, Page* page,
+             Show show) {
+    theApp().m_results.Store(tarvex::TestKindOfReply(code), value, ResultSource::Instrument,
+                             ReplyFrame(code, payload));
     if (page)
         (page->*show)(value);
 }
 
 // A result whose decoder found too few bytes reaches neither the model nor the page.
 template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, const std::optional<Value>& value, Page* page, Show show) {
+void Deliver(unsigned char code, tarvex::ReplyBytes payload, const std::optional<Value>& value,
+             Page* page, Show show) {
     if (value)
-        Deliver(code, *value, page, show);
+        Deliver(code, payload, *value, page, show);
 }
 
 } // namespace
@@ -111,7 +116,8 @@ void CReplyDispatcher::HandleReply(unsigned char code, tarvex::ReplyBytes payloa
     case 0xE5:
     case 0xE7:
         if (search)
-            search->OnRecordData(tarvex::DecodeHistoryRecord(payload, search->RecordKind()));
+            search->OnRecordData(tarvex::DecodeHistoryRecord(payload, search->RecordKind()),
+                                 ReplyFrame(code, payload));
         break;
     case 0xE0:
         ApplyDeviceInfo(tarvex::DecodeDeviceInfo(payload));
@@ -135,42 +141,49 @@ void CReplyDispatcher::HandleResult(unsigned char code, tarvex::ReplyBytes paylo
     case 0x1F: {
         CExcitationPage* page = code == 0x1A ? static_cast<CExcitationPage*>(app.m_pIVADlg)
                                              : static_cast<CExcitationPage*>(app.m_pUVADlg);
-        Deliver(code, DecodeExcitationReply(payload), page, &CExcitationPage::ShowExcitationResult);
+        Deliver(code, payload, DecodeExcitationReply(payload), page,
+                &CExcitationPage::ShowExcitationResult);
         break;
     }
     case 0x2A:
-        Deliver(code, DecodeCtRatioReply(payload), app.m_pIBBDlg, &CIBBDlg::ShowRatioResult);
+        Deliver(code, payload, DecodeCtRatioReply(payload), app.m_pIBBDlg,
+                &CIBBDlg::ShowRatioResult);
         break;
     case 0x7A:
-        Deliver(code, DecodeCtTapReply(payload), app.m_pIBBDlg, &CIBBDlg::ShowTapResults);
+        Deliver(code, payload, DecodeCtTapReply(payload), app.m_pIBBDlg, &CIBBDlg::ShowTapResults);
         break;
     case 0x2F:
-        Deliver(code, DecodePtRatioReply(payload), app.m_pUBBDlg, &CUBBDlg::ShowRatioResult);
+        Deliver(code, payload, DecodePtRatioReply(payload), app.m_pUBBDlg,
+                &CUBBDlg::ShowRatioResult);
         break;
     case 0x3A:
-        Deliver(code, DecodeCtErrorReply(payload), app.m_pIJBDlg, &CErrorPage::ShowErrorResult);
+        Deliver(code, payload, DecodeCtErrorReply(payload), app.m_pIJBDlg,
+                &CErrorPage::ShowErrorResult);
         break;
     case 0x3F:
-        Deliver(code, DecodePtErrorReply(payload), app.m_pUJBDlg, &CErrorPage::ShowErrorResult);
+        Deliver(code, payload, DecodePtErrorReply(payload), app.m_pUJBDlg,
+                &CErrorPage::ShowErrorResult);
         break;
     case 0x4A:
     case 0x4F:
-        DeliverBurden(code, DecodeBurdenReply(payload));
+        DeliverBurden(code, payload, DecodeBurdenReply(payload));
         break;
     case 0x6A:
-        Deliver(code, DecodeResistanceReply(payload), app.m_pDZDlg, &CDZDlg::ShowResistanceResult);
+        Deliver(code, payload, DecodeResistanceReply(payload), app.m_pDZDlg,
+                &CDZDlg::ShowResistanceResult);
         break;
     default:
         break;
     }
 }
 
-void CReplyDispatcher::DeliverBurden(unsigned char code, std::optional<double> burden) {
+void CReplyDispatcher::DeliverBurden(unsigned char code, tarvex::ReplyBytes payload,
+                                     std::optional<double> burden) {
     if (!burden)
         return;
     CAppState& app = theApp();
     app.m_results.Store(tarvex::TestKindOfReply(code), BurdenResult{*burden},
-                        ResultSource::Instrument);
+                        ResultSource::Instrument, ReplyFrame(code, payload));
     CBurdenPage* page = code == 0x4A ? static_cast<CBurdenPage*>(app.m_pIFHDlg)
                                      : static_cast<CBurdenPage*>(app.m_pUFHDlg);
     if (page)

@@ -23,7 +23,8 @@ class CReplyDispatcher {
   private:
     void HandleReply(unsigned char code, tarvex::ReplyBytes payload);
     void HandleResult(unsigned char code, tarvex::ReplyBytes payload);
-    void DeliverBurden(unsigned char code, std::optional<double> burden);
+    void DeliverBurden(unsigned char code, tarvex::ReplyBytes payload,
+                       std::optional<double> burden);
     void OnHandshake();
     void OnTestFinished();
     CTestPage* ResultReceiver(unsigned char code) const;

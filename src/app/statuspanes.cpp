@@ -145,6 +145,9 @@ void CStatusPanes::ShowNoteText() {
     case tarvex::StatusNote::Saved:
         m_messageText->setText("已保存：" + m_savedPath);
         break;
+    case tarvex::StatusNote::Text:
+        m_messageText->setText(tarvex::StatusText());
+        break;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "devicelink.h"
 #include "mainfrm.h"
 #include "signalexit.h"
+#include "state/resultrecorder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,7 +12,7 @@
 
 #include <memory>
 
-CTarvexApp::CTarvexApp() = default;
+CTarvexApp::CTarvexApp() : m_strArchivePath(CResultArchive::DefaultPath()) {}
 CTarvexApp::~CTarvexApp() {
     ExitInstance();
 }
@@ -24,12 +25,15 @@ constexpr int kSignalRetryMs = 100;
 bool CTarvexApp::InitInstance() {
     // Before the port opens, so that a signal never finds it open without a way to close it.
     m_signalExit = std::make_unique<CSignalExit>([this] { EndOnSignal(); });
+    m_recorder = std::make_unique<CResultRecorder>(*this, m_strArchivePath);
+    m_pRecorder = m_recorder.get();
     auto frame = std::make_unique<CMainFrame>();
     m_pMainWnd = frame.get();
     if (!frame->Create()) {
         m_pMainWnd = nullptr;
         return false;
     }
+    m_recorder->TellOpeningFault();
     QObject::connect(frame->CommandAction(CMainFrame::ID_APP_ABOUT), &QAction::triggered,
                      [this] { OnAppAbout(); });
     frame.release()->show();
@@ -53,6 +57,8 @@ int CTarvexApp::ExitInstance() {
         m_pMainWnd->close(); // stops an upload, says goodbye to the instrument, closes the port
     delete m_pMainWnd;
     m_pMainWnd = nullptr;
+    m_pRecorder = nullptr;
+    m_recorder.reset();
     delete m_pLink;
     m_pLink = nullptr;
     return 0;

@@ -2,10 +2,12 @@
 #include "state/appstate.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <memory>
 
 class CMainFrame;
+class CResultRecorder;
 class CSignalExit;
 
 // The application object: the shared state (CAppState) and the start and end of the program.
@@ -29,7 +31,10 @@ class CTarvexApp : public CAppState {
                                      const QByteArray& end);
 
     CMainFrame* m_pMainWnd = nullptr;
+    // The results archive InitInstance opens (--archive PATH); by default the user's.
+    QString m_strArchivePath;
 
   private:
     std::unique_ptr<CSignalExit> m_signalExit;
+    std::unique_ptr<CResultRecorder> m_recorder;
 };

@@ -6,6 +6,8 @@
 #include "platform/reportlist.h"
 #include "platform/statusnote.h"
 #include "state/appstate.h"
+#include "state/resultrecorder.h"
+#include "testkinds.h"
 #include "ui_dlg151_search.h"
 
 #include <QCoreApplication>
@@ -129,7 +131,8 @@ void CSearchDlg::OnRecordList(const tarvex::HistoryList& list) {
     }
 }
 
-void CSearchDlg::OnRecordData(const std::optional<tarvex::HistoryRecordReply>& record) {
+void CSearchDlg::OnRecordData(const std::optional<tarvex::HistoryRecordReply>& record,
+                              const QByteArray& rawReply) {
     ++m_nRepliesSeen;
     CRecordArray& records = Records();
     if (!record || m_nCurrentIndex < 0 || m_nCurrentIndex >= records.size())
@@ -152,6 +155,12 @@ void CSearchDlg::OnRecordData(const std::optional<tarvex::HistoryRecordReply>& r
         rec.arrCurrent.append(static_cast<float>(point.current));
         rec.arrVoltage.append(
             static_cast<float>(pt ? point.voltage : tarvex::VoltsCutToHalf(point.voltage)));
+    }
+    if (CResultRecorder* recorder = theApp().m_pRecorder) {
+        const QDateTime tested(QDate(2000 + r.year, r.month, r.day),
+                               QTime(r.hour, r.minute, r.second));
+        recorder->RecordUpload(pt ? tarvex::kPtExcitationKind : tarvex::kCtExcitationKind, rec,
+                               m_nCurrentIndex + 1, tested, rawReply);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "state/testrecord.h"
 #include "state/uploadstatus.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -41,8 +42,10 @@ class CSearchDlg : public CDialog, public CUploadStatus {
     // and phase of the record list.
     void OnRecordList(const tarvex::HistoryList& list);
     // A record reply (0xE5 / 0xE7) for record m_nCurrentIndex; empty when it was cut short
-    // before its points, which still counts as a reply but stores nothing.
-    void OnRecordData(const std::optional<tarvex::HistoryRecordReply>& record);
+    // before its points, which still counts as a reply but stores nothing. A record stored is
+    // recorded in the results archive with its reply frame.
+    void OnRecordData(const std::optional<tarvex::HistoryRecordReply>& record,
+                      const QByteArray& rawReply = {});
     // How a record reply is read: by the kind of record asked for.
     tarvex::RecordKind RecordKind() const;
 

@@ -1,6 +1,6 @@
 #include "burdenpage.h"
 
-#include "state/replyfields.h"
+#include "link/replyfields.h"
 
 void CBurdenPage::ShowBurdenResult(double burden) {
     SetDlgItemText(1004, tarvex::OneDecimalText(burden));

@@ -1,8 +1,8 @@
 #include "dzdlg.h"
 
+#include "link/replyfields.h"
 #include "res/tarvexres.h"
 #include "state/appstate.h"
-#include "state/replyfields.h"
 
 CDZDlg::CDZDlg(QWidget* parent) : CTestPage(parent) {
     ui.setupUi(this);

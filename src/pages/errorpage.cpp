@@ -1,6 +1,6 @@
 #include "errorpage.h"
 
-#include "state/replyfields.h"
+#include "link/replyfields.h"
 
 CErrorPage::CErrorPage(QWidget* parent, std::span<const int> resultIds)
     : CTestPage(parent), m_resultIds(resultIds) {}

@@ -1,7 +1,7 @@
 #include "pages/errorverdictview.h"
 
 #include "analysis/classsetting.h"
-#include "state/replyfields.h"
+#include "link/replyfields.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -1,6 +1,7 @@
 #include "pages/excitationpage.h"
 
 #include "devicelink.h"
+#include "link/replyfields.h"
 #include "platform/filedialog.h"
 #include "platform/fonts.h"
 #include "platform/gbktext.h"
@@ -11,7 +12,6 @@
 #include "platform/updatebatch.h"
 #include "replylayout.h"
 #include "state/appstate.h"
-#include "state/replyfields.h"
 #include "testkinds.h"
 
 #include <QDateTime>
@@ -228,7 +228,7 @@ void CExcitationPage::ShowExcitationResult(const tarvex::ExcitationReply& result
     for (std::size_t i = 0; i < result.points.size(); ++i) {
         const tarvex::ExcitationPoint& point = result.points[i];
         AppendPoint(static_cast<int>(i) + 2, static_cast<float>(point.current),
-                    tarvex::ShownCurveVoltage(ResultSource::Instrument, point.voltage));
+                    tarvex::ShownCurveVoltage(true, point.voltage));
     }
     ShowRows();
     update();
@@ -243,17 +243,35 @@ void CExcitationPage::RecordCurveOnShow(ResultSource source) {
     theApp().m_results.Store(tarvex::TestKindOfReply(m_kind.replyCode), std::move(curve), source);
 }
 
+void CExcitationPage::ShowArchivedResult(const tarvex::ExcitationReply& result,
+                                         const QVariantMap& parameters, const QDateTime& measured) {
+    auto entry = [&](const char* name, int& member) {
+        if (parameters.contains(name))
+            member = parameters[name].toInt();
+    };
+    entry("testVoltage", m_nTestVoltage);
+    entry("testCurrent", m_nTestCurrent);
+    entry("lineNo", m_nLineNo);
+    entry("groupNo", m_nGroupNo);
+    UpdateData(false);
+    if (parameters.contains("phase"))
+        SetDlgItemText(1014, QString(QChar('A' + std::clamp(parameters["phase"].toInt(), 0, 2))));
+    ShowExcitationResult(result);
+    m_strTestTime = measured.toLocalTime().toString("yyyy-MM-dd HH:mm:ss");
+}
+
 void CExcitationPage::ShowHistoryRecord(int index) {
     const CRecordArray& records = theApp().*m_kind.records;
-    if (index < 0 || index >= records.size())
-        return;
-    const tagTESTRECORD& rec = records[index];
+    if (index >= 0 && index < records.size())
+        ShowRecord(records[index], index + 1);
+}
 
+void CExcitationPage::ShowRecord(const tagTESTRECORD& rec, int number) {
     ClearCurve();
     m_fKneeCurrent = rec.fKneeCurrent;
     m_fKneeVoltage = rec.fKneeVoltage;
     ShowKneeLabels();
-    SetDlgItemText(1032, QString::asprintf("%d", index + 1));
+    SetDlgItemText(1032, QString::asprintf("%d", number));
     SetDlgItemText(1011, rec.strDate);
     SetDlgItemText(1012, QString::asprintf("%d", rec.byLineNo));
     SetDlgItemText(1013, QString::asprintf("%d", rec.byGroupNo));
@@ -269,7 +287,7 @@ void CExcitationPage::ShowHistoryRecord(int index) {
         AppendPoint(static_cast<int>(i) + 2, rec.arrCurrent[i], rec.arrVoltage[i]);
     ShowRows();
     update();
-    m_strRecordOnShow = QString("历史记录 %1  测试时间：%2").arg(index + 1).arg(rec.strTestTime);
+    m_strRecordOnShow = QString("历史记录 %1  测试时间：%2").arg(number).arg(rec.strTestTime);
     tarvex::ShowStatusNote(tarvex::StatusNote::Ready);
     RecordCurveOnShow(ResultSource::UploadedRecord);
 }

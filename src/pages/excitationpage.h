@@ -6,7 +6,9 @@
 #include "state/resultmodel.h"
 #include "state/testrecord.h"
 
+#include <QDateTime>
 #include <QString>
+#include <QVariantMap>
 
 #include <tuple>
 #include <vector>
@@ -40,6 +42,12 @@ class CExcitationPage : public CTestPage {
     // Shows uploaded record index (zero-based) of the page's record list; an index outside the
     // list changes nothing.
     void ShowHistoryRecord(int index);
+    // An uploaded record as ShowHistoryRecord shows it, numbered `number` (one-based).
+    void ShowRecord(const tagTESTRECORD& rec, int number);
+    // A result of the results archive as it was shown when measured: the entries of its start
+    // (its parameters as the start noted them), the curve, its test time.
+    void ShowArchivedResult(const tarvex::ExcitationReply& result, const QVariantMap& parameters,
+                            const QDateTime& measured);
     // "历史记录 N  测试时间：T" while the curve on show is that of an uploaded record, in live
     // mode too; empty once another result has replaced it.
     QString RecordOnShow() const { return m_strRecordOnShow; }

@@ -1,6 +1,6 @@
 #include "ibbdlg.h"
 
-#include "state/replyfields.h"
+#include "link/replyfields.h"
 
 #include "devicelink.h"
 #include "platform/fonts.h"
@@ -62,6 +62,9 @@ void CIBBDlg::OnStart() {
         return;
     }
     ClearResults();
+    // A result from the archive may have shown the other instrument type's fields.
+    if (const auto type = theApp().m_deviceInfo.deviceType)
+        SetDeviceType(*type);
     theApp().m_results.NoteStart(tarvex::kCtRatioKind, {{"testCurrent", m_nTestCurrent},
                                                         {"ratedSecondary", ratedSecondary}});
     const auto sendParameters = [this, ratedSecondary](CDeviceLink& link) {

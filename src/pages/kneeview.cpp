@@ -2,7 +2,7 @@
 
 #include "analysis/kneepoint.h"
 #include "controls/kneechart.h"
-#include "state/replyfields.h"
+#include "link/replyfields.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

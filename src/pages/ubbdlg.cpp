@@ -1,6 +1,6 @@
 #include "ubbdlg.h"
 
-#include "state/replyfields.h"
+#include "link/replyfields.h"
 
 #include "devicelink.h"
 #include "platform/msgbox.h"

@@ -2,8 +2,8 @@
 
 #include "analysis/kneepoint.h"
 #include "curveplot.h"
+#include "link/replyfields.h"
 #include "reportcanvas.h"
-#include "state/replyfields.h"
 #include "testkinds.h"
 
 #include <QVariant>
@@ -213,7 +213,7 @@ void CResultSection::WriteExcitation(const tarvex::ExcitationReply& curve) {
 void CResultSection::WriteCurvePlots(const tarvex::ExcitationReply& curve) {
     std::vector<QPointF> points;
     for (const tarvex::ExcitationPoint& p : curve.points)
-        points.emplace_back(p.current, tarvex::ShownCurveVoltage(m_entry.result.source, p.voltage));
+        points.emplace_back(p.current, tarvex::ShownCurveVoltage(FromInstrument(), p.voltage));
     CCurvePlot plot("I(A)", "U(V)", std::move(points));
     if (curve.kneeVoltage != 0 || curve.kneeCurrent != 0)
         plot.AddMark({{curve.kneeCurrent, curve.kneeVoltage},
@@ -293,6 +293,10 @@ int CResultSection::FirstPointNumber() const {
     return m_entry.result.source == ResultSource::DataFile ? 1 : 2;
 }
 
+bool CResultSection::FromInstrument() const {
+    return m_entry.result.source == ResultSource::Instrument;
+}
+
 void CResultSection::WritePointTable(const tarvex::ExcitationReply& curve) {
     WriteSubheading("伏安特性数据", 20);
     QList<QStringList> cells;
@@ -300,9 +304,9 @@ void CResultSection::WritePointTable(const tarvex::ExcitationReply& curve) {
         cells.append({"1", tarvex::CurveCurrentText(0), tarvex::CurveVoltageText(0)});
     int number = FirstPointNumber();
     for (const tarvex::ExcitationPoint& p : curve.points)
-        cells.append({QString::number(number++), tarvex::CurveCurrentText(float(p.current)),
-                      tarvex::CurveVoltageText(
-                          tarvex::ShownCurveVoltage(m_entry.result.source, p.voltage))});
+        cells.append(
+            {QString::number(number++), tarvex::CurveCurrentText(float(p.current)),
+             tarvex::CurveVoltageText(tarvex::ShownCurveVoltage(FromInstrument(), p.voltage))});
     // Three points to a row, in their order across the row.
     QStringList head;
     QList<double> widths;

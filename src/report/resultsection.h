@@ -32,6 +32,8 @@ class CResultSection {
     void WritePointTable(const tarvex::ExcitationReply& curve);
     // The number the page gives the first measured point of the curve.
     int FirstPointNumber() const;
+    // Whether the curve came straight from the instrument (its voltages shown in 0.5 V steps).
+    bool FromInstrument() const;
     void WriteErrors(const tarvex::ErrorReply& errors);
     void WriteVerdicts(const tarvex::ErrorVerdict& verdict);
     void WriteErrorValues(const tarvex::ErrorReply& errors);

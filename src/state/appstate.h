@@ -8,6 +8,7 @@
 class QWidget;
 
 class CDeviceLink;
+class CResultRecorder;
 class CUploadStatus;
 // The windows that register themselves here; only their owners see their classes.
 class CSearchDlg;
@@ -64,6 +65,10 @@ class CAppState {
     int m_bSupported[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
     // The latest result of each test kind, from the instrument, a record or a data file.
     CResultModel m_results;
+    // The device-information reply last received.
+    tarvex::DeviceInfo m_deviceInfo;
+    // Writes the results into the archive; set by the program (CTarvexApp), null otherwise.
+    CResultRecorder* m_pRecorder = nullptr;
 
   private:
     int m_nDeferredTestKind = -1;

@@ -14,6 +14,15 @@
 
 namespace {
 
+// search_text = line, group, site and tester of the row (`row` "NEW." in a trigger), apart, with
+// ASCII letters in lower case.
+QString SearchText(const QString& row) {
+    QStringList fields;
+    for (const char* column : {"line_name", "group_name", "site", "tester"})
+        fields << QString("ifnull(%1%2, '')").arg(row, column);
+    return "search_text = lower(" + fields.join(" || char(31) || ") + ")";
+}
+
 // Each step brings the file from the version of its index to the next; a later version adds a
 // step and never changes an earlier one, as files written by it are in users' hands.
 const QStringList kMigrationSteps[] = {
@@ -29,6 +38,18 @@ const QStringList kMigrationSteps[] = {
      " parameters TEXT, key_values TEXT)"},
     {"CREATE INDEX results_recorded_at ON results (recorded_at)",
      "CREATE INDEX results_test_kind ON results (test_kind, recorded_at)"},
+    // The free-text filter reads one lower-case column of the index that orders the list, instead
+    // of four columns of every row; triggers keep the column, also when a program of an earlier
+    // version writes here.
+    {"ALTER TABLE results ADD COLUMN search_text TEXT", "UPDATE results SET " + SearchText(""),
+     "CREATE TRIGGER results_search_insert AFTER INSERT ON results BEGIN"
+     " UPDATE results SET " +
+         SearchText("NEW.") + " WHERE id = NEW.id; END",
+     "CREATE TRIGGER results_search_update AFTER UPDATE OF line_name, group_name, site, tester"
+     " ON results BEGIN UPDATE results SET " +
+         SearchText("NEW.") + " WHERE id = NEW.id; END",
+     "DROP INDEX results_recorded_at",
+     "CREATE INDEX results_search ON results (recorded_at, id, search_text)"},
 };
 
 const char kColumns[] = "id, recorded_at, test_kind, source, record_time, line_name, group_name,"
@@ -53,12 +74,6 @@ QString JsonText(const QJsonObject& object) {
 
 QJsonObject TextJson(const QVariant& text) {
     return QJsonDocument::fromJson(text.toByteArray()).object();
-}
-
-QString LikePattern(const QString& text) {
-    QString escaped = text;
-    escaped.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
-    return '%' + escaped + '%';
 }
 
 // The primary SQLite result code of an error (the driver may give an extended one).
@@ -143,25 +158,19 @@ int CResultArchive::SchemaVersion() {
     return static_cast<int>(std::size(kMigrationSteps));
 }
 
+// The user's data folder ($XDG_DATA_HOME, by default ~/.local/share), in the folder named as the
+// one of the configuration.
 QString CResultArchive::DefaultPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/archive.sqlite";
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           "/tarvex/archive.sqlite";
 }
 
 CResultArchive::CResultArchive(const QString& path) : m_path(path) {
     static QAtomicInteger<quint64> instances;
     m_connection = QString("tarvex-archive-%1").arg(instances.fetchAndAddRelaxed(1));
 
-    const QFileInfo file(m_path);
-    if (!QDir().mkpath(file.absolutePath())) {
-        m_fault = "无法打开文件";
+    if (m_path != kInMemory && !PrepareFile())
         return;
-    }
-    // SQLite would fall back to reading a file it may not write, and leave log files behind
-    // that a later writer could not use; a read-only archive is not opened at all.
-    if (!IsWritableFile(m_path)) {
-        m_fault = "文件只读";
-        return;
-    }
     if (!Open())
         return;
     switch (Check()) {
@@ -178,6 +187,20 @@ CResultArchive::CResultArchive(const QString& path) : m_path(path) {
     }
     if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=FULL") || !Migrate())
         Close();
+}
+
+bool CResultArchive::PrepareFile() {
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
+        m_fault = "无法打开文件";
+        return false;
+    }
+    // SQLite would fall back to reading a file it may not write, and leave log files behind
+    // that a later writer could not use; a read-only archive is not opened at all.
+    if (!IsWritableFile(m_path)) {
+        m_fault = "文件只读";
+        return false;
+    }
+    return true;
 }
 
 CResultArchive::~CResultArchive() {
@@ -323,13 +346,12 @@ QList<ArchivedResult> CResultArchive::Recent(int limit, const ArchiveFilter& fil
         where("recorded_at >= ?", TimeText(filter.from));
     if (filter.to.isValid())
         where("recorded_at <= ?", TimeText(filter.to));
-    if (!filter.text.isEmpty()) {
-        QStringList matches;
-        for (const char* column : {"line_name", "group_name", "site", "tester"}) {
-            matches << QString("%1 LIKE ? ESCAPE '\\'").arg(column);
-            values << LikePattern(filter.text);
-        }
-        conditions << '(' + matches.join(" OR ") + ')';
+    if (!filter.text.isEmpty())
+        where("instr(search_text, lower(?)) > 0", filter.text);
+    if (filter.afterId > 0) {
+        conditions << "(recorded_at < ? OR (recorded_at = ? AND id < ?))";
+        values << TimeText(filter.afterRecordedAt) << TimeText(filter.afterRecordedAt)
+               << filter.afterId;
     }
     QSqlQuery query(m_db);
     query.prepare(

@@ -34,6 +34,10 @@ struct ArchiveFilter {
     QDateTime from; // recordedAt >= from
     QDateTime to;   // recordedAt <= to
     QString text;   // found in line, group, site or tester (ASCII letters in any case)
+    // Only the rows after this one in newest-first order (none: from the newest), so that a
+    // long list is read a page at a time.
+    QDateTime afterRecordedAt;
+    qint64 afterId = 0;
 };
 
 // The outcome of a write: the new row's id, or 0 and the cause.
@@ -52,8 +56,10 @@ class CResultArchive {
   public:
     // The schema version this program writes (the file's PRAGMA user_version).
     static int SchemaVersion();
-    // archive.sqlite in the user's application data folder.
+    // tarvex/archive.sqlite in the user's data folder.
     static QString DefaultPath();
+    // The path of an archive kept in memory only, gone with its instance (for the fuzz targets).
+    static constexpr const char* kInMemory = ":memory:";
 
     explicit CResultArchive(const QString& path = DefaultPath());
     ~CResultArchive();
@@ -76,6 +82,8 @@ class CResultArchive {
   private:
     enum class FileState { Sound, Damaged, Unreadable };
 
+    // Makes the file's folder; false, with the cause, when the file cannot be written.
+    bool PrepareFile();
     bool Open();
     FileState Check();
     bool SetAside();

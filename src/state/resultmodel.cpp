@@ -4,11 +4,14 @@ void CResultModel::NoteStart(int kind, QVariantMap parameters) {
     m_started[kind] = std::move(parameters);
 }
 
-void CResultModel::Store(int kind, TestResult::Value value, ResultSource source) {
+void CResultModel::Store(int kind, TestResult::Value value, ResultSource source,
+                         const QByteArray& rawReply) {
     QVariantMap parameters;
     if (source == ResultSource::Instrument)
         parameters = m_started[kind];
-    m_results[kind] = {std::move(value), QDateTime::currentDateTime(), source, parameters};
+    const TestResult& result =
+        m_results[kind] = {std::move(value), QDateTime::currentDateTime(), source, parameters};
+    emit resultArrived(kind, result, rawReply);
     emit resultChanged(kind);
 }
 

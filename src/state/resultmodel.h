@@ -2,6 +2,7 @@
 #include "replydecoders.h"
 #include "resultsource.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QObject>
 #include <QVariantMap>
@@ -36,12 +37,16 @@ class CResultModel : public QObject {
     // A test of `kind` starts now with these entries: the instrument's results of that kind
     // carry them until the next start.
     void NoteStart(int kind, QVariantMap parameters);
-    // Replaces the result of `kind` (an index of tarvex::kTestKinds) and tells resultChanged.
-    void Store(int kind, TestResult::Value value, ResultSource source);
+    // Replaces the result of `kind` (an index of tarvex::kTestKinds) and tells resultArrived (with
+    // the reply frame it was decoded from, empty when there is none), then resultChanged.
+    void Store(int kind, TestResult::Value value, ResultSource source,
+               const QByteArray& rawReply = {});
     // The latest result of `kind`; empty while none came.
     std::optional<TestResult> Latest(int kind) const;
 
   signals:
+    // A result has just arrived, before anyone shows it.
+    void resultArrived(int kind, const TestResult& result, const QByteArray& rawReply);
     void resultChanged(int kind);
 
   private:

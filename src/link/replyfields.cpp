@@ -27,8 +27,8 @@ QString CurveVoltageText(float volts) {
     return QString::number(double(volts), 'f', 1);
 }
 
-float ShownCurveVoltage(ResultSource source, double volts) {
-    return static_cast<float>(source == ResultSource::Instrument ? VoltsCutToHalf(volts) : volts);
+float ShownCurveVoltage(bool fromInstrument, double volts) {
+    return static_cast<float>(fromInstrument ? VoltsCutToHalf(volts) : volts);
 }
 
 QString KneeVoltageText(float volts) {

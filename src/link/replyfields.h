@@ -1,6 +1,4 @@
 #pragma once
-#include "resultsource.h"
-
 #include <QString>
 
 // Texts of the instrument's result values as the pages show them: the pages and the printed
@@ -20,7 +18,7 @@ QString CurveCurrentText(float amperes);
 QString CurveVoltageText(float volts);
 // The voltage of a curve point as the page shows it: a result straight from the instrument cut
 // to 0.5 V steps, a record (already cut where the instrument cuts) or a data file as it is.
-float ShownCurveVoltage(ResultSource source, double volts);
+float ShownCurveVoltage(bool fromInstrument, double volts);
 
 // The instrument's knee point: "%.1f" V and "%.3f" A.
 QString KneeVoltageText(float volts);

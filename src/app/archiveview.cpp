@@ -1,0 +1,145 @@
+#include "archiveview.h"
+
+#include "controls/mytabctrl.h"
+#include "history/archivedlg.h"
+#include "mainfrm.h"
+#include "pages/burdenpage.h"
+#include "pages/dzdlg.h"
+#include "pages/errorpage.h"
+#include "pages/excitationpage.h"
+#include "pages/ibbdlg.h"
+#include "pages/ubbdlg.h"
+#include "platform/msgbox.h"
+#include "platform/statusnote.h"
+#include "state/appstate.h"
+#include "state/archivedvalue.h"
+#include "state/resultrecorder.h"
+#include "testkinds.h"
+
+#include <QJsonArray>
+
+namespace {
+
+// The record as the upload left it in the record list.
+tagTESTRECORD RecordOf(const ArchivedResult& row, const tarvex::ExcitationReply& curve) {
+    tagTESTRECORD rec;
+    const QJsonObject& p = row.parameters;
+    rec.strDate = p["date"].toString();
+    rec.strTestTime = p["testTime"].toString();
+    const QJsonArray texts = p["texts"].toArray();
+    rec.strText1 = texts.at(0).toString();
+    rec.strText2 = texts.at(1).toString();
+    rec.strText3 = texts.at(2).toString();
+    rec.fKneeVoltage = static_cast<float>(curve.kneeVoltage);
+    rec.fKneeCurrent = static_cast<float>(curve.kneeCurrent);
+    rec.nTestVoltage = static_cast<std::int16_t>(p["testVoltage"].toInt());
+    rec.nTestCurrent = static_cast<std::int16_t>(p["testCurrent"].toInt());
+    rec.byLineNo = static_cast<unsigned char>(row.line.toInt());
+    rec.byGroupNo = static_cast<unsigned char>(row.group.toInt());
+    rec.byPhase = row.phase.toInt(nullptr, 16);
+    for (const tarvex::ExcitationPoint& point : curve.points) {
+        rec.arrCurrent.append(static_cast<float>(point.current));
+        rec.arrVoltage.append(static_cast<float>(point.voltage));
+    }
+    return rec;
+}
+
+void ShowCurve(CExcitationPage* page, const ArchivedResult& row,
+               const tarvex::ExcitationReply& curve) {
+    const bool record = row.source == ResultSource::UploadedRecord;
+    page->SetHistoryMode(record);
+    if (record)
+        page->ShowRecord(RecordOf(row, curve), row.parameters["recordNo"].toInt());
+    else
+        page->ShowArchivedResult(curve, row.parameters.toVariantMap(), row.recordedAt);
+}
+
+// The ratio page shows the fields of the instrument type the result was measured with.
+void ShowCtRatio(CIBBDlg* page, const ArchivedResult& row, const TestResult::Value& value) {
+    if (row.deviceInfo.size() >= 5)
+        page->SetDeviceType(static_cast<unsigned char>(row.deviceInfo[4]));
+    if (const auto* single = std::get_if<tarvex::CtRatioReply>(&value))
+        page->ShowRatioResult(*single);
+    else if (const auto* taps = std::get_if<tarvex::CtTapReply>(&value))
+        page->ShowTapResults(*taps);
+}
+
+void ShowOnPage(CTestPage* page, const ArchivedResult& row, const TestResult::Value& value) {
+    if (auto* excitation = dynamic_cast<CExcitationPage*>(page)) {
+        if (const auto* curve = std::get_if<tarvex::ExcitationReply>(&value))
+            ShowCurve(excitation, row, *curve);
+        return;
+    }
+    page->ClearResults();
+    if (auto* ctRatio = dynamic_cast<CIBBDlg*>(page))
+        ShowCtRatio(ctRatio, row, value);
+    else if (auto* ptRatio = dynamic_cast<CUBBDlg*>(page);
+             ptRatio && std::holds_alternative<tarvex::PtRatioReply>(value))
+        ptRatio->ShowRatioResult(std::get<tarvex::PtRatioReply>(value));
+    else if (auto* error = dynamic_cast<CErrorPage*>(page);
+             error && std::holds_alternative<tarvex::ErrorReply>(value))
+        error->ShowErrorResult(std::get<tarvex::ErrorReply>(value));
+    else if (auto* burden = dynamic_cast<CBurdenPage*>(page);
+             burden && std::holds_alternative<BurdenResult>(value))
+        burden->ShowBurdenResult(std::get<BurdenResult>(value).value);
+    else if (auto* dz = dynamic_cast<CDZDlg*>(page);
+             dz && std::holds_alternative<tarvex::ResistanceReply>(value))
+        dz->ShowResistanceResult(std::get<tarvex::ResistanceReply>(value));
+}
+
+// Which page Save and Print ask for its report: the four that compose one.
+int ReportKind(int kind) {
+    switch (kind) {
+    case tarvex::kCtExcitationKind:
+        return 0;
+    case tarvex::kPtExcitationKind:
+        return 1;
+    case tarvex::kCtRatioKind:
+        return 2;
+    case tarvex::kPtRatioKind:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
+void ShowArchivedResult(CMainFrame& frame, const ArchivedResult& row) {
+    const std::optional<TestResult::Value> value = ArchivedValue(row);
+    CTestPage* page = frame.TestPage(row.testKind);
+    if (!value || !page) {
+        MessageBox(&frame, "该测试结果无法显示", "系统提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    frame.m_TabCtrl->show();
+    frame.m_TabCtrl->SetCurrentTab(row.testKind);
+    frame.m_TabCtrl->ShowPage(row.testKind);
+    ShowOnPage(page, row, *value);
+    const int report = ReportKind(row.testKind);
+    frame.m_nReportKind = report;
+    frame.SetCanSave(report >= 0, report >= 0);
+    tarvex::ShowStatusText(QString("测试档案：%1 %2 的结果")
+                               .arg(row.recordedAt.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"),
+                                    tarvex::FindTestKind(row.testKind)->name));
+}
+
+void OpenArchiveWindow(CMainFrame& frame) {
+    auto* window = frame.findChild<CArchiveDlg*>();
+    if (!window) {
+        CResultRecorder* recorder = theApp().m_pRecorder;
+        if (!recorder || !recorder->Archive().IsOpen()) {
+            const QString cause = recorder ? recorder->Archive().Fault() : QString();
+            MessageBox(&frame, "测试档案不可用：" + cause, "系统提示", MB_OK | MB_ICONINFORMATION);
+            return;
+        }
+        window = new CArchiveDlg(recorder->Archive(), &frame);
+        QObject::connect(window, &CArchiveDlg::openRequested, &frame,
+                         [&frame](const ArchivedResult& row) { ShowArchivedResult(frame, row); });
+    } else {
+        window->Refresh();
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
