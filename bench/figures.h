@@ -10,6 +10,7 @@ int StartupMain(int argc, char** argv);
 int SoakMain(int argc, char** argv);
 int OpenFileMain(int argc, char** argv);
 int DispatchMain(int argc, char** argv);
+int ReportMain(int argc, char** argv);
 int KneesMain(int argc, char** argv);
 int ArchiveMain(int argc, char** argv);
 

@@ -288,6 +288,7 @@ int AllMain(int argc, char** argv) {
     const Values open = Run(home.Path(), {"openfile", "--runs", runs});
     const Values dispatch = Run(home.Path(), {"dispatch", "--runs", runs});
     const Values soak = Run(home.Path(), {"soak", "--tests", "1000"});
+    const Values report = Run(home.Path(), {"report", "--runs", "3"});
     const Values knees = Run(home.Path(), {"knees", "--runs", runs});
     std::printf("tarvex-bench: the results archive (100,000 results)...\n");
     std::fflush(stdout);
@@ -335,6 +336,11 @@ int AllMain(int argc, char** argv) {
                              "knees_ms", "%.3f ms (median of %.0f)", 1, "< 1 ms", 1));
     for (Row& row : ArchiveRows(archive))
         rows.push_back(row);
+    Row pdf = MedianRow("PDF report of 50 results (255-point curves, error curves)", report,
+                        "report_ms", "%.0f ms (median of %.0f)", 1, "<= 2000 ms", 2000);
+    if (Has(report, "report_pages"))
+        pdf.measured += Format(", %.0f pages", Get(report, "report_pages"));
+    rows.push_back(pdf);
 
     std::printf("\n| figure | measured | goal | |\n|---|---|---|---|\n");
     bool allMet = true;
@@ -359,12 +365,12 @@ int main(int argc, char** argv) {
         {"waitcpu", bench::WaitCpuMain},   {"startup", bench::StartupMain},
         {"soak", bench::SoakMain},         {"openfile", bench::OpenFileMain},
         {"dispatch", bench::DispatchMain}, {"knees", bench::KneesMain},
-        {"archive", bench::ArchiveMain},
+        {"archive", bench::ArchiveMain},   {"report", bench::ReportMain},
     };
     const auto it = commands.find(argc > 1 ? argv[1] : "all");
     if (it == commands.end()) {
         std::fprintf(stderr, "usage: tarvex-bench [all | exchange | waitcpu | startup | soak | "
-                             "openfile | dispatch | knees | archive] [--name value...]\n");
+                             "openfile | dispatch | knees | archive | report] [--name value...]\n");
         return 2;
     }
     return it->second(argc, argv);

@@ -23,6 +23,8 @@
 #include "platform/statusnote.h"
 #include "protocoltrace.h"
 #include "replydispatcher.h"
+#include "report/reportcommand.h"
+#include "reportentries.h"
 #include "res/tarvexres.h"
 #include "rxbuffer.h"
 #include "selectctptdlg.h"
@@ -197,6 +199,8 @@ void CMainFrame::CreateMenus() {
     QMenu* analysis = menuBar()->addMenu("分析(&A)");
     connect(analysis->addAction("曲线分析(&C)..."), &QAction::triggered,
             [this] { CAnalysisDlg::Open(this, m_TabCtrl->CurrentTab()); });
+    analysis->addAction(AddCommand(ID_REPORT, "生成报告(&R)", "生成测试报告(PDF)"));
+    connect(CommandAction(ID_REPORT), &QAction::triggered, this, &CMainFrame::OnReport);
 
     connect(CommandAction(ID_SAVE), &QAction::triggered, this, &CMainFrame::OnFileSave);
     connect(CommandAction(ID_PRINT), &QAction::triggered, this, &CMainFrame::OnFilePrint);
@@ -571,6 +575,11 @@ void CMainFrame::ComposeReport() {
     default:
         break;
     }
+}
+
+void CMainFrame::OnReport() {
+    const int kind = m_TabCtrl->isVisible() ? m_TabCtrl->CurrentTab() : -1;
+    tarvex::SaveReportPdf(this, ReportEntriesOnShow(kind, TestPage(kind), m_pErrorCurveDlg));
 }
 
 void CMainFrame::OnFileSave() {

@@ -38,6 +38,7 @@ class CMainFrame : public QMainWindow, public CReplyTarget {
         ID_SAVE = 32776,
         ID_PRINT = 32777,
         ID_ARCHIVE = 32778,
+        ID_REPORT = 32779,
         ID_VIEW_TOOLBAR = 59392,
         ID_VIEW_STATUS_BAR = 59393,
         ID_APP_ABOUT = 57664,
@@ -95,6 +96,8 @@ class CMainFrame : public QMainWindow, public CReplyTarget {
     bool CloseOnSignal();
     void OnFileSave();
     void OnFilePrint();
+    // "生成报告": the PDF report of the result on show.
+    void OnReport();
 
     CLTree* m_LTree = nullptr;
     CMyTabCtrl* m_TabCtrl = nullptr;

@@ -1,7 +1,9 @@
 #include "burdenpage.h"
 
+#include "link/replyfields.h"
+
 void CBurdenPage::ShowBurdenResult(double burden) {
-    SetDlgItemText(1004, QString::asprintf("%0.1f", burden));
+    SetDlgItemText(1004, tarvex::OneDecimalText(burden));
 }
 
 void CBurdenPage::ClearResults() {

@@ -1,5 +1,6 @@
 #include "dzdlg.h"
 
+#include "link/replyfields.h"
 #include "res/tarvexres.h"
 #include "state/appstate.h"
 
@@ -32,7 +33,7 @@ void CDZDlg::ShowUnit(bool milliOhm) {
 
 void CDZDlg::ShowResistanceResult(const tarvex::ResistanceReply& result) {
     ShowUnit(result.milliohm);
-    SetDlgItemText(1004, QString::asprintf("%0.1f", result.value));
+    SetDlgItemText(1004, tarvex::OneDecimalText(result.value));
 }
 
 void CDZDlg::ClearResults() {

@@ -1,10 +1,12 @@
 #include "errorpage.h"
 
+#include "link/replyfields.h"
+
 CErrorPage::CErrorPage(QWidget* parent, std::span<const int> resultIds)
     : CTestPage(parent), m_resultIds(resultIds) {}
 
 QString CErrorPage::FormatError(double value) {
-    return QString::asprintf("%0.3f", value);
+    return tarvex::ErrorValueText(value);
 }
 
 void CErrorPage::ShowErrorResult(const tarvex::ErrorReply& result) {

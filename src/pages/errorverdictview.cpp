@@ -1,6 +1,7 @@
 #include "pages/errorverdictview.h"
 
-#include "platform/usersettings.h"
+#include "analysis/classsetting.h"
+#include "link/replyfields.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -13,20 +14,6 @@ namespace {
 
 using tarvex::AccuracyClass;
 
-QString SettingKey(bool pt) {
-    return pt ? "analysis/ptClass" : "analysis/ctClass";
-}
-
-// The class remembered for the kind, by its name; the first of the list when none is.
-AccuracyClass RememberedClass(bool pt) {
-    const QString name = tarvex::RememberedValue(SettingKey(pt)).toString();
-    for (AccuracyClass cls : tarvex::ClassesFor(pt)) {
-        if (tarvex::AccuracyClassName(cls) == name)
-            return cls;
-    }
-    return tarvex::ClassesFor(pt).front();
-}
-
 QString VerdictText(const std::optional<bool>& pass) {
     if (!pass)
         return "—";
@@ -35,7 +22,7 @@ QString VerdictText(const std::optional<bool>& pass) {
 
 // Values as the error pages print them; limits as the class table writes them.
 QString Value(const std::optional<double>& v) {
-    return v ? QString::asprintf("%0.3f", *v) : QString("—");
+    return v ? tarvex::ErrorValueText(*v) : QString("—");
 }
 QString Limit(const std::optional<double>& v) {
     return v ? QString("±%1").arg(*v) : QString("—");
@@ -68,7 +55,8 @@ void CErrorVerdictView::Show(const tarvex::ErrorReply& result, bool pt) {
     m_class->clear();
     for (AccuracyClass cls : tarvex::ClassesFor(pt))
         m_class->addItem(tarvex::AccuracyClassName(cls) + " 级", static_cast<int>(cls));
-    m_class->setCurrentIndex(m_class->findData(static_cast<int>(RememberedClass(pt))));
+    m_class->setCurrentIndex(
+        m_class->findData(static_cast<int>(tarvex::RememberedAccuracyClass(pt))));
     Refresh();
 }
 
@@ -82,7 +70,7 @@ void CErrorVerdictView::SelectClass(AccuracyClass cls) {
 
 void CErrorVerdictView::OnClassChosen(int index) {
     const auto cls = static_cast<AccuracyClass>(m_class->itemData(index).toInt());
-    tarvex::Remember(SettingKey(m_pt), tarvex::AccuracyClassName(cls));
+    tarvex::RememberAccuracyClass(cls);
     Refresh();
 }
 

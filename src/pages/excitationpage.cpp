@@ -1,6 +1,7 @@
 #include "pages/excitationpage.h"
 
 #include "devicelink.h"
+#include "link/replyfields.h"
 #include "platform/filedialog.h"
 #include "platform/fonts.h"
 #include "platform/gbktext.h"
@@ -149,10 +150,9 @@ void CExcitationPage::AddRowsToList() {
     for (std::size_t i = m_nRowsShown; i < m_rows.size(); ++i) {
         const Row& r = m_rows[i];
         QTreeWidgetItem* item = centred.clone();
-        // As "%d", "%.3f" and "%.1f" format them, without parsing a format for every cell.
         item->setText(0, QString::number(r.number));
-        item->setText(1, QString::number(double(r.current), 'f', 3));
-        item->setText(2, QString::number(double(r.voltage), 'f', 1));
+        item->setText(1, tarvex::CurveCurrentText(r.current));
+        item->setText(2, tarvex::CurveVoltageText(r.voltage));
         items.append(item);
     }
     m_list->addTopLevelItems(items);
@@ -160,8 +160,8 @@ void CExcitationPage::AddRowsToList() {
 }
 
 void CExcitationPage::ShowKneeLabels() {
-    SetDlgItemText(1033, QString::asprintf("U = %.1f V", double(m_fKneeVoltage)));
-    SetDlgItemText(1034, QString::asprintf("I = %.3f A", double(m_fKneeCurrent)));
+    SetDlgItemText(1033, "U = " + tarvex::KneeVoltageText(m_fKneeVoltage) + " V");
+    SetDlgItemText(1034, "I = " + tarvex::KneeCurrentText(m_fKneeCurrent) + " A");
 }
 
 int CExcitationPage::PhaseCode() const {
@@ -228,7 +228,7 @@ void CExcitationPage::ShowExcitationResult(const tarvex::ExcitationReply& result
     for (std::size_t i = 0; i < result.points.size(); ++i) {
         const tarvex::ExcitationPoint& point = result.points[i];
         AppendPoint(static_cast<int>(i) + 2, static_cast<float>(point.current),
-                    static_cast<float>(tarvex::VoltsCutToHalf(point.voltage)));
+                    tarvex::ShownCurveVoltage(true, point.voltage));
     }
     ShowRows();
     update();

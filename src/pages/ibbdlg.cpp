@@ -90,15 +90,15 @@ void CIBBDlg::ShowSingleResult(int show) {
 void CIBBDlg::ShowCurrents(const std::optional<double>& primary,
                            const std::optional<double>& secondary) {
     if (primary)
-        SetDlgItemText(1005, QString::asprintf("%0.1f", *primary));
+        SetDlgItemText(1005, tarvex::OneDecimalText(*primary));
     if (secondary)
-        SetDlgItemText(1006, QString::asprintf("%0.3f", *secondary));
+        SetDlgItemText(1006, tarvex::SecondaryCurrentText(*secondary));
 }
 
 void CIBBDlg::ShowRatioResult(const tarvex::CtRatioReply& result) {
     ShowCurrents(result.primaryCurrent, result.secondaryCurrent);
     if (result.ratioPrimary)
-        SetDlgItemText(1007, QString::asprintf("%0.1f", *result.ratioPrimary));
+        SetDlgItemText(1007, tarvex::OneDecimalText(*result.ratioPrimary));
     if (result.ratioSecondary)
         SetDlgItemText(1008, QString::number(*result.ratioSecondary));
     if (result.polarityPositive)
@@ -114,8 +114,8 @@ void CIBBDlg::ShowTapResults(const tarvex::CtTapReply& result) {
         const tarvex::CtTap& tap = result.taps->taps[i];
         m_list->insertTopLevelItem(
             i, tarvex::NewCentredRow({
-                   QString::asprintf("L%d-K%d", i + 1, i + 1),
-                   QString::asprintf("%0.1f/%d", tap.ratioPrimary, result.taps->ratioSecondary),
+                   tarvex::TapNameText(i + 1),
+                   tarvex::TapRatioText(tap.ratioPrimary, result.taps->ratioSecondary),
                    tarvex::PolarityText(tap.polarityPositive),
                }));
     }

@@ -2,6 +2,7 @@
 
 #include "analysis/kneepoint.h"
 #include "controls/kneechart.h"
+#include "link/replyfields.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -17,8 +18,8 @@ const char* const kNotReached = "曲线未到拐点";
 QStringList KneeTexts(const std::optional<tarvex::KneePoint>& knee) {
     if (!knee)
         return {kNotReached, kNotReached};
-    return {QString::asprintf("U = %.1f V", knee->voltage),
-            QString::asprintf("I = %.3f A", knee->current)};
+    return {"U = " + tarvex::KneeVoltageText(float(knee->voltage)) + " V",
+            "I = " + tarvex::KneeCurrentText(float(knee->current)) + " A"};
 }
 
 } // namespace

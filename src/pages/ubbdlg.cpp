@@ -56,13 +56,13 @@ void CUBBDlg::OnStart() {
 }
 
 void CUBBDlg::ShowRatioResult(const tarvex::PtRatioReply& result) {
-    const auto show = [this](int id, const std::optional<double>& value, const char* format) {
+    const auto show = [this](int id, const std::optional<double>& value, auto text) {
         if (value)
-            SetDlgItemText(id, QString::asprintf(format, *value));
+            SetDlgItemText(id, text(*value));
     };
-    show(1005, result.primaryVoltage, "%0.1f");
-    show(1006, result.secondaryVoltage, "%0.2f");
-    show(1007, result.ratioPrimary, "%0.2f"); // kV
+    show(1005, result.primaryVoltage, tarvex::OneDecimalText);
+    show(1006, result.secondaryVoltage, tarvex::TwoDecimalText);
+    show(1007, result.ratioPrimary, tarvex::TwoDecimalText); // kV
     if (result.secondaryIndex)
         SetDlgItemText(1008, tarvex::RatedSecondaryText(*result.secondaryIndex));
     if (result.polarityPositive)

@@ -1,0 +1,44 @@
+#include "reportentries.h"
+
+#include "analysis/classsetting.h"
+#include "controls/fwnumedt.h"
+#include "pages/excitationpage.h"
+#include "pages/iwcdlg.h"
+#include "state/appstate.h"
+#include "testkinds.h"
+
+#include <QTreeWidget>
+
+namespace {
+
+std::optional<ReportErrorCurve> ErrorCurveOf(const CExcitationPage* page, const CIWCDlg* window) {
+    if (!page || !window || window->SourcePage() != page || !window->m_list ||
+        window->m_list->topLevelItemCount() == 0)
+        return std::nullopt;
+    ReportErrorCurve curve;
+    curve.percent = window->m_nCurrentFactor == 20 ? 5 : 10;
+    curve.ratedSecondary = window->m_bRated5A ? 5 : 1;
+    curve.secondaryImpedance = window->m_edtZ2 ? window->m_edtZ2->text() : QString();
+    for (int i = 0; i < window->m_list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = window->m_list->topLevelItem(i);
+        curve.rows.append({item->text(0), item->text(1), item->text(2)});
+    }
+    return curve;
+}
+
+std::optional<tarvex::AccuracyClass> ClassOf(int kind) {
+    if (kind == tarvex::kCtErrorKind || kind == tarvex::kPtErrorKind)
+        return tarvex::RememberedAccuracyClass(kind == tarvex::kPtErrorKind);
+    return std::nullopt;
+}
+
+} // namespace
+
+QList<ReportEntry> ReportEntriesOnShow(int kind, const CTestPage* page, const CIWCDlg* errorCurve) {
+    const std::optional<TestResult> result = theApp().m_results.Latest(kind);
+    if (!result)
+        return {};
+    const auto* excitation = dynamic_cast<const CExcitationPage*>(page);
+    return {{kind, *result, excitation ? excitation->RecordOnShow() : QString(),
+             ErrorCurveOf(excitation, errorCurve), false, ClassOf(kind)}};
+}
