@@ -83,7 +83,8 @@ Axis LinearAxis(const std::vector<double>& values, double pixelFrom, double pixe
 }
 
 Axis LogAxis(std::pair<int, int> decades, double pixelFrom, double perDecade) {
-    const auto [from, to] = decades;
+    const int from = decades.first;
+    const int to = decades.second;
     Axis axis{[=](double v) { return pixelFrom + (std::log10(v) - from) * perDecade; }, {}};
     for (int d = from; d <= to; ++d) {
         for (int m = 1; m <= (d < to ? 9 : 1); ++m)
