@@ -3,9 +3,11 @@
 // stops a test.
 #include "app/archiveview.h"
 #include "app/mainfrm.h"
+#include "app/reportentries.h"
 #include "app/tarvexapp.h"
 #include "controls/ltree.h"
 #include "devicelink.h"
+#include "history/archivetablemodel.h"
 #include "pages/excitationpage.h"
 #include "pages/testpage.h"
 #include "platform/msgboxrecorder.h"
@@ -24,6 +26,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -126,6 +129,17 @@ TEST_F(ArchiveApp, EveryResultIsRecordedAndShownAgainAsMeasured) {
         EXPECT_EQ(frame->CommandAction(CMainFrame::ID_SAVE)->isEnabled(), kind.composesReport);
     }
     EXPECT_TRUE(boxes.calls().empty());
+    // The list judges error results by the class kept; a report takes every row chosen.
+    const QList<ArchivedResult> rows = Rows();
+    const QList<ReportEntry> entries = ReportEntriesOfArchive(rows);
+    ASSERT_EQ(entries.size(), rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const bool error =
+            rows[i].testKind == tarvex::kCtErrorKind || rows[i].testKind == tarvex::kPtErrorKind;
+        EXPECT_EQ(entries[i].kind, rows[i].testKind);
+        EXPECT_EQ(entries[i].accuracyClass.has_value(), error);
+        EXPECT_EQ(KeyValuesText(rows[i]).contains(QRegularExpression("级 (不)?合格$")), error);
+    }
 }
 
 // The child: runs a CT ratio test and dies the moment its page shows the polarity, the last

@@ -1,4 +1,6 @@
 #include "archiveview.h"
+#include "report/reportcommand.h"
+#include "reportentries.h"
 
 #include "controls/mytabctrl.h"
 #include "history/archivedlg.h"
@@ -136,6 +138,10 @@ void OpenArchiveWindow(CMainFrame& frame) {
         window = new CArchiveDlg(recorder->Archive(), &frame);
         QObject::connect(window, &CArchiveDlg::openRequested, &frame,
                          [&frame](const ArchivedResult& row) { ShowArchivedResult(frame, row); });
+        QObject::connect(window, &CArchiveDlg::reportRequested, window,
+                         [window](const QList<ArchivedResult>& rows) {
+                             tarvex::SaveReportPdf(window, ReportEntriesOfArchive(rows));
+                         });
     } else {
         window->Refresh();
     }

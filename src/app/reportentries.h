@@ -1,5 +1,6 @@
 #pragma once
 #include "report/reportentry.h"
+#include "state/resultarchive.h"
 
 #include <QList>
 
@@ -10,3 +11,6 @@ class CTestPage;
 // the record on show, and with the error curve of the error-curve window when the window
 // computed it from this page's curve. Empty when the page has no result.
 QList<ReportEntry> ReportEntriesOnShow(int kind, const CTestPage* page, const CIWCDlg* errorCurve);
+// The entries of results chosen in the archive, each labelled with when and where it was
+// measured; a row whose values cannot be read back is left out.
+QList<ReportEntry> ReportEntriesOfArchive(const QList<ArchivedResult>& rows);

@@ -117,6 +117,7 @@ QWidget* CArchiveDlg::CreateButtons() {
     add("删除", &CArchiveDlg::OnDelete);
     add("比较曲线", &CArchiveDlg::OnCompare);
     add("导出CSV", &CArchiveDlg::OnExport);
+    add("生成报告", &CArchiveDlg::OnReport);
     row->addStretch(1);
     add("关闭", &QDialog::reject);
     return box;
@@ -179,6 +180,15 @@ void CArchiveDlg::OnCompare() {
         return;
     }
     ShowCurveComparison(this, curves);
+}
+
+void CArchiveDlg::OnReport() {
+    const QList<ArchivedResult> rows = SelectedRows();
+    if (rows.isEmpty()) {
+        Info(this, "请先选择要写入报告的测试结果");
+        return;
+    }
+    emit reportRequested(rows);
 }
 
 void CArchiveDlg::OnExport() {

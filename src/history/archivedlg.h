@@ -14,7 +14,7 @@ class QTableView;
 // The window "测试档案": every recorded result, newest first, with filters by test, date range
 // and free text (line, group, site, tester). Opening a row asks for it on its page
 // (openRequested); deleting asks first; selected curves are compared, selected results
-// exported as CSV. GUI thread only.
+// exported as CSV or put in a PDF report. GUI thread only.
 class CArchiveDlg : public QDialog {
     Q_OBJECT
   public:
@@ -31,9 +31,12 @@ class CArchiveDlg : public QDialog {
     void OnDelete();
     void OnCompare();
     void OnExport();
+    void OnReport();
 
   signals:
     void openRequested(const ArchivedResult& row);
+    // A PDF report of these rows is wanted.
+    void reportRequested(const QList<ArchivedResult>& rows);
 
   private:
     QWidget* CreateFilters();

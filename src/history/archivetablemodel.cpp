@@ -1,5 +1,6 @@
 #include "archivetablemodel.h"
 
+#include "analysis/classsetting.h"
 #include "state/archivedvalue.h"
 #include "testkinds.h"
 
@@ -55,9 +56,18 @@ struct KeyText {
             .arg(Number(r.ratioPrimary, 2), secondary, Polarity(r.polarityPositive));
     }
     QString operator()(const tarvex::ErrorReply& r) const {
-        return QString("最大比差 %1%  最大角差 %2′")
+        return QString("最大比差 %1%  最大角差 %2′  %3")
             .arg(Worst(r.ratioPercent), 0, 'f', 3)
-            .arg(Worst(r.phaseMinutes), 0, 'f', 3);
+            .arg(Worst(r.phaseMinutes), 0, 'f', 3)
+            .arg(VerdictText(r));
+    }
+    // Judged against the class kept for CT or PT error results, as the analysis window does.
+    QString VerdictText(const tarvex::ErrorReply& r) const {
+        const tarvex::AccuracyClass cls =
+            tarvex::RememberedAccuracyClass(kind == tarvex::kPtErrorKind);
+        const std::optional<bool> pass = tarvex::JudgeErrors(r, cls).pass;
+        const QString verdict = !pass ? "未判定" : *pass ? "合格" : "不合格";
+        return QString("%1级 %2").arg(tarvex::AccuracyClassName(cls), verdict);
     }
     QString operator()(const BurdenResult& r) const {
         return QString("负荷 %1%2")
