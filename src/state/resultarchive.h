@@ -47,11 +47,11 @@ struct ArchiveWrite {
     explicit operator bool() const { return id > 0; }
 };
 
-// The results archive: one SQLite file in write-ahead-log mode, one synchronous transaction per
-// result, shared safely by several programs (each waits a moment for the others' writes). No
-// call throws or blocks for long; a fault leaves a cause text (to follow "测试档案不可用："). A
-// damaged file is renamed aside with the time in its name and a new archive started in its place.
-// One thread per instance.
+// The results archive: one SQLite file in write-ahead-log mode, one transaction per result (synced
+// to disk, except for records uploaded, which the instrument still holds), shared safely by several
+// programs (each waits a moment for the others' writes). No call throws or blocks for long; a fault
+// leaves a cause text (to follow "测试档案不可用："). A damaged file is renamed aside with the time
+// in its name and a new archive started in its place. One thread per instance.
 class CResultArchive {
   public:
     // The schema version this program writes (the file's PRAGMA user_version).
@@ -89,6 +89,7 @@ class CResultArchive {
     bool SetAside();
     bool Migrate();
     void Close();
+    ArchiveWrite Insert(const ArchivedResult& result);
     bool Exec(const QString& sql);
     QString NoteFault(const class QSqlError& error);
 
