@@ -9,7 +9,9 @@
 #include "devicelink.h"
 #include "history/archivetablemodel.h"
 #include "pages/excitationpage.h"
+#include "pages/ibbdlg.h"
 #include "pages/testpage.h"
+#include "pages/ubbdlg.h"
 #include "platform/msgboxrecorder.h"
 #include "platform/virtualclock.h"
 #include "sim/engine.h"
@@ -71,8 +73,19 @@ class ArchiveApp : public ::testing::Test {
     }
     QList<ArchivedResult> Rows() { return app->m_pRecorder->Archive().Recent(0); }
 
-    // What the page shows: entries, results and list rows, by object name.
-    static QStringList Shown(const QWidget* page) {
+    // What Save writes for the result on show, on the pages that save one.
+    static QString Report(QWidget* page) {
+        theApp().m_strReport.clear();
+        if (auto* excitation = qobject_cast<CExcitationPage*>(page))
+            excitation->BuildResultText();
+        else if (auto* ctRatio = qobject_cast<CIBBDlg*>(page))
+            ctRatio->BuildResultText();
+        else if (auto* ptRatio = qobject_cast<CUBBDlg*>(page))
+            ptRatio->BuildResultText();
+        return theApp().m_strReport;
+    }
+    // What the page shows (entries, results and list rows, by object name) and saves.
+    static QStringList Shown(QWidget* page) {
         QStringList texts;
         for (const QLineEdit* edit : page->findChildren<QLineEdit*>())
             texts << edit->objectName() + "=" + edit->text();
@@ -85,8 +98,7 @@ class ArchiveApp : public ::testing::Test {
                 for (int column = 0; column < list->columnCount(); ++column)
                     texts << list->topLevelItem(row)->text(column);
         }
-        if (auto* excitation = qobject_cast<const CExcitationPage*>(page))
-            texts << "time=" + excitation->m_strTestTime;
+        texts << "report=" + Report(page).replace("\r\n", "|");
         return texts;
     }
 
@@ -117,11 +129,15 @@ TEST_F(ArchiveApp, EveryResultIsRecordedAndShownAgainAsMeasured) {
         EXPECT_EQ(row.deviceInfo.mid(3), QByteArray("\xAF\xA1\xA1", 3));
 
         page->ClearResults();
+        app->m_results.Clear(); // Save and the report must take the row, not the measurement
         if (kind.startButtonId == 1009)
             page->SetDlgItemText(1006, "7"); // the line number entry
         frame->m_LTree->SelectTest((kind.index + 1) % tarvex::kTestKindCount);
         ShowArchivedResult(*frame, row);
         EXPECT_EQ(Shown(page), measured);
+        const QList<ReportEntry> onShow = ReportEntriesOnShow(kind.index, page, nullptr);
+        ASSERT_EQ(onShow.size(), 1);
+        EXPECT_EQ(onShow[0].result.arrived, row.recordedAt);
         EXPECT_TRUE(page->isVisible());
         // Once the display of the last wait has gone.
         EXPECT_TRUE(QTest::qWaitFor(
@@ -150,7 +166,7 @@ TEST_F(ArchiveApp, DISABLED_ChildKilledRightAfterTheResultIsShown) {
         GTEST_SKIP();
     Boot(path);
     Connect();
-    const CTestPage* page = frame->TestPage(tarvex::kCtRatioKind);
+    CTestPage* page = frame->TestPage(tarvex::kCtRatioKind);
     QObject::connect(page->findChild<QLineEdit*>("id1009"), &QLineEdit::textChanged, [page] {
         std::printf("SHOWN:%s\n", qPrintable(Shown(page).join('|')));
         std::fflush(stdout);

@@ -846,7 +846,7 @@ TEST_F(Shell, ResultsLandInTheModelWithTheirKindAndSource) {
     const std::optional<TestResult> shown = app->m_results.Latest(0);
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->source, ResultSource::UploadedRecord);
-    EXPECT_TRUE(shown->parameters.isEmpty());
+    EXPECT_EQ(shown->parameters, (QVariantMap{{"testTime", record.strTestTime}}));
     const auto& curve = std::get<tarvex::ExcitationReply>(shown->value);
     EXPECT_EQ(curve.kneeVoltage, 100.0);
     ASSERT_EQ(curve.points.size(), 1u);

@@ -813,7 +813,8 @@ TEST_F(SearchUploadMany, AnUploadedRecordChosenInTheTreeShowsOnItsExcitationPage
         EXPECT_EQ(page->m_bHistoryMode, 1);
         EXPECT_EQ(page->GetDlgItemText(1032), QString::number(c.row + 1));
         EXPECT_EQ(page->GetDlgItemText(1011), c.date);
-        EXPECT_EQ(page->m_strTestTime, rec.strTestTime);
+        page->BuildResultText();
+        EXPECT_TRUE(app.m_strReport.startsWith("测试时间：" + rec.strTestTime + "\r\n"));
         EXPECT_FLOAT_EQ(page->m_fKneeVoltage, rec.fKneeVoltage);
         EXPECT_EQ(page->m_Points.size(), std::size_t(rec.arrCurrent.size()));
         EXPECT_FALSE(rec.arrCurrent.isEmpty());

@@ -12,6 +12,7 @@
 #include "platform/gbktext.h"
 #include "platform/reportfile.h"
 #include "support/pagebench.h"
+#include "testkinds.h"
 
 #include <gtest/gtest.h>
 
@@ -62,10 +63,19 @@ template <class Page> class ExcitationPageTest : public ::testing::Test {
         QTreeWidgetItem* item = List()->topLevelItem(row);
         return item ? QStringList{item->text(0), item->text(1), item->text(2)} : QStringList();
     }
-    // As the dispatcher hands a reply: decoded, and only when its head arrived.
+    // As the dispatcher hands a reply: decoded, and only when its head arrived, kept in the
+    // model and shown.
     void Show(const Bytes& payload, int length = -1) {
-        if (const auto result = tarvex::DecodeExcitationReply(Arrived(payload, length)))
+        if (const auto result = tarvex::DecodeExcitationReply(Arrived(payload, length))) {
+            bench.app.m_results.Store(tarvex::TestKindOfReply(page.ReplyCode()), *result,
+                                      ResultSource::Instrument);
             page.ShowExcitationResult(*result);
+        }
+    }
+    // The test time the report of the result on show gives.
+    QString ReportedTime() {
+        page.BuildResultText();
+        return bench.app.m_strReport.section("\r\n", 0, 0).section("：", 1);
     }
     std::vector<Bytes> FramesOf(std::uint8_t command) const {
         std::vector<Bytes> frames;
@@ -107,7 +117,7 @@ TEST_F(CtExcitation, ReplyShowsKneeLabelsRowsAndMappedPoints) {
     EXPECT_EQ(page.m_CurveCurrents, QList<float>({0.0f, 0.1f, 0.5f}));
     EXPECT_EQ(page.m_CurveVoltages, QList<float>({0.0f, 100.0f, 150.0f}));
     EXPECT_FLOAT_EQ(page.m_fKneeVoltage, 123.4f); // the knee is not rounded to 0.5 V
-    EXPECT_FALSE(page.m_strTestTime.isEmpty());
+    EXPECT_FALSE(ReportedTime().isEmpty());
 }
 
 TEST_F(CtExcitation, VoltagesGoDownToHalfVoltsTowardZero) {
@@ -252,7 +262,7 @@ TEST_F(CtExcitation, HistoryRecordShowsItsFieldsAndUnroundedPoints) {
     EXPECT_EQ(Text(1006), "1"); // the live line number
     EXPECT_EQ(Text(1033), "U = 88.8 V");
     EXPECT_EQ(Text(1034), "I = 0.050 A");
-    EXPECT_EQ(page.m_strTestTime, "24-05-17 10:11:12");
+    EXPECT_EQ(ReportedTime(), "24-05-17 10:11:12");
     ASSERT_EQ(List()->topLevelItemCount(), 3);
     EXPECT_EQ(Row(2), QStringList({"3", "0.200", "100.3"}));
     EXPECT_EQ(page.m_Points, (std::vector<tagFWPOINT>{{290, 189}, {320, 174}}));
@@ -503,7 +513,7 @@ TEST_F(CtExcitation, ReportTextHasTheLinesOfTheResult) {
     Show(kTwoPoints);
     page.BuildResultText();
     EXPECT_EQ(bench.app.m_strReport,
-              "测试时间：" + page.m_strTestTime + "\r\n" + QString::fromUtf8(kTwoPointReport));
+              "测试时间：" + ReportedTime() + "\r\n" + QString::fromUtf8(kTwoPointReport));
 }
 
 TEST_F(CtExcitation, ReportInHistoryModeTakesTheRecordFields) {
@@ -569,7 +579,7 @@ TEST_F(CtDataFile, SavedResultReopensWithTheSameRowsAndKnee) {
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QByteArray bytes = saved.readAll();
     EXPECT_EQ(bytes,
-              Gbk("测试时间：") + page.m_strTestTime.toLatin1() + "\r\n" + Gbk(kTwoPointReport));
+              Gbk("测试时间：") + this->ReportedTime().toLatin1() + "\r\n" + Gbk(kTwoPointReport));
     EXPECT_TRUE(bytes.startsWith("\xB2\xE2\xCA\xD4\xCA\xB1\xBC\xE4\xA3\xBA")); // GBK, no BOM
 
     page.ClearResults();
@@ -592,7 +602,7 @@ TEST_F(PtDataFile, FileOfAnotherPageFillsLineGroupAndPhaseTexts) {
         Gbk("测试时间：x\r\n测试电压：1500V\r\n测试电流：3A\r\n拐点电压：1000.25V\r\n"
             "拐点电流：0.5A\r\n编号：07  \r\n组号：2\r\n相序：C\r\nI(A)\tU(V)\r\n"
             "0.000\t0.0\r\n1.500\t750.0\r\n");
-    page.m_strTestTime = "earlier";
+    Show(kTwoPoints);
     Open(Write("pt.txt", file));
     EXPECT_EQ(Text(1004), "1500");
     EXPECT_EQ(Text(1005), "3");
@@ -601,8 +611,8 @@ TEST_F(PtDataFile, FileOfAnotherPageFillsLineGroupAndPhaseTexts) {
     EXPECT_EQ(Text(1014), "C");
     EXPECT_EQ(Text(1033), "U = 1000.25 V"); // the file's own digits
     EXPECT_EQ(Text(1034), "I = 0.5 A");
-    EXPECT_EQ(page.m_nLineNo, 1);       // taken from the entry at the next start
-    EXPECT_EQ(page.m_strTestTime, "x"); // the file's time, not that of the result before
+    EXPECT_EQ(page.m_nLineNo, 1);   // taken from the entry at the next start
+    EXPECT_EQ(ReportedTime(), "x"); // the file's time, not that of the result before
     EXPECT_EQ(page.m_Points, (std::vector<tagFWPOINT>{{280, 300}, {480, 175}}));
 }
 

@@ -3,11 +3,14 @@
 #include "pages/ibbdlg.h"
 #include "pages/ubbdlg.h"
 #include "support/pagebench.h"
+#include "testkinds.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QTreeWidget>
+
+#include <type_traits>
 
 namespace {
 
@@ -16,6 +19,18 @@ class CtRatioPage : public ::testing::Test {
     QString Text(int id) const { return page.GetDlgItemText(id); }
     bool Shown(int id) const { return !page.GetDlgItem(id)->isHidden(); }
     QTreeWidget* List() const { return page.findChild<QTreeWidget*>("id1003"); }
+    // As the dispatcher hands a reply: kept in the model, then shown.
+    template <typename Reply> void Deliver(const Reply& reply) {
+        bench.app.m_results.Store(tarvex::kCtRatioKind, reply, ResultSource::Instrument);
+        if constexpr (std::is_same_v<Reply, tarvex::CtTapReply>)
+            page.ShowTapResults(reply);
+        else
+            page.ShowRatioResult(reply);
+    }
+    QString Report() {
+        page.BuildResultText();
+        return bench.app.m_strReport;
+    }
 
     PageBench bench;
     CIBBDlg page;
@@ -24,6 +39,14 @@ class CtRatioPage : public ::testing::Test {
 class PtRatioPage : public ::testing::Test {
   protected:
     QString Text(int id) const { return page.GetDlgItemText(id); }
+    void Deliver(const tarvex::PtRatioReply& reply) {
+        bench.app.m_results.Store(tarvex::kPtRatioKind, reply, ResultSource::Instrument);
+        page.ShowRatioResult(reply);
+    }
+    QString Report() {
+        page.BuildResultText();
+        return bench.app.m_strReport;
+    }
 
     PageBench bench;
     CUBBDlg page;
@@ -93,23 +116,26 @@ const ResultCase kPtRatioCases[] = {
 
 } // namespace
 
-TEST_F(CtRatioPage, SingleResultShowsEachFieldWhoseBytesArrived) {
+// Each reply replaces the one before it, on the page and in the saved report alike.
+TEST_F(CtRatioPage, SingleResultShowsAndSavesEachFieldWhoseBytesArrived) {
     for (const ResultCase& c : kCtRatioCases) {
         SCOPED_TRACE(c.name);
-        page.ClearResults();
-        page.ShowRatioResult(tarvex::DecodeCtRatioReply(Arrived(c.payload, c.length)));
+        Deliver(tarvex::DecodeCtRatioReply(Arrived(c.payload, c.length)));
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(Text(kResultIds[i]), c.shown[i]) << kResultIds[i];
+        EXPECT_EQ(Report(), QString("一次：%1A\r\n二次：%2A\r\n变比：%3A/%4A\r\n极性：%5")
+                                .arg(c.shown[0], c.shown[1], c.shown[2], c.shown[3], c.shown[4]));
     }
 }
 
-TEST_F(PtRatioPage, ResultShowsVoltagesRatioAndRatedSecondaryText) {
+TEST_F(PtRatioPage, ResultShowsAndSavesVoltagesRatioAndRatedSecondaryText) {
     for (const ResultCase& c : kPtRatioCases) {
         SCOPED_TRACE(c.name);
-        page.ClearResults();
-        page.ShowRatioResult(tarvex::DecodePtRatioReply(Arrived(c.payload, c.length)));
+        Deliver(tarvex::DecodePtRatioReply(Arrived(c.payload, c.length)));
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(Text(kResultIds[i]), c.shown[i]) << kResultIds[i];
+        EXPECT_EQ(Report(), QString("一次：%1V\r\n二次：%2V\r\n变比：%3kV/%4V\r\n极性：%5")
+                                .arg(c.shown[0], c.shown[1], c.shown[2], c.shown[3], c.shown[4]));
     }
 }
 
@@ -132,7 +158,7 @@ const QStringList kSixTapRows[] = {
 } // namespace
 
 TEST_F(CtRatioPage, TapResultFillsSixRowsAndTheCurrents) {
-    page.ShowTapResults(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
+    Deliver(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
     EXPECT_EQ(Text(1005), "300.0");
     EXPECT_EQ(Text(1006), "2.500");
     ASSERT_EQ(List()->topLevelItemCount(), 6);
@@ -149,8 +175,7 @@ TEST_F(CtRatioPage, ShortTapResultShowsCompleteCurrentsButNoRows) {
     } cases[] = {{23, "300.0", "2.500"}, {4, "300.0", ""}, {2, "", ""}, {0, "", ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.length);
-        page.ClearResults();
-        page.ShowTapResults(tarvex::DecodeCtTapReply(Arrived(kSixTaps, c.length)));
+        Deliver(tarvex::DecodeCtTapReply(Arrived(kSixTaps, c.length)));
         EXPECT_EQ(Text(1005), c.primary);
         EXPECT_EQ(Text(1006), c.secondary);
         EXPECT_EQ(List()->topLevelItemCount(), 0);
@@ -186,19 +211,18 @@ TEST_F(CtRatioPage, ListHasThreeCentredColumns) {
         EXPECT_EQ(list->headerItem()->text(column), headers[column]);
         EXPECT_EQ(list->columnWidth(column), 80);
     }
-    page.ShowTapResults(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
+    Deliver(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
     EXPECT_EQ(list->topLevelItem(0)->textAlignment(1), int(Qt::AlignCenter));
 }
 
 TEST_F(CtRatioPage, ReportTextOfSingleResult) {
-    page.ShowRatioResult(tarvex::DecodeCtRatioReply(Arrived(kCt100to5)));
-    page.BuildResultText();
-    EXPECT_EQ(bench.app.m_strReport, "一次：100.0A\r\n二次：5.000A\r\n变比：100.0A/5A\r\n极性：+");
+    Deliver(tarvex::DecodeCtRatioReply(Arrived(kCt100to5)));
+    EXPECT_EQ(Report(), "一次：100.0A\r\n二次：5.000A\r\n变比：100.0A/5A\r\n极性：+");
 }
 
 TEST_F(CtRatioPage, ReportTextOfSixTaps) {
     page.SetDeviceType(0xA2);
-    page.ShowTapResults(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
+    Deliver(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
     page.BuildResultText();
     QString expected = "一次：300.0A\r\n二次：2.500A\r\n组号\t变比\t极性\r\n";
     for (const QStringList& row : kSixTapRows)
@@ -270,13 +294,14 @@ TEST_F(CtRatioPage, CurrentAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
         bench.app.m_nMaxTestCurrent = c.limit;
         bench.port.ClearWritten();
         bench.boxes.clear();
-        page.ShowRatioResult(tarvex::DecodeCtRatioReply(Arrived(kCt100to5)));
+        Deliver(tarvex::DecodeCtRatioReply(Arrived(kCt100to5)));
         PageBench::Type(&page, "id1004", c.current);
         PageBench::Start(&page);
 
         EXPECT_EQ(!bench.Frames().empty(), c.starts);
-        // A start clears the old result; a refused one leaves it on show.
+        // A start clears the old result; a refused one leaves it on show and in the report.
         EXPECT_EQ(Text(1007), c.starts ? "" : "100.0");
+        EXPECT_EQ(Report().contains("变比：100.0A/5A"), !c.starts);
         if (c.starts) {
             EXPECT_TRUE(bench.boxes.calls().empty());
         } else {
@@ -294,7 +319,7 @@ TEST_F(CtRatioPage, CurrentAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
 
 TEST_F(CtRatioPage, StartEmptiesTheTapList) {
     page.SetDeviceType(0xA2);
-    page.ShowTapResults(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
+    Deliver(tarvex::DecodeCtTapReply(Arrived(kSixTaps)));
     PageBench::Start(&page);
     EXPECT_EQ(List()->topLevelItemCount(), 0);
     EXPECT_EQ(Text(1005), "");
@@ -365,7 +390,7 @@ TEST_F(PtRatioPage, VoltageAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
         bench.app.m_nMaxTestVoltage = c.limit;
         bench.port.ClearWritten();
         bench.boxes.clear();
-        page.ShowRatioResult(tarvex::DecodePtRatioReply(Arrived(kPt10kV)));
+        Deliver(tarvex::DecodePtRatioReply(Arrived(kPt10kV)));
         PageBench::Type(&page, "id1004", c.voltage);
         PageBench::Start(&page);
 
@@ -381,8 +406,6 @@ TEST_F(PtRatioPage, VoltageAboveInstrumentLimitIsRefusedAndKeepsTheResult) {
 }
 
 TEST_F(PtRatioPage, ReportText) {
-    page.ShowRatioResult(tarvex::DecodePtRatioReply(Arrived(kPt10kV)));
-    page.BuildResultText();
-    EXPECT_EQ(bench.app.m_strReport,
-              "一次：2500.0V\r\n二次：25.00V\r\n变比：10.00kV/100V\r\n极性：+");
+    Deliver(tarvex::DecodePtRatioReply(Arrived(kPt10kV)));
+    EXPECT_EQ(Report(), "一次：2500.0V\r\n二次：25.00V\r\n变比：10.00kV/100V\r\n极性：+");
 }

@@ -53,7 +53,7 @@ void ShowCurve(CExcitationPage* page, const ArchivedResult& row,
     if (record)
         page->ShowRecord(RecordOf(row, curve), row.parameters["recordNo"].toInt());
     else
-        page->ShowArchivedResult(curve, row.parameters.toVariantMap(), row.recordedAt);
+        page->ShowArchivedResult(curve, row.parameters.toVariantMap());
 }
 
 // The ratio page shows the fields of the instrument type the result was measured with.
@@ -108,16 +108,18 @@ int ReportKind(int kind) {
 } // namespace
 
 void ShowArchivedResult(CMainFrame& frame, const ArchivedResult& row) {
-    const std::optional<TestResult::Value> value = ArchivedValue(row);
+    const std::optional<TestResult> result = ArchivedTestResult(row);
     CTestPage* page = frame.TestPage(row.testKind);
-    if (!value || !page) {
+    if (!result || !page) {
         MessageBox(&frame, "该测试结果无法显示", "系统提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
     frame.m_TabCtrl->show();
     frame.m_TabCtrl->SetCurrentTab(row.testKind);
     frame.m_TabCtrl->ShowPage(row.testKind);
-    ShowOnPage(page, row, *value);
+    // The model holds what the page shows, so Save, Print and the report give this result.
+    theApp().m_results.ShowAgain(row.testKind, *result);
+    ShowOnPage(page, row, result->value);
     const int report = ReportKind(row.testKind);
     frame.m_nReportKind = report;
     frame.SetCanSave(report >= 0, report >= 0);

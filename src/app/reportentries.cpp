@@ -47,16 +47,13 @@ QList<ReportEntry> ReportEntriesOnShow(int kind, const CTestPage* page, const CI
 QList<ReportEntry> ReportEntriesOfArchive(const QList<ArchivedResult>& rows) {
     QList<ReportEntry> entries;
     for (const ArchivedResult& row : rows) {
-        const std::optional<TestResult::Value> value = ArchivedValue(row);
-        if (!value)
+        const std::optional<TestResult> result = ArchivedTestResult(row);
+        if (!result)
             continue;
-        const bool record = row.source == ResultSource::UploadedRecord;
-        const QDateTime measured = record ? row.recordTestTime : row.recordedAt;
-        TestResult result{*value, measured, row.source, row.parameters.toVariantMap()};
         QString label = QString("测试档案 %1").arg(row.id);
         if (!row.line.isEmpty())
             label += QString("  %1/%2/%3").arg(row.line, row.group, row.phase);
-        entries.append({row.testKind, result, label, std::nullopt, false, ClassOf(row.testKind)});
+        entries.append({row.testKind, *result, label, std::nullopt, false, ClassOf(row.testKind)});
     }
     return entries;
 }

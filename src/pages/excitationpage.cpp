@@ -14,7 +14,6 @@
 #include "state/appstate.h"
 #include "testkinds.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -28,8 +27,6 @@ namespace {
 
 // Far more than the 255 points of an instrument's result; the reader takes the first MiB.
 constexpr qint64 kMaxDataFileBytes = 1 << 20;
-
-const char* const kCRLF = "\r\n";
 
 int Trunc(double v) {
     return tarvex::TruncSaturated(v, INT_MAX);
@@ -219,7 +216,6 @@ void CExcitationPage::OnStart() {
 }
 
 void CExcitationPage::ShowExcitationResult(const tarvex::ExcitationReply& result) {
-    m_strTestTime = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss");
     m_fKneeVoltage = static_cast<float>(result.kneeVoltage);
     m_fKneeCurrent = static_cast<float>(result.kneeCurrent);
     ClearCurve();
@@ -234,17 +230,18 @@ void CExcitationPage::ShowExcitationResult(const tarvex::ExcitationReply& result
     update();
 }
 
-void CExcitationPage::RecordCurveOnShow(ResultSource source) {
+void CExcitationPage::RecordCurveOnShow(ResultSource source, const QString& testTime) {
     tarvex::ExcitationReply curve{m_fKneeVoltage, m_fKneeCurrent, 0, {}};
     const qsizetype first = source == ResultSource::DataFile ? 0 : 1; // after the origin
     for (qsizetype i = first; i < std::min(m_CurveCurrents.size(), m_CurveVoltages.size()); ++i)
         curve.points.push_back({m_CurveCurrents[i], m_CurveVoltages[i]});
     curve.claimedPoints = static_cast<int>(curve.points.size());
-    theApp().m_results.Store(tarvex::TestKindOfReply(m_kind.replyCode), std::move(curve), source);
+    theApp().m_results.Store(tarvex::TestKindOfReply(m_kind.replyCode), std::move(curve), source,
+                             {}, {{"testTime", testTime}});
 }
 
 void CExcitationPage::ShowArchivedResult(const tarvex::ExcitationReply& result,
-                                         const QVariantMap& parameters, const QDateTime& measured) {
+                                         const QVariantMap& parameters) {
     auto entry = [&](const char* name, int& member) {
         if (parameters.contains(name))
             member = parameters[name].toInt();
@@ -257,7 +254,6 @@ void CExcitationPage::ShowArchivedResult(const tarvex::ExcitationReply& result,
     if (parameters.contains("phase"))
         SetDlgItemText(1014, QString(QChar('A' + std::clamp(parameters["phase"].toInt(), 0, 2))));
     ShowExcitationResult(result);
-    m_strTestTime = measured.toLocalTime().toString("yyyy-MM-dd HH:mm:ss");
 }
 
 void CExcitationPage::ShowHistoryRecord(int index) {
@@ -278,7 +274,6 @@ void CExcitationPage::ShowRecord(const tagTESTRECORD& rec, int number) {
     SetDlgItemText(1015, QString::asprintf("%X", rec.byPhase));
     m_nTestCurrent = rec.nTestCurrent;
     m_nTestVoltage = rec.nTestVoltage;
-    m_strTestTime = rec.strTestTime;
     UpdateData(false);
 
     AppendOrigin();
@@ -289,44 +284,29 @@ void CExcitationPage::ShowRecord(const tagTESTRECORD& rec, int number) {
     update();
     m_strRecordOnShow = QString("历史记录 %1  测试时间：%2").arg(number).arg(rec.strTestTime);
     tarvex::ShowStatusNote(tarvex::StatusNote::Ready);
-    RecordCurveOnShow(ResultSource::UploadedRecord);
+    RecordCurveOnShow(ResultSource::UploadedRecord, rec.strTestTime);
 }
 
 void CExcitationPage::OnErrorCurve() {
     emit errorCurveAsked();
 }
 
-void CExcitationPage::ReadReportTexts(QString& line, QString& group, QString& phase) const {
+tarvex::ExcitationReportEntries CExcitationPage::ReportEntries() const {
     const bool history = m_bHistoryMode != 0;
-    line = GetDlgItemText(history ? 1012 : 1006);
-    group = GetDlgItemText(history ? 1013 : 1007);
-    phase = GetDlgItemText(history ? 1015 : 1014);
+    return {m_nTestVoltage, m_nTestCurrent, GetDlgItemText(history ? 1012 : 1006),
+            GetDlgItemText(history ? 1013 : 1007), GetDlgItemText(history ? 1015 : 1014)};
 }
 
 void CExcitationPage::BuildResultText() {
-    QString line, group, phase;
-    ReadReportTexts(line, group, phase);
     // The PT page reports the entries as they stand; a range message does not stop the text.
     // The members go back afterwards, as they still scale the chart on show.
     const EntryValues shown = EntryMembers();
     if (m_kind.rereadEntriesForReport)
         UpdateData(true);
-
-    QString text;
-    text += "测试时间：" + m_strTestTime + kCRLF;
-    text += QString::asprintf("测试电压：%dV\r\n", m_nTestVoltage);
-    text += QString::asprintf("测试电流：%dA\r\n", m_nTestCurrent);
-    text += QString::asprintf("拐点电压：%.1fV\r\n", double(m_fKneeVoltage));
-    text += QString::asprintf("拐点电流：%.3fA\r\n", double(m_fKneeCurrent));
-    text += "编号：" + line + kCRLF;
-    text += "组号：" + group + kCRLF;
-    text += "相序：" + phase + kCRLF;
-    text += "I(A)\tU(V)\r\n";
-    for (qsizetype i = 0; i < m_CurveCurrents.size(); ++i) {
-        const float voltage = i < m_CurveVoltages.size() ? m_CurveVoltages[i] : 0.0f;
-        text += QString::asprintf("%0.3f\t%0.1f\r\n", double(m_CurveCurrents[i]), double(voltage));
-    }
-    theApp().m_strReport = text;
+    const std::optional<TestResult> result =
+        theApp().m_results.Latest(tarvex::TestKindOfReply(m_kind.replyCode));
+    theApp().m_strReport =
+        tarvex::ExcitationReportText(result ? &*result : nullptr, ReportEntries());
     EntryMembers() = shown;
 }
 
@@ -351,7 +331,7 @@ bool CExcitationPage::LoadDataFile(const QByteArray& bytes) {
         AppendPoint(static_cast<int>(i) + 1, file->points[i].current, file->points[i].voltage);
     ShowRows();
     update();
-    RecordCurveOnShow(ResultSource::DataFile);
+    RecordCurveOnShow(ResultSource::DataFile, file->testTime);
     return true;
 }
 
@@ -361,7 +341,6 @@ bool CExcitationPage::LoadDataFile(const QByteArray& bytes) {
 void CExcitationPage::ApplyFileHead(const tarvex::ExcitationFileContents& file) {
     const tarvex::ExcitationFilePoint last =
         file.points.empty() ? tarvex::ExcitationFilePoint{} : file.points.back();
-    m_strTestTime = file.testTime;
     m_nTestVoltage = FileInteger(file.testVoltage);
     if (m_nTestVoltage == 0)
         m_nTestVoltage = Trunc(last.voltage + 21.0);

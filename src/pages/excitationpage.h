@@ -3,10 +3,10 @@
 #include "pages/excitationfile.h"
 #include "pages/testpage.h"
 #include "replydecoders.h"
+#include "state/reporttext.h"
 #include "state/resultmodel.h"
 #include "state/testrecord.h"
 
-#include <QDateTime>
 #include <QString>
 #include <QVariantMap>
 
@@ -45,16 +45,16 @@ class CExcitationPage : public CTestPage {
     // An uploaded record as ShowHistoryRecord shows it, numbered `number` (one-based).
     void ShowRecord(const tagTESTRECORD& rec, int number);
     // A result of the results archive as it was shown when measured: the entries of its start
-    // (its parameters as the start noted them), the curve, its test time.
-    void ShowArchivedResult(const tarvex::ExcitationReply& result, const QVariantMap& parameters,
-                            const QDateTime& measured);
+    // (its parameters as the start noted them) and the curve.
+    void ShowArchivedResult(const tarvex::ExcitationReply& result, const QVariantMap& parameters);
     // "历史记录 N  测试时间：T" while the curve on show is that of an uploaded record, in live
     // mode too; empty once another result has replaced it.
     QString RecordOnShow() const { return m_strRecordOnShow; }
     // The instrument's result: the knee point and the points that arrived, each voltage cut to
     // 0.5 V steps, after the origin.
     void ShowExcitationResult(const tarvex::ExcitationReply& result);
-    // The report of the result on show into theApp().m_strReport (replaced).
+    // The report of the result on show (the model's latest of this page's kind, with the
+    // page's entries) into theApp().m_strReport (replaced).
     void BuildResultText();
     void ClearResults() override;
 
@@ -81,7 +81,6 @@ class CExcitationPage : public CTestPage {
     int m_nTestCurrent = 1;        // A, 1005, 1 to 5
     int m_nLineNo = 1;             // 1006, 1 to 99
     int m_nGroupNo = 1;            // 1007, 1 to 9
-    QString m_strTestTime;
     int m_bHistoryMode = 0;
 
   signals:
@@ -118,12 +117,12 @@ class CExcitationPage : public CTestPage {
     bool CheckStartEntries();
     // Phase box text to the code the instrument takes: "A" 0, "B" 1, anything else 2.
     int PhaseCode() const;
-    // The report lines of the entries that the text reads as they stand.
-    void ReadReportTexts(QString& line, QString& group, QString& phase) const;
+    // The entries the report gives, the line, group and phase texts as they stand.
+    tarvex::ExcitationReportEntries ReportEntries() const;
     void ApplyFileHead(const tarvex::ExcitationFileContents& file);
     // Keeps the knee point and the curve on show, the origin left out, as the page's latest
-    // result from `source`.
-    void RecordCurveOnShow(ResultSource source);
+    // result from `source`, with the test time it gives.
+    void RecordCurveOnShow(ResultSource source, const QString& testTime);
 
     struct Row {
         int number;

@@ -7,6 +7,7 @@
 #include "platform/msgbox.h"
 #include "platform/reportlist.h"
 #include "state/appstate.h"
+#include "state/reporttext.h"
 #include "testkinds.h"
 
 #include <QHeaderView>
@@ -96,6 +97,7 @@ void CIBBDlg::ShowCurrents(const std::optional<double>& primary,
 }
 
 void CIBBDlg::ShowRatioResult(const tarvex::CtRatioReply& result) {
+    ClearShownResult();
     ShowCurrents(result.primaryCurrent, result.secondaryCurrent);
     if (result.ratioPrimary)
         SetDlgItemText(1007, tarvex::OneDecimalText(*result.ratioPrimary));
@@ -106,10 +108,10 @@ void CIBBDlg::ShowRatioResult(const tarvex::CtRatioReply& result) {
 }
 
 void CIBBDlg::ShowTapResults(const tarvex::CtTapReply& result) {
+    ClearShownResult();
     ShowCurrents(result.primaryCurrent, result.secondaryCurrent);
     if (!result.taps)
         return;
-    m_list->clear(); // a second reply to the same test replaces the rows, never adds to them
     for (int i = 0; i < kTaps; ++i) {
         const tarvex::CtTap& tap = result.taps->taps[i];
         m_list->insertTopLevelItem(
@@ -121,30 +123,20 @@ void CIBBDlg::ShowTapResults(const tarvex::CtTapReply& result) {
     }
 }
 
-QString CIBBDlg::ListCell(int row, int column) const {
-    const QTreeWidgetItem* item = m_list->topLevelItem(row);
-    return item ? item->text(column) : QString();
-}
-
 void CIBBDlg::BuildResultText() {
-    const QString primary = GetDlgItemText(1005);
-    const QString secondary = GetDlgItemText(1006);
-    QString text;
-    if (m_nSingleMode != 0) {
-        text = QString("一次：%1A\r\n二次：%2A\r\n变比：%3A/%4A\r\n极性：%5")
-                   .arg(primary, secondary, GetDlgItemText(1007), GetDlgItemText(1008),
-                        GetDlgItemText(1009));
-    } else {
-        text = QString("一次：%1A\r\n二次：%2A\r\n组号\t变比\t极性\r\n").arg(primary, secondary);
-        for (int row = 0; row < kTaps; ++row)
-            text += ListCell(row, 0) + '\t' + ListCell(row, 1) + '\t' + ListCell(row, 2) + "\r\n";
-    }
-    theApp().m_strReport = text;
+    const std::optional<TestResult> result = theApp().m_results.Latest(tarvex::kCtRatioKind);
+    theApp().m_strReport =
+        tarvex::CtRatioReportText(result ? &*result : nullptr, m_nSingleMode != 0);
 }
 
 void CIBBDlg::ClearResults() {
+    ClearShownResult();
+    UpdateData(false);
+}
+
+// A reply replaces the whole result on show: nothing of an earlier one stays beside it.
+void CIBBDlg::ClearShownResult() {
     for (const int id : kResultIds)
         SetDlgItemText(id, QString());
     m_list->clear();
-    UpdateData(false);
 }

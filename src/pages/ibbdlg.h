@@ -25,12 +25,15 @@ class CIBBDlg : public CTestPage {
     // Shows the single-result fields (show != 0) or the six-tap list.
     void ShowSingleResult(int show);
 
-    // The single ratio: currents, ratio and polarity; a field that did not arrive is not shown.
+    // The single ratio: currents, ratio and polarity, replacing what was on show; a field that
+    // did not arrive stays empty.
     void ShowRatioResult(const tarvex::CtRatioReply& result);
-    // The six taps: the currents that arrived, and the six rows when the whole reply did.
+    // The six taps, replacing what was on show: the currents that arrived, and the six rows when
+    // the whole reply did.
     void ShowTapResults(const tarvex::CtTapReply& result);
 
-    // The result on show as text, into theApp().m_strReport.
+    // The result on show (the model's latest CT ratio, in the page's mode) as text, into
+    // theApp().m_strReport.
     void BuildResultText();
 
     void ClearResults() override;
@@ -49,7 +52,7 @@ class CIBBDlg : public CTestPage {
     // The measured currents of either reply, those that arrived.
     void ShowCurrents(const std::optional<double>& primary, const std::optional<double>& secondary);
     void PrepareList();
-    QString ListCell(int row, int column) const;
+    void ClearShownResult();
 
     Ui::Dlg134 ui;
 };

@@ -5,6 +5,7 @@
 #include "devicelink.h"
 #include "platform/msgbox.h"
 #include "state/appstate.h"
+#include "state/reporttext.h"
 #include "testkinds.h"
 
 #include <QComboBox>
@@ -56,6 +57,7 @@ void CUBBDlg::OnStart() {
 }
 
 void CUBBDlg::ShowRatioResult(const tarvex::PtRatioReply& result) {
+    ClearShownResult();
     const auto show = [this](int id, const std::optional<double>& value, auto text) {
         if (value)
             SetDlgItemText(id, text(*value));
@@ -70,14 +72,17 @@ void CUBBDlg::ShowRatioResult(const tarvex::PtRatioReply& result) {
 }
 
 void CUBBDlg::BuildResultText() {
-    theApp().m_strReport =
-        QString("一次：%1V\r\n二次：%2V\r\n变比：%3kV/%4V\r\n极性：%5")
-            .arg(GetDlgItemText(1005), GetDlgItemText(1006), GetDlgItemText(1007),
-                 GetDlgItemText(1008), GetDlgItemText(1009));
+    const std::optional<TestResult> result = theApp().m_results.Latest(tarvex::kPtRatioKind);
+    theApp().m_strReport = tarvex::PtRatioReportText(result ? &*result : nullptr);
 }
 
 void CUBBDlg::ClearResults() {
+    ClearShownResult();
+    UpdateData(false);
+}
+
+// A reply replaces the whole result on show: nothing of an earlier one stays beside it.
+void CUBBDlg::ClearShownResult() {
     for (const int id : kResultIds)
         SetDlgItemText(id, QString());
-    UpdateData(false);
 }

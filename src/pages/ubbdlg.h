@@ -16,11 +16,11 @@ class CUBBDlg : public CTestPage {
     // Click of 1013: checks the entries and the instrument's voltage limit, then runs the test.
     void OnStart();
 
-    // Voltages, ratio (kV / rated secondary text) and polarity; a field that did not arrive is
-    // not shown.
+    // Voltages, ratio (kV / rated secondary text) and polarity, replacing what was on show; a
+    // field that did not arrive stays empty.
     void ShowRatioResult(const tarvex::PtRatioReply& result);
 
-    // The result on show as text, into theApp().m_strReport.
+    // The result on show (the model's latest PT ratio) as text, into theApp().m_strReport.
     void BuildResultText();
 
     void ClearResults() override;
@@ -33,5 +33,7 @@ class CUBBDlg : public CTestPage {
     bool OnInitDialog() override;
 
   private:
+    void ClearShownResult();
+
     Ui::Dlg137 ui;
 };

@@ -161,3 +161,12 @@ std::optional<TestResult::Value> ArchivedValue(const ArchivedResult& row) {
         return ResistanceReply{json["value"].toDouble(), json["milliohm"].toBool()};
     return std::nullopt;
 }
+
+std::optional<TestResult> ArchivedTestResult(const ArchivedResult& row) {
+    std::optional<TestResult::Value> value = ArchivedValue(row);
+    if (!value)
+        return std::nullopt;
+    const bool record = row.source == ResultSource::UploadedRecord;
+    return TestResult{std::move(*value), record ? row.recordTestTime : row.recordedAt, row.source,
+                      row.parameters.toVariantMap()};
+}

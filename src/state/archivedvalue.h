@@ -14,3 +14,6 @@
 QJsonObject ValueJson(const TestResult::Value& value);
 // The value of a row; empty when its keyValues hold none this program knows.
 std::optional<TestResult::Value> ArchivedValue(const ArchivedResult& row);
+// The result of a row as it was measured: its value, time (a record's own test time), source
+// and parameters; empty when its value is unknown.
+std::optional<TestResult> ArchivedTestResult(const ArchivedResult& row);

@@ -2,16 +2,22 @@
 
 void CResultModel::NoteStart(int kind, QVariantMap parameters) {
     m_started[kind] = std::move(parameters);
+    if (m_results.erase(kind) != 0)
+        emit resultChanged(kind);
 }
 
 void CResultModel::Store(int kind, TestResult::Value value, ResultSource source,
-                         const QByteArray& rawReply) {
-    QVariantMap parameters;
-    if (source == ResultSource::Instrument)
-        parameters = m_started[kind];
+                         const QByteArray& rawReply, const QVariantMap& ownParameters) {
+    const QVariantMap& parameters =
+        source == ResultSource::Instrument ? m_started[kind] : ownParameters;
     const TestResult& result =
         m_results[kind] = {std::move(value), QDateTime::currentDateTime(), source, parameters};
     emit resultArrived(kind, result, rawReply);
+    emit resultChanged(kind);
+}
+
+void CResultModel::ShowAgain(int kind, const TestResult& result) {
+    m_results[kind] = result;
     emit resultChanged(kind);
 }
 
