@@ -5,12 +5,8 @@
 #include "controls/mytabctrl.h"
 #include "history/archivedlg.h"
 #include "mainfrm.h"
-#include "pages/burdenpage.h"
-#include "pages/dzdlg.h"
-#include "pages/errorpage.h"
 #include "pages/excitationpage.h"
 #include "pages/ibbdlg.h"
-#include "pages/ubbdlg.h"
 #include "platform/msgbox.h"
 #include "platform/statusnote.h"
 #include "state/appstate.h"
@@ -56,16 +52,6 @@ void ShowCurve(CExcitationPage* page, const ArchivedResult& row,
         page->ShowArchivedResult(curve, row.parameters.toVariantMap());
 }
 
-// The ratio page shows the fields of the instrument type the result was measured with.
-void ShowCtRatio(CIBBDlg* page, const ArchivedResult& row, const TestResult::Value& value) {
-    if (row.deviceInfo.size() >= 5)
-        page->SetDeviceType(static_cast<unsigned char>(row.deviceInfo[4]));
-    if (const auto* single = std::get_if<tarvex::CtRatioReply>(&value))
-        page->ShowRatioResult(*single);
-    else if (const auto* taps = std::get_if<tarvex::CtTapReply>(&value))
-        page->ShowTapResults(*taps);
-}
-
 void ShowOnPage(CTestPage* page, const ArchivedResult& row, const TestResult::Value& value) {
     if (auto* excitation = dynamic_cast<CExcitationPage*>(page)) {
         if (const auto* curve = std::get_if<tarvex::ExcitationReply>(&value))
@@ -73,20 +59,10 @@ void ShowOnPage(CTestPage* page, const ArchivedResult& row, const TestResult::Va
         return;
     }
     page->ClearResults();
-    if (auto* ctRatio = dynamic_cast<CIBBDlg*>(page))
-        ShowCtRatio(ctRatio, row, value);
-    else if (auto* ptRatio = dynamic_cast<CUBBDlg*>(page);
-             ptRatio && std::holds_alternative<tarvex::PtRatioReply>(value))
-        ptRatio->ShowRatioResult(std::get<tarvex::PtRatioReply>(value));
-    else if (auto* error = dynamic_cast<CErrorPage*>(page);
-             error && std::holds_alternative<tarvex::ErrorReply>(value))
-        error->ShowErrorResult(std::get<tarvex::ErrorReply>(value));
-    else if (auto* burden = dynamic_cast<CBurdenPage*>(page);
-             burden && std::holds_alternative<BurdenResult>(value))
-        burden->ShowBurdenResult(std::get<BurdenResult>(value).value);
-    else if (auto* dz = dynamic_cast<CDZDlg*>(page);
-             dz && std::holds_alternative<tarvex::ResistanceReply>(value))
-        dz->ShowResistanceResult(std::get<tarvex::ResistanceReply>(value));
+    // The ratio page shows the fields of the instrument type the result was measured with.
+    if (auto* ctRatio = dynamic_cast<CIBBDlg*>(page); ctRatio && row.deviceInfo.size() >= 5)
+        ctRatio->SetDeviceType(static_cast<unsigned char>(row.deviceInfo[4]));
+    page->ShowResult(value);
 }
 
 // Which page Save and Print ask for its report: the four that compose one.

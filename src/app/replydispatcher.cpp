@@ -4,20 +4,13 @@
 #include "devicelink.h"
 #include "history/searchdlg.h"
 #include "mainfrm.h"
-#include "pages/dzdlg.h"
-#include "pages/ibbdlg.h"
-#include "pages/ifhdlg.h"
-#include "pages/ijbdlg.h"
-#include "pages/ivadlg.h"
-#include "pages/ubbdlg.h"
-#include "pages/ufhdlg.h"
-#include "pages/ujbdlg.h"
-#include "pages/uvadlg.h"
+#include "pages/testpage.h"
 #include "platform/msgbox.h"
 #include "platform/updatebatch.h"
 #include "replylayout.h"
 #include "rxbuffer.h"
 #include "state/appstate.h"
+#include "state/resultdecoding.h"
 #include "state/resultrecorder.h"
 #include "testkinds.h"
 
@@ -40,25 +33,6 @@ int ReadCount() {
 void ClearReplyBuffer() {
     std::memset(g_RxBuf, 0, sizeof g_RxBuf);
     g_RxLen = 0;
-}
-
-// Keeps a result from the instrument (and the bytes it came in) as the latest of its kind and
-// hands it to its page.
-template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, tarvex::ReplyBytes payload, const Value& value, Page* page,
-             Show show) {
-    theApp().m_results.Store(tarvex::TestKindOfReply(code), value, ResultSource::Instrument,
-                             ReplyFrame(code, payload));
-    if (page)
-        (page->*show)(value);
-}
-
-// A result whose decoder found too few bytes reaches neither the model nor the page.
-template <typename Value, typename Page, typename Show>
-void Deliver(unsigned char code, tarvex::ReplyBytes payload, const std::optional<Value>& value,
-             Page* page, Show show) {
-    if (value)
-        Deliver(code, payload, *value, page, show);
 }
 
 } // namespace
@@ -103,7 +77,7 @@ CTestPage* CReplyDispatcher::ResultReceiver(unsigned char code) const {
 void CReplyDispatcher::HandleReply(unsigned char code, tarvex::ReplyBytes payload) {
     if (CTestPage* page = ResultReceiver(code)) {
         page->m_bResultArrived = true;
-        HandleResult(code, payload);
+        HandleResult(*page, code, payload);
         return;
     }
     CSearchDlg* search = theApp().m_pSearchDlg;
@@ -135,61 +109,16 @@ void CReplyDispatcher::HandleReply(unsigned char code, tarvex::ReplyBytes payloa
     }
 }
 
-void CReplyDispatcher::HandleResult(unsigned char code, tarvex::ReplyBytes payload) {
-    using namespace tarvex;
-    CAppState& app = theApp();
-    switch (code) {
-    case 0x1A:
-    case 0x1F: {
-        CExcitationPage* page = code == 0x1A ? static_cast<CExcitationPage*>(app.m_pIVADlg)
-                                             : static_cast<CExcitationPage*>(app.m_pUVADlg);
-        Deliver(code, payload, DecodeExcitationReply(payload), page,
-                &CExcitationPage::ShowExcitationResult);
-        break;
-    }
-    case 0x2A:
-        Deliver(code, payload, DecodeCtRatioReply(payload), app.m_pIBBDlg,
-                &CIBBDlg::ShowRatioResult);
-        break;
-    case 0x7A:
-        Deliver(code, payload, DecodeCtTapReply(payload), app.m_pIBBDlg, &CIBBDlg::ShowTapResults);
-        break;
-    case 0x2F:
-        Deliver(code, payload, DecodePtRatioReply(payload), app.m_pUBBDlg,
-                &CUBBDlg::ShowRatioResult);
-        break;
-    case 0x3A:
-        Deliver(code, payload, DecodeCtErrorReply(payload), app.m_pIJBDlg,
-                &CErrorPage::ShowErrorResult);
-        break;
-    case 0x3F:
-        Deliver(code, payload, DecodePtErrorReply(payload), app.m_pUJBDlg,
-                &CErrorPage::ShowErrorResult);
-        break;
-    case 0x4A:
-    case 0x4F:
-        DeliverBurden(code, payload, DecodeBurdenReply(payload));
-        break;
-    case 0x6A:
-        Deliver(code, payload, DecodeResistanceReply(payload), app.m_pDZDlg,
-                &CDZDlg::ShowResistanceResult);
-        break;
-    default:
-        break;
-    }
-}
-
-void CReplyDispatcher::DeliverBurden(unsigned char code, tarvex::ReplyBytes payload,
-                                     std::optional<double> burden) {
-    if (!burden)
+// Keeps a result from the instrument (and the bytes it came in) as the latest of its kind and
+// hands it to its page. A result whose decoder found too few bytes reaches neither.
+void CReplyDispatcher::HandleResult(CTestPage& page, unsigned char code,
+                                    tarvex::ReplyBytes payload) {
+    const std::optional<TestResult::Value> value = DecodeResult(code, payload);
+    if (!value)
         return;
-    CAppState& app = theApp();
-    app.m_results.Store(tarvex::TestKindOfReply(code), BurdenResult{*burden},
-                        ResultSource::Instrument, ReplyFrame(code, payload));
-    CBurdenPage* page = code == 0x4A ? static_cast<CBurdenPage*>(app.m_pIFHDlg)
-                                     : static_cast<CBurdenPage*>(app.m_pUFHDlg);
-    if (page)
-        page->ShowBurdenResult(*burden);
+    theApp().m_results.Store(tarvex::TestKindOfReply(code), *value, ResultSource::Instrument,
+                             ReplyFrame(code, payload));
+    page.ShowResult(*value);
 }
 
 void CReplyDispatcher::OnHandshake() {

@@ -22,9 +22,7 @@ class CReplyDispatcher {
 
   private:
     void HandleReply(unsigned char code, tarvex::ReplyBytes payload);
-    void HandleResult(unsigned char code, tarvex::ReplyBytes payload);
-    void DeliverBurden(unsigned char code, tarvex::ReplyBytes payload,
-                       std::optional<double> burden);
+    void HandleResult(CTestPage& page, unsigned char code, tarvex::ReplyBytes payload);
     void OnHandshake();
     void OnTestFinished();
     CTestPage* ResultReceiver(unsigned char code) const;

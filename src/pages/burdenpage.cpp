@@ -10,3 +10,8 @@ void CBurdenPage::ClearResults() {
     SetDlgItemText(1004, QString());
     UpdateData(false);
 }
+
+void CBurdenPage::ShowResult(const TestResult::Value& value) {
+    if (const auto* burden = std::get_if<BurdenResult>(&value))
+        ShowBurdenResult(burden->value);
+}

@@ -11,4 +11,5 @@ class CBurdenPage : public CTestPage {
     void ShowBurdenResult(double burden);
 
     void ClearResults() override;
+    void ShowResult(const TestResult::Value& value) override;
 };

@@ -40,3 +40,8 @@ void CDZDlg::ClearResults() {
     SetDlgItemText(1004, QString());
     UpdateData(false);
 }
+
+void CDZDlg::ShowResult(const TestResult::Value& value) {
+    if (const auto* resistance = std::get_if<tarvex::ResistanceReply>(&value))
+        ShowResistanceResult(*resistance);
+}

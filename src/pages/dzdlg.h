@@ -23,6 +23,7 @@ class CDZDlg : public CTestPage {
 
     // Empties the number only; the unit picture keeps the last unit.
     void ClearResults() override;
+    void ShowResult(const TestResult::Value& value) override;
 
     QPixmap m_hIconMilliOhm;
     QPixmap m_hIconOhm;

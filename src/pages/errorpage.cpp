@@ -21,3 +21,8 @@ void CErrorPage::ClearResults() {
         SetDlgItemText(id, QString());
     UpdateData(false);
 }
+
+void CErrorPage::ShowResult(const TestResult::Value& value) {
+    if (const auto* errors = std::get_if<tarvex::ErrorReply>(&value))
+        ShowErrorResult(*errors);
+}

@@ -20,6 +20,7 @@ class CErrorPage : public CTestPage {
     void ShowErrorResult(const tarvex::ErrorReply& result);
 
     void ClearResults() override;
+    void ShowResult(const TestResult::Value& value) override;
 
   private:
     std::span<const int> m_resultIds;

@@ -366,3 +366,8 @@ void CExcitationPage::paintEvent(QPaintEvent*) {
         painter, tarvex::ExcitationChartAxes(m_nTestCurrent, m_nTestVoltage), m_Points,
         tarvex::KneeCross(m_fKneeCurrent, m_fKneeVoltage, m_nTestCurrent, m_nTestVoltage));
 }
+
+void CExcitationPage::ShowResult(const TestResult::Value& value) {
+    if (const auto* curve = std::get_if<tarvex::ExcitationReply>(&value))
+        ShowExcitationResult(*curve);
+}

@@ -57,6 +57,7 @@ class CExcitationPage : public CTestPage {
     // page's entries) into theApp().m_strReport (replaced).
     void BuildResultText();
     void ClearResults() override;
+    void ShowResult(const TestResult::Value& value) override;
 
     // Reads an excitation data file's bytes (see tarvex::ReadExcitationFile) as the result on
     // show, in place of the one before. False, and the result on show untouched, when the bytes

@@ -140,3 +140,10 @@ void CIBBDlg::ClearShownResult() {
         SetDlgItemText(id, QString());
     m_list->clear();
 }
+
+void CIBBDlg::ShowResult(const TestResult::Value& value) {
+    if (const auto* single = std::get_if<tarvex::CtRatioReply>(&value))
+        ShowRatioResult(*single);
+    else if (const auto* taps = std::get_if<tarvex::CtTapReply>(&value))
+        ShowTapResults(*taps);
+}

@@ -37,6 +37,7 @@ class CIBBDlg : public CTestPage {
     void BuildResultText();
 
     void ClearResults() override;
+    void ShowResult(const TestResult::Value& value) override;
 
     int m_nTestCurrent = 100; // A
     int m_nSingleMode = 1;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/dialogpage.h"
+#include "state/resultmodel.h"
 
 #include <functional>
 
@@ -14,6 +15,9 @@ class CTestPage : public CDialogPage {
     // Empties the results on show. The pages whose results are entries also write the members
     // back to their parameter entries; the excitation pages leave their entries as they stand.
     virtual void ClearResults() = 0;
+    // Shows a result of the page's kind, as the dispatcher or the archive hands it; a value of
+    // any other kind changes nothing.
+    virtual void ShowResult(const TestResult::Value& value) = 0;
 
     // Set by the dispatcher when a reply carrying this page's result arrives; RunTest clears it
     // first and tells the operator when no result came.

@@ -86,3 +86,8 @@ void CUBBDlg::ClearShownResult() {
     for (const int id : kResultIds)
         SetDlgItemText(id, QString());
 }
+
+void CUBBDlg::ShowResult(const TestResult::Value& value) {
+    if (const auto* ratio = std::get_if<tarvex::PtRatioReply>(&value))
+        ShowRatioResult(*ratio);
+}

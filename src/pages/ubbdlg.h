@@ -24,6 +24,7 @@ class CUBBDlg : public CTestPage {
     void BuildResultText();
 
     void ClearResults() override;
+    void ShowResult(const TestResult::Value& value) override;
 
     int m_nTestVoltage = 1000; // V
     QComboBox* m_cbRatedSecondary = nullptr;
