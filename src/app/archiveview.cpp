@@ -65,22 +65,6 @@ void ShowOnPage(CTestPage* page, const ArchivedResult& row, const TestResult::Va
     page->ShowResult(value);
 }
 
-// Which page Save and Print ask for its report: the four that compose one.
-int ReportKind(int kind) {
-    switch (kind) {
-    case tarvex::kCtExcitationKind:
-        return 0;
-    case tarvex::kPtExcitationKind:
-        return 1;
-    case tarvex::kCtRatioKind:
-        return 2;
-    case tarvex::kPtRatioKind:
-        return 3;
-    default:
-        return -1;
-    }
-}
-
 } // namespace
 
 void ShowArchivedResult(CMainFrame& frame, const ArchivedResult& row) {
@@ -96,7 +80,7 @@ void ShowArchivedResult(CMainFrame& frame, const ArchivedResult& row) {
     // The model holds what the page shows, so Save, Print and the report give this result.
     theApp().m_results.ShowAgain(row.testKind, *result);
     ShowOnPage(page, row, result->value);
-    const int report = ReportKind(row.testKind);
+    const int report = CMainFrame::ReportKindOf(row.testKind);
     frame.m_nReportKind = report;
     frame.SetCanSave(report >= 0, report >= 0);
     tarvex::ShowStatusText(QString("测试档案：%1 %2 的结果")

@@ -327,6 +327,22 @@ void CMainFrame::ShowStatusNote(tarvex::StatusNote note) {
     m_panes->ShowStatusNote(note);
 }
 
+// Which page Save and Print ask for its report: the four that compose one.
+int CMainFrame::ReportKindOf(int kind) {
+    switch (kind) {
+    case tarvex::kCtExcitationKind:
+        return 0;
+    case tarvex::kPtExcitationKind:
+        return 1;
+    case tarvex::kCtRatioKind:
+        return 2;
+    case tarvex::kPtRatioKind:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
 void CMainFrame::OnTestChosen(int kind) {
     CAppState& app = theApp();
     m_TabCtrl->show();
@@ -339,24 +355,12 @@ void CMainFrame::OnTestChosen(int kind) {
     app.SetTestKind(kind);
     m_TabCtrl->SetCurrentTab(kind);
     m_TabCtrl->ShowPage(kind);
-    switch (kind) {
-    case 0:
+    if (kind == tarvex::kCtExcitationKind)
         app.m_pIVADlg->SetHistoryMode(false);
-        m_nReportKind = 0;
-        break;
-    case 4:
+    else if (kind == tarvex::kPtExcitationKind)
         app.m_pUVADlg->SetHistoryMode(false);
-        m_nReportKind = 1;
-        break;
-    case 1:
-        m_nReportKind = 2;
-        break;
-    case 5:
-        m_nReportKind = 3;
-        break;
-    default:
-        break;
-    }
+    if (const int report = ReportKindOf(kind); report >= 0)
+        m_nReportKind = report;
     const bool reports = tarvex::FindTestKind(kind)->composesReport;
     SetCanSave(reports, reports);
     m_panes->RefreshNote(); // the record on show belongs to the page in front

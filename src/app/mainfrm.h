@@ -103,7 +103,10 @@ class CMainFrame : public QMainWindow, public CReplyTarget {
     CMyTabCtrl* m_TabCtrl = nullptr;
     CIWCDlg* m_pErrorCurveDlg = nullptr;
     CSearchDlg* m_pSearchDlg = nullptr;
+    // The report Save and Print compose: 0 CT excitation, 1 PT excitation, 2 CT ratio, 3 PT ratio.
     int m_nReportKind = 0;
+    // That number for a test kind; -1 for a kind that composes no report.
+    static int ReportKindOf(int kind);
     int m_bCanSave = 1;
     int m_bCanPrint = 1;
 
