@@ -1,3 +1,4 @@
+#include "analysis/classsetting.h"
 #include "pages/analysisdlg.h"
 #include "pages/errorverdictview.h"
 #include "pages/kneeview.h"
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QWidget>
 
 #include <cmath>
@@ -72,6 +74,29 @@ TEST(AnalysisWindow, JudgesErrorsByTheClassRememberedPerKind) {
     EXPECT_EQ(view->CellText(2, 5), "—");
     EXPECT_NE(view->OverallText(), "合格");
     EXPECT_NE(view->OverallText(), "不合格");
+}
+
+// 有气隙 is kept for the next window (and the report): the IEEE knee at 30° from then on.
+TEST(AnalysisWindow, KeepsTheGappedCoreChoice) {
+    CAppState app;
+    QWidget owner;
+    app.m_results.Store(kCtExcitationKind, BentCurve(), ResultSource::Instrument);
+    const auto gapped = [](const CAnalysisDlg& dlg) {
+        for (QCheckBox* box : dlg.KneeView()->findChildren<QCheckBox*>())
+            if (box->text() == "有气隙")
+                return box;
+        return static_cast<QCheckBox*>(nullptr);
+    };
+    {
+        CAnalysisDlg dlg(&owner);
+        ASSERT_TRUE(gapped(dlg));
+        EXPECT_FALSE(gapped(dlg)->isChecked());
+        gapped(dlg)->setChecked(true);
+    }
+    CAnalysisDlg dlg(&owner);
+    dlg.ShowLatest(kCtExcitationKind);
+    EXPECT_TRUE(gapped(dlg)->isChecked());
+    EXPECT_TRUE(tarvex::RememberedGappedCore()); // the report's IEEE knee
 }
 
 } // namespace

@@ -26,4 +26,12 @@ void RememberAccuracyClass(AccuracyClass cls) {
     Remember(SettingKey(IsPtClass(cls)), AccuracyClassName(cls));
 }
 
+bool RememberedGappedCore() {
+    return RememberedValue("analysis/gappedCore").toBool();
+}
+
+void RememberGappedCore(bool gapped) {
+    Remember("analysis/gappedCore", gapped);
+}
+
 } // namespace tarvex

@@ -39,5 +39,9 @@ std::optional<KneePoint> IecKneePoint(std::span<const ExcitationPoint> curve);
 // slope is taken as the secant across a 10 % voltage step centred on the point, so that one
 // stray point cannot tip it. Empty when the measured range does not reach it.
 std::optional<KneePoint> IeeeKneePoint(std::span<const ExcitationPoint> curve, bool gappedCore);
+// The IEEE knee's name as the window and the report give it, with its tangent's angle.
+constexpr const char* IeeeKneeName(bool gappedCore) {
+    return gappedCore ? "IEEE C57.13 (30°)" : "IEEE C57.13 (45°)";
+}
 
 } // namespace tarvex

@@ -41,7 +41,7 @@ QList<ReportEntry> ReportEntriesOnShow(int kind, const CTestPage* page, const CI
         return {};
     const auto* excitation = dynamic_cast<const CExcitationPage*>(page);
     return {{kind, *result, excitation ? excitation->RecordOnShow() : QString(),
-             ErrorCurveOf(excitation, errorCurve), false, ClassOf(kind)}};
+             ErrorCurveOf(excitation, errorCurve), tarvex::RememberedGappedCore(), ClassOf(kind)}};
 }
 
 QList<ReportEntry> ReportEntriesOfArchive(const QList<ArchivedResult>& rows) {
@@ -53,7 +53,8 @@ QList<ReportEntry> ReportEntriesOfArchive(const QList<ArchivedResult>& rows) {
         QString label = QString("测试档案 %1").arg(row.id);
         if (!row.line.isEmpty())
             label += QString("  %1/%2/%3").arg(row.line, row.group, row.phase);
-        entries.append({row.testKind, *result, label, std::nullopt, false, ClassOf(row.testKind)});
+        entries.append({row.testKind, *result, label, std::nullopt, tarvex::RememberedGappedCore(),
+                        ClassOf(row.testKind)});
     }
     return entries;
 }

@@ -113,7 +113,7 @@ void DrawLegend(QPainter& p, QPointF at, const KneeChartData& d) {
         QString text;
     } rows[] = {{kInstrumentColour, "仪器拐点"},
                 {kIecColour, "IEC 61869-2"},
-                {kIeeeColour, d.gappedCore ? "IEEE C57.13 (30°)" : "IEEE C57.13 (45°)"}};
+                {kIeeeColour, tarvex::IeeeKneeName(d.gappedCore)}};
     const double line = p.fontMetrics().height() + 2;
     for (int i = 0; i < 3; ++i) {
         const QPointF row = at + QPointF(0, i * line);

@@ -1,5 +1,6 @@
 #include "pages/kneeview.h"
 
+#include "analysis/classsetting.h"
 #include "analysis/kneepoint.h"
 #include "controls/kneechart.h"
 #include "link/replyfields.h"
@@ -52,7 +53,11 @@ CKneeView::CKneeView(QWidget* parent)
     layout->addLayout(switches);
     layout->addLayout(body, 1);
     connect(m_logAxes, &QCheckBox::toggled, m_chart, &CKneeChart::SetLogAxes);
-    connect(m_gapped, &QCheckBox::toggled, this, &CKneeView::Refresh);
+    m_gapped->setChecked(tarvex::RememberedGappedCore());
+    connect(m_gapped, &QCheckBox::toggled, this, [this](bool gapped) {
+        tarvex::RememberGappedCore(gapped);
+        Refresh();
+    });
     Refresh();
 }
 
@@ -75,7 +80,7 @@ void CKneeView::Refresh() {
     data.iec = tarvex::IecKneePoint(m_result.points);
     data.gappedCore = m_gapped->isChecked();
     data.ieee = tarvex::IeeeKneePoint(m_result.points, data.gappedCore);
-    m_ieeeName->setText(data.gappedCore ? "IEEE C57.13 (30°)" : "IEEE C57.13 (45°)");
+    m_ieeeName->setText(tarvex::IeeeKneeName(data.gappedCore));
     const std::optional<tarvex::KneePoint> knees[] = {data.instrument, data.iec, data.ieee};
     for (int row = 0; row < 3; ++row) {
         // The instrument's knee reads as on its page, 0 included.

@@ -26,10 +26,6 @@ QString VerdictText(const std::optional<bool>& pass) {
     return pass ? (*pass ? "合格" : "不合格") : kMissing;
 }
 
-QString IeeeName(bool gappedCore) {
-    return gappedCore ? "IEEE C57.13 (30°)" : "IEEE C57.13 (45°)";
-}
-
 QString SourceText(ResultSource source) {
     switch (source) {
     case ResultSource::Instrument:
@@ -227,7 +223,7 @@ void CResultSection::WriteCurvePlots(const tarvex::ExcitationReply& curve) {
                       CCurvePlot::Shape::Triangle});
     if (const auto ieee = tarvex::IeeeKneePoint(curve.points, m_entry.gappedCore))
         plot.AddMark({{ieee->current, ieee->voltage},
-                      IeeeName(m_entry.gappedCore),
+                      tarvex::IeeeKneeName(m_entry.gappedCore),
                       QColor(0, 150, 0),
                       CCurvePlot::Shape::Diamond});
     WriteSubheading("伏安特性曲线（线性坐标、双对数坐标）", kPlotHeightMm);
@@ -262,7 +258,7 @@ void CResultSection::WriteKneeTable(const tarvex::ExcitationReply& curve) {
                                              : QString::number(below)});
     };
     computed("IEC 61869-2", "电压升高10%，励磁电流增加50%", tarvex::IecKneePoint(curve.points));
-    computed(IeeeName(m_entry.gappedCore),
+    computed(tarvex::IeeeKneeName(m_entry.gappedCore),
              m_entry.gappedCore ? "双对数坐标切线与电流轴成30°" : "双对数坐标切线与电流轴成45°",
              tarvex::IeeeKneePoint(curve.points, m_entry.gappedCore));
     m_canvas.Table({"拐点", "依据", "电压(V)", "电流(A)", "测点序号"}, rows, {1.2, 2.2, 1, 1, 0.8});
