@@ -1,12 +1,11 @@
 #pragma once
 #include "analysis/kneepoint.h"
+#include "controls/curveplot.h"
 
 #include <QWidget>
 
 #include <optional>
 #include <vector>
-
-class QPainter;
 
 // What an excitation chart shows: the measured points and the three knees.
 struct KneeChartData {
@@ -19,8 +18,8 @@ struct KneeChartData {
 
 // An excitation curve, current across and voltage up, on log-log axes with decades of equal
 // length (so the IEEE tangent is drawn at its true angle) or on linear axes; the instrument's
-// knee as a red cross, the IEC knee as a blue square, the IEEE knee as a green diamond with its
-// tangent. Paint draws it on any painter (a widget, a PDF page) as lines and text.
+// knee as a red cross, the IEC knee as a blue triangle, the IEEE knee as a green diamond with its
+// tangent. The analysis window and the report draw the same plot.
 class CKneeChart : public QWidget {
     Q_OBJECT
   public:
@@ -28,8 +27,8 @@ class CKneeChart : public QWidget {
     void SetData(KneeChartData data);
     void SetLogAxes(bool log);
 
-    static void Paint(QPainter& painter, const QRectF& area, const KneeChartData& data,
-                      bool logAxes);
+    // The plot of an excitation curve with its knees, for any painter.
+    static CCurvePlot Plot(const KneeChartData& data);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

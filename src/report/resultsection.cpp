@@ -1,7 +1,8 @@
 #include "resultsection.h"
 
 #include "analysis/kneepoint.h"
-#include "curveplot.h"
+#include "controls/curveplot.h"
+#include "controls/kneechart.h"
 #include "link/replyfields.h"
 #include "reportcanvas.h"
 #include "testkinds.h"
@@ -207,25 +208,16 @@ void CResultSection::WriteExcitation(const tarvex::ExcitationReply& curve) {
 }
 
 void CResultSection::WriteCurvePlots(const tarvex::ExcitationReply& curve) {
-    std::vector<QPointF> points;
+    KneeChartData data;
     for (const tarvex::ExcitationPoint& p : curve.points)
-        points.emplace_back(p.current, tarvex::ShownCurveVoltage(FromInstrument(), p.voltage));
-    CCurvePlot plot("I(A)", "U(V)", std::move(points));
+        data.points.push_back({p.current, tarvex::ShownCurveVoltage(FromInstrument(), p.voltage)});
     if (curve.kneeVoltage != 0 || curve.kneeCurrent != 0)
-        plot.AddMark({{curve.kneeCurrent, curve.kneeVoltage},
-                      "仪器拐点",
-                      Qt::red,
-                      CCurvePlot::Shape::Cross});
-    if (const auto iec = tarvex::IecKneePoint(curve.points))
-        plot.AddMark({{iec->current, iec->voltage},
-                      "IEC 61869-2",
-                      QColor(0, 90, 220),
-                      CCurvePlot::Shape::Triangle});
-    if (const auto ieee = tarvex::IeeeKneePoint(curve.points, m_entry.gappedCore))
-        plot.AddMark({{ieee->current, ieee->voltage},
-                      tarvex::IeeeKneeName(m_entry.gappedCore),
-                      QColor(0, 150, 0),
-                      CCurvePlot::Shape::Diamond});
+        data.instrument = tarvex::KneePoint{curve.kneeVoltage, curve.kneeCurrent, 0};
+    data.iec = tarvex::IecKneePoint(curve.points);
+    data.ieee = tarvex::IeeeKneePoint(curve.points, m_entry.gappedCore);
+    data.gappedCore = m_entry.gappedCore;
+    CCurvePlot plot = CKneeChart::Plot(data);
+    plot.SetFont(CReportCanvas::Font(7));
     WriteSubheading("伏安特性曲线（线性坐标、双对数坐标）", kPlotHeightMm);
     const QRectF strip = m_canvas.Take(kPlotHeightMm);
     const double half = strip.width() / 2;
@@ -276,6 +268,7 @@ void CResultSection::WriteErrorCurve(const ReportErrorCurve& errorCurve) {
         rows.append({row.number, row.multiple, row.impedance});
     }
     CCurvePlot plot("M10", "ZII(Ω)", std::move(points));
+    plot.SetFont(CReportCanvas::Font(7));
     const QRectF strip = m_canvas.Take(kPlotHeightMm);
     plot.DrawLinear(m_canvas.Painter(),
                     QRectF(strip.left(), strip.top(), strip.width() / 2, strip.height()),

@@ -1,6 +1,4 @@
-#include "curveplot.h"
-
-#include "reportcanvas.h"
+#include "controls/curveplot.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -8,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <optional>
 
 namespace {
@@ -35,6 +34,10 @@ std::pair<double, double> RoundScale(double largest) {
     return {std::ceil(largest / step - 1e-9) * step, step};
 }
 
+bool Finite(QPointF p) {
+    return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
 QString TickText(double value) {
     return QString::number(value, 'g', 6);
 }
@@ -59,11 +62,17 @@ void CCurvePlot::AddMark(const Mark& mark) {
     m_marks.push_back(mark);
 }
 
+void CCurvePlot::SetTangent(QPointF through, double angleDegrees, const QColor& color) {
+    m_tangent = Tangent{through, angleDegrees, color};
+}
+
 namespace {
 
 // The point of a value inside the plot rectangle; nothing when an axis cannot show it.
 template <typename Axis>
 std::optional<QPointF> ToPlot(const Axis& x, const Axis& y, const QRectF& plot, QPointF value) {
+    if (!Finite(value))
+        return std::nullopt;
     const auto tx = Along(value.x(), x.low, x.high, x.log);
     const auto ty = Along(value.y(), y.low, y.high, y.log);
     if (!tx || !ty)
@@ -75,14 +84,15 @@ std::optional<QPointF> ToPlot(const Axis& x, const Axis& y, const QRectF& plot, 
 
 void CCurvePlot::DrawLinear(QPainter& painter, const QRectF& area, double unit) const {
     double largestX = 0, largestY = 0;
-    for (const QPointF& p : m_points) {
+    const auto take = [&](QPointF p) {
+        if (!Finite(p))
+            return;
         largestX = std::max(largestX, p.x());
         largestY = std::max(largestY, p.y());
-    }
-    for (const Mark& m : m_marks) {
-        largestX = std::max(largestX, m.value.x());
-        largestY = std::max(largestY, m.value.y());
-    }
+    };
+    std::for_each(m_points.begin(), m_points.end(), take);
+    for (const Mark& m : m_marks)
+        take(m.value);
     const auto [xTop, xStep] = RoundScale(largestX);
     const auto [yTop, yStep] = RoundScale(largestY);
     const QRectF plot =
@@ -93,7 +103,7 @@ void CCurvePlot::DrawLinear(QPainter& painter, const QRectF& area, double unit) 
 void CCurvePlot::DrawLogLog(QPainter& painter, const QRectF& area, double unit) const {
     double lowX = HUGE_VAL, highX = -HUGE_VAL, lowY = HUGE_VAL, highY = -HUGE_VAL;
     const auto take = [&](QPointF p) {
-        if (!(p.x() > 0) || !(p.y() > 0))
+        if (!Finite(p) || !(p.x() > 0) || !(p.y() > 0))
             return;
         lowX = std::min(lowX, std::log10(p.x()));
         highX = std::max(highX, std::log10(p.x()));
@@ -112,8 +122,8 @@ void CCurvePlot::DrawLogLog(QPainter& painter, const QRectF& area, double unit) 
         area.adjusted(kLeftMm * unit, kTopMm * unit, -kRightMm * unit, -kBottomMm * unit);
     const double decade =
         std::min(room.width() / (x.high - x.low), room.height() / (y.high - y.low));
-    const QRectF plot(room.left(), room.top(), decade * (x.high - x.low),
-                      decade * (y.high - y.low));
+    const QSizeF size(decade * (x.high - x.low), decade * (y.high - y.low));
+    const QRectF plot(room.center() - QPointF(size.width(), size.height()) / 2, size);
     Draw(painter, plot, x, y, unit);
 }
 
@@ -123,6 +133,8 @@ void CCurvePlot::Draw(QPainter& painter, const QRectF& plot, const Axis& x, cons
     painter.setRenderHint(QPainter::Antialiasing);
     DrawGrid(painter, plot, x, y, unit);
     DrawCurve(painter, plot, x, y, unit);
+    if (x.log && y.log)
+        DrawTangent(painter, plot, x, y, unit);
     DrawMarks(painter, plot, x, y, unit);
     DrawTitles(painter, plot, unit);
     painter.restore();
@@ -132,7 +144,7 @@ void CCurvePlot::DrawGrid(QPainter& painter, const QRectF& plot, const Axis& x, 
                           double unit) const {
     const QPen major(QColor(150, 150, 150), 0.15 * unit);
     const QPen minor(QColor(215, 215, 215), 0.1 * unit);
-    painter.setFont(CReportCanvas::Font(7));
+    painter.setFont(m_font);
     const auto line = [&](const Axis& axis, double v, bool horizontal) {
         const double t = (v - axis.low) / (axis.high - axis.low);
         if (horizontal) {
@@ -203,9 +215,9 @@ namespace {
 void DrawShape(QPainter& painter, QPointF at, CCurvePlot::Shape shape, double size) {
     const double h = size / 2;
     switch (shape) {
-    case CCurvePlot::Shape::Cross:
-        painter.drawLine(at + QPointF(-h, -h), at + QPointF(h, h));
-        painter.drawLine(at + QPointF(-h, h), at + QPointF(h, -h));
+    case CCurvePlot::Shape::Cross: // upright, as the excitation page marks its knee
+        painter.drawLine(at + QPointF(-h, 0), at + QPointF(h, 0));
+        painter.drawLine(at + QPointF(0, -h), at + QPointF(0, h));
         break;
     case CCurvePlot::Shape::Triangle:
         painter.drawPolygon(
@@ -231,9 +243,8 @@ void CCurvePlot::DrawMarks(QPainter& painter, const QRectF& plot, const Axis& x,
     if (m_marks.empty())
         return;
     // The legend in the bottom right corner, below an excitation curve on either axes.
-    const QFont font = CReportCanvas::Font(7);
-    painter.setFont(font);
-    const QFontMetricsF metrics(font, painter.device());
+    painter.setFont(m_font);
+    const QFontMetricsF metrics(m_font, painter.device());
     double textWidth = 0;
     for (const Mark& mark : m_marks)
         textWidth = std::max(textWidth, metrics.horizontalAdvance(mark.name));
@@ -256,9 +267,27 @@ void CCurvePlot::DrawMarks(QPainter& painter, const QRectF& plot, const Axis& x,
     }
 }
 
+void CCurvePlot::DrawTangent(QPainter& painter, const QRectF& plot, const Axis& x, const Axis& y,
+                             double unit) const {
+    if (!m_tangent)
+        return;
+    const std::optional<QPointF> centre = ToPlot(x, y, plot, m_tangent->through);
+    if (!centre)
+        return;
+    const double angle = m_tangent->angleDegrees * std::numbers::pi / 180;
+    const QPointF half(15 * unit * std::cos(angle), -15 * unit * std::sin(angle));
+    painter.save();
+    painter.setClipRect(plot);
+    painter.setPen(QPen(m_tangent->color, 0.25 * unit, Qt::DashLine));
+    painter.drawLine(*centre - half, *centre + half);
+    painter.restore();
+}
+
 void CCurvePlot::DrawTitles(QPainter& painter, const QRectF& plot, double unit) const {
     painter.setPen(Qt::black);
-    painter.setFont(CReportCanvas::Font(8));
+    QFont titles = m_font;
+    titles.setPointSizeF(m_font.pointSizeF() + 1);
+    painter.setFont(titles);
     painter.drawText(
         QRectF(plot.left() - kLeftMm * unit, plot.top() - kTopMm * unit, 40 * unit, kTopMm * unit),
         Qt::AlignLeft | Qt::AlignVCenter, m_yTitle);

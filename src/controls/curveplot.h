@@ -1,15 +1,18 @@
 #pragma once
 #include <QColor>
+#include <QFont>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class QPainter;
 
-// A measured curve drawn as vector graphics into a rectangle of a report page, on linear or
-// on log-log axes, with marked points (knees) and their legend.
+// A measured curve drawn as vector graphics into a rectangle of any painter (a window, a report
+// page), on linear or on log-log axes, with marked points (knees), their legend and a tangent.
+// Sizes are in millimetres, so one plot reads alike on a screen and on paper.
 class CCurvePlot {
   public:
     enum class Shape { Cross, Triangle, Diamond };
@@ -22,6 +25,11 @@ class CCurvePlot {
 
     CCurvePlot(QString xTitle, QString yTitle, std::vector<QPointF> points);
     void AddMark(const Mark& mark);
+    // The font of tick labels and legend; the axis titles are a point larger.
+    void SetFont(const QFont& font) { m_font = font; }
+    // A dashed line through a value at an angle to the horizontal axis, on log-log axes only
+    // (where an angle means a slope).
+    void SetTangent(QPointF through, double angleDegrees, const QColor& color);
 
     // unit: device units per millimetre. Linear axes from 0 to a round figure above the largest
     // value; the points joined in their order.
@@ -45,10 +53,20 @@ class CCurvePlot {
                    double unit) const;
     void DrawMarks(QPainter& painter, const QRectF& plot, const Axis& x, const Axis& y,
                    double unit) const;
+    void DrawTangent(QPainter& painter, const QRectF& plot, const Axis& x, const Axis& y,
+                     double unit) const;
     void DrawTitles(QPainter& painter, const QRectF& plot, double unit) const;
+
+    struct Tangent {
+        QPointF through;
+        double angleDegrees;
+        QColor color;
+    };
 
     QString m_xTitle;
     QString m_yTitle;
     std::vector<QPointF> m_points;
     std::vector<Mark> m_marks;
+    std::optional<Tangent> m_tangent;
+    QFont m_font;
 };
