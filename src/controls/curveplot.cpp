@@ -13,7 +13,7 @@ namespace {
 
 constexpr double kLeftMm = 14;   // tick labels of the vertical axis
 constexpr double kBottomMm = 10; // tick labels and title of the horizontal axis
-constexpr double kTopMm = 5;     // title of the vertical axis
+constexpr double kTopMm = 7;     // title of the vertical axis
 constexpr double kRightMm = 4;
 constexpr double kMarkMm = 2.4;
 
@@ -56,7 +56,14 @@ std::optional<double> Along(double value, double low, double high, bool log) {
 } // namespace
 
 CCurvePlot::CCurvePlot(QString xTitle, QString yTitle, std::vector<QPointF> points)
-    : m_xTitle(std::move(xTitle)), m_yTitle(std::move(yTitle)), m_points(std::move(points)) {}
+    : m_xTitle(std::move(xTitle)), m_yTitle(std::move(yTitle)) {
+    if (!points.empty())
+        AddSeries({std::move(points)});
+}
+
+void CCurvePlot::AddSeries(Series series) {
+    m_series.push_back(std::move(series));
+}
 
 void CCurvePlot::AddMark(const Mark& mark) {
     m_marks.push_back(mark);
@@ -82,19 +89,28 @@ std::optional<QPointF> ToPlot(const Axis& x, const Axis& y, const QRectF& plot, 
 
 } // namespace
 
-void CCurvePlot::DrawLinear(QPainter& painter, const QRectF& area, double unit) const {
+template <typename Take> void CCurvePlot::ForEachValue(Take take) const {
+    for (const Series& series : m_series)
+        std::for_each(series.points.begin(), series.points.end(), take);
+    for (const Mark& m : m_marks)
+        take(m.value);
+}
+
+QPointF CCurvePlot::LinearEnds() const {
     double largestX = 0, largestY = 0;
-    const auto take = [&](QPointF p) {
+    ForEachValue([&](QPointF p) {
         if (!Finite(p))
             return;
         largestX = std::max(largestX, p.x());
         largestY = std::max(largestY, p.y());
-    };
-    std::for_each(m_points.begin(), m_points.end(), take);
-    for (const Mark& m : m_marks)
-        take(m.value);
-    const auto [xTop, xStep] = RoundScale(largestX);
-    const auto [yTop, yStep] = RoundScale(largestY);
+    });
+    return {RoundScale(largestX).first, RoundScale(largestY).first};
+}
+
+void CCurvePlot::DrawLinear(QPainter& painter, const QRectF& area, double unit) const {
+    const QPointF ends = LinearEnds();
+    const auto [xTop, xStep] = RoundScale(ends.x());
+    const auto [yTop, yStep] = RoundScale(ends.y());
     const QRectF plot =
         area.adjusted(kLeftMm * unit, kTopMm * unit, -kRightMm * unit, -kBottomMm * unit);
     Draw(painter, plot, {0, xTop, xStep, false}, {0, yTop, yStep, false}, unit);
@@ -110,9 +126,7 @@ void CCurvePlot::DrawLogLog(QPainter& painter, const QRectF& area, double unit) 
         lowY = std::min(lowY, std::log10(p.y()));
         highY = std::max(highY, std::log10(p.y()));
     };
-    std::for_each(m_points.begin(), m_points.end(), take);
-    for (const Mark& m : m_marks)
-        take(m.value);
+    ForEachValue(take);
     if (lowX > highX)
         lowX = highX = lowY = highY = 0; // nothing to show: one empty decade
     const Axis x{std::floor(lowX), std::max(std::ceil(highX), std::floor(lowX) + 1), 1, true};
@@ -132,7 +146,8 @@ void CCurvePlot::Draw(QPainter& painter, const QRectF& plot, const Axis& x, cons
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     DrawGrid(painter, plot, x, y, unit);
-    DrawCurve(painter, plot, x, y, unit);
+    for (const Series& series : m_series)
+        DrawSeries(series, painter, plot, x, y, unit);
     if (x.log && y.log)
         DrawTangent(painter, plot, x, y, unit);
     DrawMarks(painter, plot, x, y, unit);
@@ -187,11 +202,11 @@ void CCurvePlot::DrawGrid(QPainter& painter, const QRectF& plot, const Axis& x, 
     painter.drawRect(plot);
 }
 
-void CCurvePlot::DrawCurve(QPainter& painter, const QRectF& plot, const Axis& x, const Axis& y,
-                           double unit) const {
+void CCurvePlot::DrawSeries(const Series& series, QPainter& painter, const QRectF& plot,
+                            const Axis& x, const Axis& y, double unit) const {
     QPainterPath path;
     std::vector<QPointF> dots;
-    for (const QPointF& value : m_points) {
+    for (const QPointF& value : series.points) {
         const std::optional<QPointF> at = ToPlot(x, y, plot, value);
         if (!at)
             continue;
@@ -201,11 +216,11 @@ void CCurvePlot::DrawCurve(QPainter& painter, const QRectF& plot, const Axis& x,
             path.lineTo(*at);
         dots.push_back(*at);
     }
-    painter.setPen(QPen(QColor(0, 70, 160), 0.3 * unit));
+    painter.setPen(QPen(series.color, 0.3 * unit, series.style));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(path);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0, 70, 160));
+    painter.setBrush(series.color);
     for (const QPointF& dot : dots)
         painter.drawEllipse(dot, 0.45 * unit, 0.45 * unit);
 }
@@ -235,35 +250,38 @@ void DrawShape(QPainter& painter, QPointF at, CCurvePlot::Shape shape, double si
 void CCurvePlot::DrawMarks(QPainter& painter, const QRectF& plot, const Axis& x, const Axis& y,
                            double unit) const {
     painter.setBrush(Qt::NoBrush);
+    std::vector<const Mark*> named;
     for (const Mark& mark : m_marks) {
         painter.setPen(QPen(mark.color, 0.35 * unit));
         if (const std::optional<QPointF> at = ToPlot(x, y, plot, mark.value))
             DrawShape(painter, *at, mark.shape, kMarkMm * unit);
+        if (!mark.name.isEmpty())
+            named.push_back(&mark);
     }
-    if (m_marks.empty())
+    if (named.empty())
         return;
     // The legend in the bottom right corner, below an excitation curve on either axes.
     painter.setFont(m_font);
     const QFontMetricsF metrics(m_font, painter.device());
     double textWidth = 0;
-    for (const Mark& mark : m_marks)
-        textWidth = std::max(textWidth, metrics.horizontalAdvance(mark.name));
+    for (const Mark* mark : named)
+        textWidth = std::max(textWidth, metrics.horizontalAdvance(mark->name));
     const double line = 3.4 * unit;
-    const QRectF box(plot.right() - textWidth - 7 * unit,
-                     plot.bottom() - line * double(m_marks.size()) - 1.5 * unit,
-                     textWidth + 6 * unit, line * double(m_marks.size()) + unit);
+    const double rows = static_cast<double>(named.size());
+    const QRectF box(plot.right() - textWidth - 7 * unit, plot.bottom() - line * rows - 1.5 * unit,
+                     textWidth + 6 * unit, line * rows + unit);
     painter.setPen(QPen(QColor(150, 150, 150), 0.1 * unit));
     painter.setBrush(Qt::white);
     painter.drawRect(box);
     painter.setBrush(Qt::NoBrush);
-    for (std::size_t i = 0; i < m_marks.size(); ++i) {
+    for (std::size_t i = 0; i < named.size(); ++i) {
         const double top = box.top() + 0.5 * unit + line * double(i);
-        painter.setPen(QPen(m_marks[i].color, 0.35 * unit));
-        DrawShape(painter, QPointF(box.left() + 2 * unit, top + line / 2), m_marks[i].shape,
+        painter.setPen(QPen(named[i]->color, 0.35 * unit));
+        DrawShape(painter, QPointF(box.left() + 2 * unit, top + line / 2), named[i]->shape,
                   kMarkMm * unit * 0.8);
         painter.setPen(Qt::black);
         painter.drawText(QRectF(box.left() + 4 * unit, top, textWidth + unit, line),
-                         Qt::AlignLeft | Qt::AlignVCenter, m_marks[i].name);
+                         Qt::AlignLeft | Qt::AlignVCenter, named[i]->name);
     }
 }
 

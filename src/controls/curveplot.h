@@ -18,13 +18,23 @@ class CCurvePlot {
     enum class Shape { Cross, Triangle, Diamond };
     struct Mark {
         QPointF value; // x, y in the axes' units
-        QString name;
+        QString name;  // in the legend; a mark without a name is not
         QColor color;
         Shape shape = Shape::Cross;
     };
+    // A curve: its points joined in their order, each dotted.
+    struct Series {
+        std::vector<QPointF> points;
+        QColor color{0, 70, 160};
+        Qt::PenStyle style = Qt::SolidLine;
+    };
 
-    CCurvePlot(QString xTitle, QString yTitle, std::vector<QPointF> points);
+    // A plot of no curve, or of one curve in the plot's blue.
+    CCurvePlot(QString xTitle, QString yTitle, std::vector<QPointF> points = {});
+    void AddSeries(Series series);
     void AddMark(const Mark& mark);
+    // The far ends of the linear axes (x, y): round figures at or above every value.
+    QPointF LinearEnds() const;
     // The font of tick labels and legend; the axis titles are a point larger.
     void SetFont(const QFont& font) { m_font = font; }
     // A dashed line through a value at an angle to the horizontal axis, on log-log axes only
@@ -39,6 +49,7 @@ class CCurvePlot {
     void DrawLogLog(QPainter& painter, const QRectF& area, double unit) const;
 
   private:
+    template <typename Take> void ForEachValue(Take take) const;
     struct Axis {
         double low; // first value (log10 of it on log axes)
         double high;
@@ -49,8 +60,8 @@ class CCurvePlot {
               double unit) const;
     void DrawGrid(QPainter& painter, const QRectF& plot, const Axis& x, const Axis& y,
                   double unit) const;
-    void DrawCurve(QPainter& painter, const QRectF& plot, const Axis& x, const Axis& y,
-                   double unit) const;
+    void DrawSeries(const Series& series, QPainter& painter, const QRectF& plot, const Axis& x,
+                    const Axis& y, double unit) const;
     void DrawMarks(QPainter& painter, const QRectF& plot, const Axis& x, const Axis& y,
                    double unit) const;
     void DrawTangent(QPainter& painter, const QRectF& plot, const Axis& x, const Axis& y,
@@ -65,7 +76,7 @@ class CCurvePlot {
 
     QString m_xTitle;
     QString m_yTitle;
-    std::vector<QPointF> m_points;
+    std::vector<Series> m_series;
     std::vector<Mark> m_marks;
     std::optional<Tangent> m_tangent;
     QFont m_font;

@@ -1,4 +1,5 @@
 #pragma once
+#include "controls/curveplot.h"
 #include "curvecompare.h"
 
 #include <QColor>
@@ -13,13 +14,13 @@ class CCompareChart : public QWidget {
   public:
     explicit CCompareChart(const QList<ComparedCurve>& curves, QWidget* parent = nullptr);
 
-    int CurveCount() const { return m_curves.size(); }
+    int CurveCount() const { return m_count; }
     // The colour of curve i: ten clearly different ones, then further hues in dashed lines.
     static QColor CurveColour(int i);
     static Qt::PenStyle CurveStyle(int i);
     // The ends of the axes, in A and V.
-    double CurrentFull() const { return m_currentFull; }
-    double VoltageFull() const { return m_voltageFull; }
+    double CurrentFull() const { return m_plot.LinearEnds().x(); }
+    double VoltageFull() const { return m_plot.LinearEnds().y(); }
 
     QSize sizeHint() const override;
 
@@ -27,12 +28,6 @@ class CCompareChart : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QRectF PlotArea() const;
-    QPointF Map(double current, double voltage) const;
-    void PaintAxes(class QPainter& painter) const;
-    void PaintCurve(class QPainter& painter, int i) const;
-
-    QList<ComparedCurve> m_curves;
-    double m_currentFull = 1;
-    double m_voltageFull = 1;
+    CCurvePlot m_plot;
+    int m_count = 0;
 };
