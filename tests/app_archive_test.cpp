@@ -143,6 +143,7 @@ TEST_F(ArchiveApp, EveryResultIsRecordedAndShownAgainAsMeasured) {
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return frame->MessagePaneText().startsWith("测试档案："); }, 2000));
         EXPECT_EQ(frame->CommandAction(CMainFrame::ID_SAVE)->isEnabled(), kind.composesReport);
+        EXPECT_EQ(frame->SaveName(), kind.name); // not that of the tree item chosen before
     }
     EXPECT_TRUE(boxes.calls().empty());
     // The list judges error results by the class kept; a report takes every row chosen.

@@ -8,6 +8,7 @@
 #include "pages/excitationpage.h"
 #include "pages/ibbdlg.h"
 #include "platform/msgbox.h"
+#include "platform/reportfile.h"
 #include "platform/statusnote.h"
 #include "state/appstate.h"
 #include "state/archivedvalue.h"
@@ -81,6 +82,11 @@ void ShowArchivedResult(CMainFrame& frame, const ArchivedResult& row) {
     theApp().m_results.ShowAgain(row.testKind, *result);
     ShowOnPage(page, row, result->value);
     const int report = CMainFrame::ReportKindOf(row.testKind);
+    const bool record = row.source == ResultSource::UploadedRecord;
+    frame.m_strArchivedSaveName =
+        record ? SuggestedReportName(row.parameters["recordNo"].toVariant().toString(),
+                                     tarvex::FindTestKind(row.testKind)->name)
+               : QString(tarvex::FindTestKind(row.testKind)->name);
     frame.m_nReportKind = report;
     frame.SetCanSave(report >= 0, report >= 0);
     tarvex::ShowStatusText(QString("测试档案：%1 %2 的结果")

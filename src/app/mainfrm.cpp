@@ -345,6 +345,7 @@ int CMainFrame::ReportKindOf(int kind) {
 
 void CMainFrame::OnTestChosen(int kind) {
     CAppState& app = theApp();
+    m_strArchivedSaveName.clear();
     m_TabCtrl->show();
     if (!app.m_bSupported[kind]) {
         MessageBox(this, "本设备不支持该项测试!", "系统提示", MB_OK | MB_ICONINFORMATION);
@@ -368,6 +369,7 @@ void CMainFrame::OnTestChosen(int kind) {
 
 void CMainFrame::OnHistoryChosen(bool pt, const QString& number) {
     CAppState& app = theApp();
+    m_strArchivedSaveName.clear();
     const int tab = pt ? 4 : 0;
     m_TabCtrl->show();
     m_TabCtrl->SetCurrentTab(tab);
@@ -399,6 +401,7 @@ void CMainFrame::ShowErrorCurve(CExcitationPage* page) {
 }
 
 void CMainFrame::OnFolderChosen() {
+    m_strArchivedSaveName.clear();
     SetCanSave(false, false);
     theApp().m_strReport.clear();
 }
@@ -586,11 +589,15 @@ void CMainFrame::OnReport() {
     tarvex::SaveReportPdf(this, ReportEntriesOnShow(kind, TestPage(kind), m_pErrorCurveDlg));
 }
 
+QString CMainFrame::SaveName() const {
+    return m_strArchivedSaveName.isEmpty() ? m_LTree->SuggestedSaveName() : m_strArchivedSaveName;
+}
+
 void CMainFrame::OnFileSave() {
     ComposeReport();
     if (theApp().m_strReport.isEmpty())
         return;
-    const QString saved = SaveReport(this, m_LTree->SuggestedSaveName());
+    const QString saved = SaveReport(this, SaveName());
     if (saved.isEmpty())
         return;
     m_panes->SetSavedPath(QDir::toNativeSeparators(saved));

@@ -107,6 +107,10 @@ class CMainFrame : public QMainWindow, public CReplyTarget {
     int m_nReportKind = 0;
     // That number for a test kind; -1 for a kind that composes no report.
     static int ReportKindOf(int kind);
+    // The name Save suggests: the tree item chosen, or, while a result from the archive is on
+    // show and the tree has not been used since, the name of that result.
+    QString SaveName() const;
+    QString m_strArchivedSaveName;
     int m_bCanSave = 1;
     int m_bCanPrint = 1;
 
