@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,6 +56,15 @@ void QuietPlatformNotes(QtMsgType type, const QMessageLogContext& context, const
         g_qtMessages(type, context, text);
 }
 
+// Nothing is painted on its own (a window shown, a widget updated): painting every window at
+// every turn of the event loop took most of an input's time. Shell::Paint paints on purpose.
+class NoAutomaticPainting : public QObject {
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::UpdateRequest || event->type() == QEvent::Expose;
+    }
+};
+
 } // namespace
 
 // Once per process: the application object on the offscreen platform, as the program sets it up.
@@ -65,6 +75,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static char name[] = "tarvex-fuzz";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
+    qApp->installEventFilter(new NoAutomaticPainting);
     QApplication::setApplicationName("Tarvex");
     tarvex::InstallFontSubstitutions();
     QApplication::setFont(tarvex::SongFont(12));
@@ -299,6 +310,13 @@ void Shell::FinishPendingTimers() {
 
 void Shell::Settle() {
     QCoreApplication::processEvents();
+}
+
+void Shell::Paint(QWidget* window) {
+    static QImage canvas; // kept: a new image each time costs more than the painting
+    if (canvas.size() != window->size())
+        canvas = QImage(window->size(), QImage::Format_ARGB32_Premultiplied);
+    window->render(&canvas);
 }
 
 void Shell::Search(bool pt) {

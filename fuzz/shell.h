@@ -82,8 +82,10 @@ class Shell {
 
     // The search command with the CT or PT record list chosen in its dialog.
     void Search(bool pt);
-    // Runs the events (painting included) posted so far.
+    // Runs the events posted so far.
     static void Settle();
+    // Paints a window and what it shows, as it would appear on the screen.
+    static void Paint(QWidget* window);
     // Lets the single-shot timers the commands left running in the main window (the wait
     // display lingering after a wait) fire now instead of at a moment of real time.
     void FinishPendingTimers();
