@@ -1,5 +1,7 @@
 #include "shell.h"
+#include "state/archivedvalue.h"
 #include "state/resultarchive.h"
+#include "state/resultrecorder.h"
 
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
@@ -18,6 +20,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,6 +33,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <map>
 
 // One program serves a whole run, so freed memory need not wait long before it is used again:
 // a smaller quarantine keeps the run's memory and page faults down, and still finds a use after
@@ -45,6 +49,20 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 namespace {
+
+// A value as the archive reads it back (a number JSON cannot hold reads as null).
+QByteArray ArchivedText(const QJsonObject& value) {
+    return QJsonDocument(QJsonDocument::fromJson(QJsonDocument(value).toJson())).toJson();
+}
+
+// The curve of an uploaded record as the excitation page shows it.
+QByteArray RecordCurve(const tagTESTRECORD& record) {
+    tarvex::ExcitationReply curve{record.fKneeVoltage, record.fKneeCurrent, 0, {}};
+    for (qsizetype i = 0; i < std::min(record.arrCurrent.size(), record.arrVoltage.size()); ++i)
+        curve.points.push_back({record.arrCurrent[i], record.arrVoltage[i]});
+    curve.claimedPoints = static_cast<int>(curve.points.size());
+    return ArchivedText(ValueJson(curve));
+}
 
 QString g_reportPath; // where Save writes: a folder of this process's own
 
@@ -168,6 +186,7 @@ Input::~Input() {
     shell.FinishPendingTimers();
     if (inspect)
         inspect(shell);
+    shell.CheckArchive();
     shell.Reset();
 }
 
@@ -186,6 +205,12 @@ Shell::Shell() : clock(std::make_unique<tarvex::VirtualClock>()) {
     FUZZ_CHECK(link && link->IsOpen());
     m_port = link->PortNumber();
     m_baud = link->PortBaud();
+    QObject::connect(&app->m_results, &CResultModel::resultArrived,
+                     [this](int kind, const TestResult& result, const QByteArray& rawReply) {
+                         if (result.source == ResultSource::Instrument)
+                             m_arrived.push_back(
+                                 {kind, ArchivedText(ValueJson(result.value)), rawReply});
+                     });
     checked.inner = frame;
     link->m_pNotifyWnd = &checked;
     Settle();
@@ -194,8 +219,44 @@ Shell::Shell() : clock(std::make_unique<tarvex::VirtualClock>()) {
     m_start = std::make_unique<WidgetSnapshot>(frame);
 }
 
+void Shell::CheckArchive() const {
+    QList<ArchivedResult> rows = app->m_pRecorder->Archive().Recent(0);
+    std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+    std::size_t live = 0;
+    std::map<std::pair<int, int>, const ArchivedResult*> uploaded; // the last by kind and number
+    for (const ArchivedResult& row : rows) {
+        if (row.source == ResultSource::UploadedRecord) {
+            uploaded[{row.testKind, row.parameters["recordNo"].toInt()}] = &row;
+            continue;
+        }
+        FUZZ_CHECK(live < m_arrived.size());
+        const Arrived& arrived = m_arrived[live++];
+        FUZZ_CHECK(row.testKind == arrived.kind && row.rawReply == arrived.rawReply);
+        FUZZ_CHECK(ArchivedText(row.keyValues) == arrived.value);
+    }
+    FUZZ_CHECK(live == m_arrived.size());
+    // A record the record reply filled in has its test time.
+    std::size_t filled = 0;
+    for (int kind : {tarvex::kCtExcitationKind, tarvex::kPtExcitationKind}) {
+        const CRecordArray& records =
+            kind == tarvex::kPtExcitationKind ? app->m_PTRecords : app->m_CTRecords;
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            if (records[i].strTestTime.isEmpty())
+                continue;
+            ++filled;
+            const auto row = uploaded.find({kind, int(i + 1)});
+            FUZZ_CHECK(row != uploaded.end());
+            FUZZ_CHECK(ArchivedText(row->second->keyValues) == RecordCurve(records[i]));
+        }
+    }
+    FUZZ_CHECK(filled == uploaded.size());
+}
+
 void Shell::Reset() {
     frame->m_pSearchDlg->StopUpload();
+    for (const ArchivedResult& row : app->m_pRecorder->Archive().Recent(0))
+        FUZZ_CHECK(app->m_pRecorder->Archive().Remove(row.id));
+    m_arrived.clear();
     ResetLine();
     boxes.clear();
     files.clear();

@@ -105,6 +105,9 @@ class Shell {
 
     // Puts the program back as Shell() left it.
     void Reset();
+    // The archive holds every result of the input from the instrument once, with the values the
+    // model was handed, and every record uploaded once (per upload), as the record list holds it.
+    void CheckArchive() const;
 
   private:
     Shell();
@@ -112,6 +115,13 @@ class Shell {
     void ResetTree();
     void ResetPages();
 
+    // The results from the instrument the model was handed: kind, value as archived, reply.
+    struct Arrived {
+        int kind;
+        QByteArray value;
+        QByteArray rawReply;
+    };
+    std::vector<Arrived> m_arrived;
     std::unique_ptr<WidgetSnapshot> m_start;
     int m_port = 1;
     int m_baud = 9600;
