@@ -107,13 +107,16 @@ class Shell {
     void Reset();
     // The archive holds every result of the input from the instrument once, with the values the
     // model was handed, and every record uploaded once (per upload), as the record list holds it.
-    void CheckArchive() const;
+    // Empties the archive for the next input.
+    void CheckArchive();
 
   private:
     Shell();
     void ResetLine();
     void ResetTree();
     void ResetPages();
+    const CRecordArray& Records(int kind) const;
+    std::size_t FilledRecords() const;
 
     // The results from the instrument the model was handed: kind, value as archived, reply.
     struct Arrived {
