@@ -208,12 +208,12 @@ Shell::Shell() : clock(std::make_unique<tarvex::VirtualClock>()) {
     FUZZ_CHECK(link && link->IsOpen());
     m_port = link->PortNumber();
     m_baud = link->PortBaud();
-    QObject::connect(&app->m_results, &CResultModel::resultArrived,
-                     [this](int kind, const TestResult& result, const QByteArray& rawReply) {
-                         if (result.source == ResultSource::Instrument)
-                             m_arrived.push_back(
-                                 {kind, ArchivedText(ValueJson(result.value)), rawReply});
-                     });
+    QObject::connect(
+        &app->m_results, &CResultModel::resultArrived,
+        [this](int kind, const TestResult& result, const QByteArray& rawReply) {
+            if (result.source == ResultSource::Instrument)
+                m_arrived.push_back({kind, ArchivedText(ValueJson(result.value)), rawReply});
+        });
     checked.inner = frame;
     link->m_pNotifyWnd = &checked;
     Settle();

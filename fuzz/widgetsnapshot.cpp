@@ -93,8 +93,7 @@ bool WidgetSnapshot::RestoreContent(const Item& item) {
         edit->setText(item.text);
         return true;
     }
-    case Kind::Button:
-        {
+    case Kind::Button: {
         auto* button = static_cast<QAbstractButton*>(item.widget.data());
         return button->isCheckable() && SetChecked(button, item.checked);
     }
