@@ -177,7 +177,7 @@ void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
             page = shell.app->m_pUVADlg;
         shell.frame->ShowErrorCurve(page);
         shell.frame->m_pErrorCurveDlg->OnCalcErrorCurve();
-        shell.frame->m_pErrorCurveDlg->grab(); // paints the curve
+        Shell::Paint(shell.frame->m_pErrorCurveDlg);
         break;
     }
     case kStartTest:
@@ -222,6 +222,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (actions < kMaxActions)
         Perform(shell, action, parameters);
-    shell.frame->grab(); // paints what the pages show
+    Shell::Paint(shell.frame->m_TabCtrl->Page(shell.frame->m_TabCtrl->CurrentTab()));
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "shell.h"
+#include "state/archivedvalue.h"
 #include "state/resultarchive.h"
+#include "state/resultrecorder.h"
 
 #include "controls/ltree.h"
 #include "controls/mytabctrl.h"
@@ -17,6 +19,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,12 +33,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <map>
 
 // One program serves a whole run, so freed memory need not wait long before it is used again:
 // a smaller quarantine keeps the run's memory and page faults down, and still finds a use after
-// free within an input.
+// free within an input. An allocation keeps only its caller: Qt is built without frame pointers,
+// so deeper frames are whatever its registers held, and each such stack, kept for the whole run,
+// grew the memory by tens of megabytes a minute. A fault found is replayed with whole stacks by
+// the replay test.
 extern "C" const char* __asan_default_options() {
-    return "quarantine_size_mb=32";
+    return "quarantine_size_mb=32:malloc_context_size=2";
 }
 
 // Fontconfig keeps what it allocates while Qt loads the fonts at start-up without a pointer to
@@ -44,6 +52,20 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 namespace {
+
+// A value as the archive reads it back (a number JSON cannot hold reads as null).
+QByteArray ArchivedText(const QJsonObject& value) {
+    return QJsonDocument(QJsonDocument::fromJson(QJsonDocument(value).toJson())).toJson();
+}
+
+// The curve of an uploaded record as the excitation page shows it.
+QByteArray RecordCurve(const tagTESTRECORD& record) {
+    tarvex::ExcitationReply curve{record.fKneeVoltage, record.fKneeCurrent, 0, {}};
+    for (qsizetype i = 0; i < std::min(record.arrCurrent.size(), record.arrVoltage.size()); ++i)
+        curve.points.push_back({record.arrCurrent[i], record.arrVoltage[i]});
+    curve.claimedPoints = static_cast<int>(curve.points.size());
+    return ArchivedText(ValueJson(curve));
+}
 
 QString g_reportPath; // where Save writes: a folder of this process's own
 
@@ -55,6 +77,15 @@ void QuietPlatformNotes(QtMsgType type, const QMessageLogContext& context, const
         g_qtMessages(type, context, text);
 }
 
+// Nothing is painted on its own (a window shown, a widget updated): painting every window at
+// every turn of the event loop took most of an input's time. Shell::Paint paints on purpose.
+class NoAutomaticPainting : public QObject {
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::UpdateRequest || event->type() == QEvent::Expose;
+    }
+};
+
 } // namespace
 
 // Once per process: the application object on the offscreen platform, as the program sets it up.
@@ -65,6 +96,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static char name[] = "tarvex-fuzz";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
+    qApp->installEventFilter(new NoAutomaticPainting);
     QApplication::setApplicationName("Tarvex");
     tarvex::InstallFontSubstitutions();
     QApplication::setFont(tarvex::SongFont(12));
@@ -157,6 +189,7 @@ Input::~Input() {
     shell.FinishPendingTimers();
     if (inspect)
         inspect(shell);
+    shell.CheckArchive();
     shell.Reset();
 }
 
@@ -175,12 +208,69 @@ Shell::Shell() : clock(std::make_unique<tarvex::VirtualClock>()) {
     FUZZ_CHECK(link && link->IsOpen());
     m_port = link->PortNumber();
     m_baud = link->PortBaud();
+    QObject::connect(
+        &app->m_results, &CResultModel::resultArrived,
+        [this](int kind, const TestResult& result, const QByteArray& rawReply) {
+            if (result.source == ResultSource::Instrument)
+                m_arrived.push_back({kind, ArchivedText(ValueJson(result.value)), rawReply});
+        });
     checked.inner = frame;
     link->m_pNotifyWnd = &checked;
     Settle();
     m_startTab = frame->m_TabCtrl->CurrentTab();
     m_startSingleMode = app->m_pIBBDlg->m_nSingleMode;
     m_start = std::make_unique<WidgetSnapshot>(frame);
+}
+
+void Shell::CheckArchive() {
+    const std::size_t filled = FilledRecords();
+    if (m_arrived.empty() && filled == 0)
+        return; // nothing was recorded: reading the archive would cost more than the input
+    CResultArchive& archive = app->m_pRecorder->Archive();
+    QList<ArchivedResult> rows = archive.Recent(0);
+    std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+    std::size_t live = 0;
+    std::map<std::pair<int, int>, const ArchivedResult*> uploaded; // the last by kind and number
+    for (const ArchivedResult& row : rows) {
+        if (row.source == ResultSource::UploadedRecord) {
+            uploaded[{row.testKind, row.parameters["recordNo"].toInt()}] = &row;
+            continue;
+        }
+        FUZZ_CHECK(live < m_arrived.size());
+        const Arrived& arrived = m_arrived[live++];
+        FUZZ_CHECK(row.testKind == arrived.kind && row.rawReply == arrived.rawReply);
+        FUZZ_CHECK(ArchivedText(row.keyValues) == arrived.value);
+    }
+    FUZZ_CHECK(live == m_arrived.size());
+    for (int kind : {tarvex::kCtExcitationKind, tarvex::kPtExcitationKind}) {
+        const CRecordArray& records = Records(kind);
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            if (records[i].strTestTime.isEmpty())
+                continue;
+            const auto row = uploaded.find({kind, int(i + 1)});
+            FUZZ_CHECK(row != uploaded.end());
+            FUZZ_CHECK(ArchivedText(row->second->keyValues) == RecordCurve(records[i]));
+        }
+    }
+    FUZZ_CHECK(filled == uploaded.size());
+    // The next input starts with an empty archive.
+    for (const ArchivedResult& row : rows)
+        FUZZ_CHECK(archive.Remove(row.id));
+    m_arrived.clear();
+}
+
+const CRecordArray& Shell::Records(int kind) const {
+    return kind == tarvex::kPtExcitationKind ? app->m_PTRecords : app->m_CTRecords;
+}
+
+// The records the record reply filled in: they have their test time.
+std::size_t Shell::FilledRecords() const {
+    std::size_t filled = 0;
+    for (int kind : {tarvex::kCtExcitationKind, tarvex::kPtExcitationKind}) {
+        for (const tagTESTRECORD& record : Records(kind))
+            filled += !record.strTestTime.isEmpty();
+    }
+    return filled;
 }
 
 void Shell::Reset() {
@@ -299,6 +389,13 @@ void Shell::FinishPendingTimers() {
 
 void Shell::Settle() {
     QCoreApplication::processEvents();
+}
+
+void Shell::Paint(QWidget* window) {
+    static QImage canvas; // kept: a new image each time costs more than the painting
+    if (canvas.size() != window->size())
+        canvas = QImage(window->size(), QImage::Format_ARGB32_Premultiplied);
+    window->render(&canvas);
 }
 
 void Shell::Search(bool pt) {

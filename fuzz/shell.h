@@ -82,8 +82,10 @@ class Shell {
 
     // The search command with the CT or PT record list chosen in its dialog.
     void Search(bool pt);
-    // Runs the events (painting included) posted so far.
+    // Runs the events posted so far.
     static void Settle();
+    // Paints a window and what it shows, as it would appear on the screen.
+    static void Paint(QWidget* window);
     // Lets the single-shot timers the commands left running in the main window (the wait
     // display lingering after a wait) fire now instead of at a moment of real time.
     void FinishPendingTimers();
@@ -103,13 +105,26 @@ class Shell {
 
     // Puts the program back as Shell() left it.
     void Reset();
+    // The archive holds every result of the input from the instrument once, with the values the
+    // model was handed, and every record uploaded once (per upload), as the record list holds it.
+    // Empties the archive for the next input.
+    void CheckArchive();
 
   private:
     Shell();
     void ResetLine();
     void ResetTree();
     void ResetPages();
+    const CRecordArray& Records(int kind) const;
+    std::size_t FilledRecords() const;
 
+    // The results from the instrument the model was handed: kind, value as archived, reply.
+    struct Arrived {
+        int kind;
+        QByteArray value;
+        QByteArray rawReply;
+    };
+    std::vector<Arrived> m_arrived;
     std::unique_ptr<WidgetSnapshot> m_start;
     int m_port = 1;
     int m_baud = 9600;

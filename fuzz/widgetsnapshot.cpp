@@ -33,17 +33,21 @@ WidgetSnapshot::WidgetSnapshot(QWidget* root) {
         item.hidden = widget->isHidden();
         item.enabled = widget->isEnabled();
         if (auto* label = qobject_cast<QLabel*>(widget)) {
+            item.kind = Kind::Label;
             item.text = label->text();
             item.pixmap = label->pixmap();
         } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            item.kind = Kind::Edit;
             item.text = edit->text();
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            item.kind = Kind::Button;
             item.checked = button->isChecked();
         } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            item.kind = Kind::Combo;
             item.index = combo->currentIndex();
             item.text = combo->currentText();
         } else if (auto* list = qobject_cast<QTreeWidget*>(widget)) {
-            item.emptyList = list->topLevelItemCount() == 0;
+            item.kind = list->topLevelItemCount() == 0 ? Kind::List : Kind::Other;
         }
         m_items.push_back(item);
     }
@@ -60,12 +64,20 @@ std::vector<QWidget*> WidgetSnapshot::Restore() const {
 
 bool WidgetSnapshot::RestoreItem(const Item& item) {
     QWidget* widget = item.widget;
-    const QSignalBlocker quiet(widget);
     if (widget->isHidden() != item.hidden)
         widget->setHidden(item.hidden);
     if (widget->isEnabled() != item.enabled)
         widget->setEnabled(item.enabled);
-    if (auto* label = qobject_cast<QLabel*>(widget)) {
+    if (item.kind == Kind::Other)
+        return false;
+    const QSignalBlocker quiet(widget);
+    return RestoreContent(item);
+}
+
+bool WidgetSnapshot::RestoreContent(const Item& item) {
+    switch (item.kind) {
+    case Kind::Label: {
+        auto* label = static_cast<QLabel*>(item.widget.data());
         if (!item.pixmap.isNull() && label->pixmap().cacheKey() != item.pixmap.cacheKey())
             label->setPixmap(item.pixmap);
         else if (item.pixmap.isNull() && label->text() != item.text)
@@ -74,15 +86,19 @@ bool WidgetSnapshot::RestoreItem(const Item& item) {
             return false;
         return true;
     }
-    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    case Kind::Edit: {
+        auto* edit = static_cast<QLineEdit*>(item.widget.data());
         if (edit->text() == item.text)
             return false;
         edit->setText(item.text);
         return true;
     }
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+    case Kind::Button: {
+        auto* button = static_cast<QAbstractButton*>(item.widget.data());
         return button->isCheckable() && SetChecked(button, item.checked);
-    if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+    }
+    case Kind::Combo: {
+        auto* combo = static_cast<QComboBox*>(item.widget.data());
         if (combo->currentIndex() == item.index && combo->currentText() == item.text)
             return false;
         combo->setCurrentIndex(item.index);
@@ -90,11 +106,15 @@ bool WidgetSnapshot::RestoreItem(const Item& item) {
             combo->setEditText(item.text);
         return true;
     }
-    if (auto* list = qobject_cast<QTreeWidget*>(widget)) {
-        if (!item.emptyList || list->topLevelItemCount() == 0)
+    case Kind::List: {
+        auto* list = static_cast<QTreeWidget*>(item.widget.data());
+        if (list->topLevelItemCount() == 0)
             return false;
         list->clear();
         return true;
+    }
+    case Kind::Other:
+        break;
     }
     return false;
 }

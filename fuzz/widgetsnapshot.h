@@ -21,18 +21,20 @@ class WidgetSnapshot {
     std::vector<QWidget*> Restore() const;
 
   private:
+    enum class Kind { Other, Label, Edit, Button, Combo, List };
     struct Item {
         QPointer<QWidget> widget;
+        Kind kind = Kind::Other; // decided once: a cast at every restore cost most of it
         bool hidden = false;
         bool enabled = true;
         QString text;
         QPixmap pixmap;
         bool checked = false;
         int index = -1;
-        bool emptyList = false;
     };
     // True when the item's text, choice or rows had changed.
     static bool RestoreItem(const Item& item);
+    static bool RestoreContent(const Item& item);
 
     std::vector<Item> m_items;
 };

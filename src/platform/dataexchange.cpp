@@ -1,5 +1,6 @@
 #include "dataexchange.h"
 
+#include "dlgbase.h"
 #include "dlgitems.h"
 #include "msgbox.h"
 
@@ -139,7 +140,7 @@ QWidget* CDataExchange::PrepareEditCtrl(int id) {
 }
 
 QWidget* CDataExchange::Prepare(int id, bool edit) {
-    QWidget* control = tarvex::FindDlgItem(m_pDlgWnd, id);
+    QWidget* control = m_pDlg ? m_pDlg->GetDlgItem(id) : tarvex::FindDlgItem(m_pDlgWnd, id);
     if (!control)
         qWarning("data exchange: no control %s", qPrintable(tarvex::DlgItemName(id)));
     m_pLastControl = control;

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+class CDlgBase;
+
 // Data exchange between a dialog's controls and its members, the framework's way. A dialog's
 // DoDataExchange lists its fields in order, each DDX_ call followed by the DDV_ checks of the
 // same field: on load (m_bSaveAndValidate false) the members are written into the controls; on
@@ -15,8 +17,9 @@
 // GUI thread only.
 class CDataExchange {
   public:
-    CDataExchange(QWidget* dlgWnd, bool saveAndValidate)
-        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dlgWnd) {}
+    // dlg: the dialog of dlgWnd, whose controls are looked up through it (nullptr: searched).
+    CDataExchange(QWidget* dlgWnd, bool saveAndValidate, const CDlgBase* dlg = nullptr)
+        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dlgWnd), m_pDlg(dlg) {}
 
     const bool m_bSaveAndValidate;
     QWidget* const m_pDlgWnd;
@@ -35,6 +38,7 @@ class CDataExchange {
   private:
     QWidget* Prepare(int id, bool edit);
 
+    const CDlgBase* const m_pDlg;
     QWidget* m_pLastControl = nullptr;
     bool m_bEditLastControl = false;
     bool m_bFailed = false;

@@ -6,7 +6,7 @@
 #include <QtDebug>
 
 QWidget* CDlgBase::Item(int id, const char* what) const {
-    QWidget* control = tarvex::FindDlgItem(m_pSelf, id);
+    QWidget* control = GetDlgItem(id);
     if (!control)
         qWarning("%s: %s has no control %s", what, m_pSelf->metaObject()->className(),
                  qPrintable(tarvex::DlgItemName(id)));
@@ -14,7 +14,12 @@ QWidget* CDlgBase::Item(int id, const char* what) const {
 }
 
 QWidget* CDlgBase::GetDlgItem(int id) const {
-    return tarvex::FindDlgItem(m_pSelf, id);
+    // A control found before is still the one while it lives inside the dialog under its name
+    // (an entry replaced by another of the same name is deleted).
+    QPointer<QWidget>& known = m_items[id];
+    if (!known || !m_pSelf->isAncestorOf(known) || known->objectName() != tarvex::DlgItemName(id))
+        known = tarvex::FindDlgItem(m_pSelf, id);
+    return known;
 }
 
 void CDlgBase::SetDlgItemText(int id, const QString& text) {
@@ -58,7 +63,7 @@ void CDlgBase::SetSelectedIndex(int id, int index) {
 }
 
 bool CDlgBase::UpdateData(bool saveAndValidate) {
-    CDataExchange dx(m_pSelf, saveAndValidate);
+    CDataExchange dx(m_pSelf, saveAndValidate, this);
     DoDataExchange(dx);
     return !dx.Failed();
 }

@@ -1,9 +1,10 @@
 #pragma once
 #include "dataexchange.h"
 
+#include <QHash>
+#include <QPointer>
 #include <QString>
-
-class QWidget;
+#include <QWidget>
 
 // What every dialog and page of the program shares: its controls by id, data exchange and a
 // one-time initialisation. Inherited, after the Qt class, by CDialogPage (pages inside the main
@@ -57,4 +58,6 @@ class CDlgBase {
 
     QWidget* const m_pSelf;
     bool m_bInitialised = false;
+    // The controls found so far, by id: a page's data exchange asks for dozens at a time.
+    mutable QHash<int, QPointer<QWidget>> m_items;
 };

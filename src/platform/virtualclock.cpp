@@ -1,5 +1,8 @@
 #include "virtualclock.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <algorithm>
 #include <thread>
 
@@ -13,8 +16,11 @@ void VirtualClock::SleepMs(int ms) {
         m_slept += step;
         ms -= step;
     }
-    // Let other threads (an upload worker on the same clock) make progress.
-    std::this_thread::yield();
+    // An upload worker lets the GUI thread, which serves its calls, make progress. The GUI thread
+    // goes on at once: its waits on this clock are many (a reply is read in 5 ms steps).
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        std::this_thread::yield();
 }
 
 } // namespace tarvex
