@@ -275,6 +275,7 @@ std::size_t Shell::FilledRecords() const {
 
 void Shell::Reset() {
     frame->m_pSearchDlg->StopUpload();
+    frame->m_pSearchDlg->m_nRecordKind = 0; // a record list that comes unasked is CT's, as at start
     ResetLine();
     boxes.clear();
     files.clear();
