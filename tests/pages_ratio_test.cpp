@@ -10,22 +10,17 @@
 #include <QComboBox>
 #include <QTreeWidget>
 
-#include <type_traits>
-
 namespace {
 
-class CtRatioPage : public ::testing::Test {
+// A ratio page handed replies as the dispatcher hands them: kept in the model, then shown.
+template <typename Page, int kKind> class RatioPageTest : public ::testing::Test {
   protected:
     QString Text(int id) const { return page.GetDlgItemText(id); }
     bool Shown(int id) const { return !page.GetDlgItem(id)->isHidden(); }
-    QTreeWidget* List() const { return page.findChild<QTreeWidget*>("id1003"); }
-    // As the dispatcher hands a reply: kept in the model, then shown.
+    QTreeWidget* List() const { return page.template findChild<QTreeWidget*>("id1003"); }
     template <typename Reply> void Deliver(const Reply& reply) {
-        bench.app.m_results.Store(tarvex::kCtRatioKind, reply, ResultSource::Instrument);
-        if constexpr (std::is_same_v<Reply, tarvex::CtTapReply>)
-            page.ShowTapResults(reply);
-        else
-            page.ShowRatioResult(reply);
+        bench.app.m_results.Store(kKind, reply, ResultSource::Instrument);
+        page.ShowResult(reply);
     }
     QString Report() {
         page.BuildResultText();
@@ -33,24 +28,11 @@ class CtRatioPage : public ::testing::Test {
     }
 
     PageBench bench;
-    CIBBDlg page;
+    Page page;
 };
 
-class PtRatioPage : public ::testing::Test {
-  protected:
-    QString Text(int id) const { return page.GetDlgItemText(id); }
-    void Deliver(const tarvex::PtRatioReply& reply) {
-        bench.app.m_results.Store(tarvex::kPtRatioKind, reply, ResultSource::Instrument);
-        page.ShowRatioResult(reply);
-    }
-    QString Report() {
-        page.BuildResultText();
-        return bench.app.m_strReport;
-    }
-
-    PageBench bench;
-    CUBBDlg page;
-};
+using CtRatioPage = RatioPageTest<CIBBDlg, tarvex::kCtRatioKind>;
+using PtRatioPage = RatioPageTest<CUBBDlg, tarvex::kPtRatioKind>;
 
 struct ResultCase {
     const char* name;
