@@ -172,6 +172,11 @@ TEST_F(Shell, HandshakeConnectsAsksForDeviceInfoAndEnablesTheStarts) {
     EXPECT_EQ(app->m_bSupported[0], 0);
     EXPECT_EQ(app->m_bSupported[4], 1);
     EXPECT_EQ(g_RxLen, 0);
+    // The next handshake may come from another instrument: one that does not answer the request
+    // is not recorded as the one before.
+    Dispatch(kHandshake);
+    EXPECT_EQ(TakeWritten(), kInfoRequest);
+    EXPECT_FALSE(app->m_deviceInfo.model || app->m_deviceInfo.deviceType);
 }
 
 TEST_F(Shell, StartButtonsStayDisabledUntilTheHandshake) {

@@ -125,6 +125,9 @@ void CReplyDispatcher::OnHandshake() {
     theApp().m_pLink->m_bConnected = 1;
     ++m_handshakes;
     MessageBox(&m_frame, "连接设备成功", "系统提示", MB_OK | MB_ICONINFORMATION);
+    // The instrument now on the line may be another one: results are recorded with what it says
+    // of itself in its answer to the request below, never with what an earlier one said.
+    theApp().m_deviceInfo = {};
     theApp().m_pLink->RequestDeviceInfo();
     m_frame.ReadyForTests();
 }

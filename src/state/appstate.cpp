@@ -83,5 +83,6 @@ void CAppState::ResetData() {
     m_nMaxTestCurrent = kStartMaxTestCurrent;
     std::fill(std::begin(m_bSupported), std::end(m_bSupported), 1);
     m_results.Clear();
+    m_deviceInfo = {};
     m_nDeferredTestKind = -1;
 }
