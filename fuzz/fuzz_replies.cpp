@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -147,8 +148,9 @@ void CheckOnlyReceiversChanged(const Shown& before, const Shown& after,
     }
 }
 
-void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
-    const Shown before = Shown::Of(shell);
+// `shown` is what the program showed before the action (nothing changes between actions) and
+// becomes what it shows after it.
+void Perform(Shell& shell, unsigned char action, const Bytes& parameters, Shown& shown) {
     shell.checked.codes.clear();
     g_stored.fill(0);
     switch (action) {
@@ -188,8 +190,10 @@ void Perform(Shell& shell, unsigned char action, const Bytes& parameters) {
     }
     Shell::Settle();
     CheckReplyBuffer();
-    CheckOnlyReceiversChanged(before, Shown::Of(shell), shell.checked.codes, action,
+    Shown after = Shown::Of(shell);
+    CheckOnlyReceiversChanged(shown, after, shell.checked.codes, action,
                               StartedKind(action, parameters));
+    shown = std::move(after);
     // Replies the commands did not ask for are not sent; bytes on their way stay on the line.
     shell.replies.clear();
 }
@@ -203,6 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         &shell.app->m_results, &CResultModel::resultChanged, [](int kind) { ++g_stored.at(kind); });
     unsigned char action = kConnect;
     Bytes parameters;
+    Shown shown = Shown::Of(shell);
     int actions = 0;
     const std::uint8_t* end = data + size;
     for (const std::uint8_t* p = data; p < end && actions < kMaxActions;) {
@@ -210,7 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::search(p, end, std::begin(kSeparator), std::end(kSeparator));
         if (next > p) {
             if (*p < kActions) {
-                Perform(shell, action, parameters);
+                Perform(shell, action, parameters, shown);
                 ++actions;
                 action = *p;
                 parameters.assign(p + 1, next);
@@ -221,7 +226,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         p = next == end ? end : next + sizeof kSeparator;
     }
     if (actions < kMaxActions)
-        Perform(shell, action, parameters);
+        Perform(shell, action, parameters, shown);
     Shell::Paint(shell.frame->m_TabCtrl->Page(shell.frame->m_TabCtrl->CurrentTab()));
     return 0;
 }

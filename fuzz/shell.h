@@ -84,7 +84,7 @@ class Shell {
     void Search(bool pt);
     // Runs the events posted so far.
     static void Settle();
-    // Paints a window and what it shows, as it would appear on the screen.
+    // Runs a window's own painting (the charts the program draws) into an image.
     static void Paint(QWidget* window);
     // Lets the single-shot timers the commands left running in the main window (the wait
     // display lingering after a wait) fire now instead of at a moment of real time.
