@@ -296,7 +296,9 @@ void Shell::Reset() {
                         [widget](QWidget* item) { return widget->isAncestorOf(item); }))
             FUZZ_CHECK(page->UpdateData(true));
     }
-    Settle();
+    FinishPendingTimers();
+    // What the input's widgets gave up (animations, layouts) goes now, not during the next input.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     boxes.clear();
 }
 
