@@ -1,5 +1,5 @@
-// Runs every input of a folder through a fuzz target twice, first in name order and then in the
-// reverse order, and requires each to leave the program showing the same either way: one
+// Runs every input of the folders given through a fuzz target twice, first in name order and then
+// in the reverse order, and requires each to leave the program showing the same either way: one
 // program serves all inputs, so an input must never see what the one before it left. The first
 // input of the first pass and the last of the second each run on the program just built.
 #include "shell.h"
@@ -34,14 +34,16 @@ void Run(const fs::path& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s FOLDER...\n", argv[0]);
         return 2;
     }
     std::vector<fs::path> inputs;
-    for (const fs::directory_entry& entry : fs::directory_iterator(argv[1])) {
-        if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
-            inputs.push_back(entry.path());
+    for (int folder = 1; folder < argc; ++folder) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(argv[folder])) {
+            if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
+                inputs.push_back(entry.path());
+        }
     }
     std::sort(inputs.begin(), inputs.end());
     LLVMFuzzerInitialize(&argc, &argv);
