@@ -35,16 +35,6 @@
 #include <cstring>
 #include <map>
 
-// One program serves a whole run, so freed memory need not wait long before it is used again:
-// a smaller quarantine keeps the run's memory and page faults down, and still finds a use after
-// free within an input. An allocation keeps only its caller: Qt is built without frame pointers,
-// so deeper frames are whatever its registers held, and each such stack, kept for the whole run,
-// grew the memory by tens of megabytes a minute. A fault found is replayed with whole stacks by
-// the replay test.
-extern "C" const char* __asan_default_options() {
-    return "quarantine_size_mb=32:malloc_context_size=2";
-}
-
 // Fontconfig keeps what it allocates while Qt loads the fonts at start-up without a pointer to
 // it; the program does not.
 extern "C" const char* __lsan_default_suppressions() {
