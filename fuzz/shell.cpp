@@ -385,8 +385,8 @@ void Shell::Settle() {
 }
 
 void Shell::Paint(QWidget* window) {
-    // One image for every window, grown to the largest: a new image each time (or for each size
-    // of window) costs more in fresh pages than the painting itself.
+    // One image for every window, grown to the largest, so that windows of two sizes do not take
+    // turns making a new one.
     static QImage canvas;
     const QSize size = window->size().expandedTo(canvas.size());
     if (size != canvas.size())

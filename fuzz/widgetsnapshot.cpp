@@ -47,7 +47,7 @@ WidgetSnapshot::WidgetSnapshot(QWidget* root) {
             item.index = combo->currentIndex();
             item.text = combo->currentText();
         } else if (auto* list = qobject_cast<QTreeWidget*>(widget)) {
-            item.kind = list->topLevelItemCount() == 0 ? Kind::List : Kind::Other;
+            item.kind = list->topLevelItemCount() == 0 ? Kind::EmptyList : Kind::Other;
         }
         m_items.push_back(item);
     }
@@ -106,7 +106,7 @@ bool WidgetSnapshot::RestoreContent(const Item& item) {
             combo->setEditText(item.text);
         return true;
     }
-    case Kind::List: {
+    case Kind::EmptyList: {
         auto* list = static_cast<QTreeWidget*>(item.widget.data());
         if (list->topLevelItemCount() == 0)
             return false;

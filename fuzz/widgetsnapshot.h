@@ -21,7 +21,7 @@ class WidgetSnapshot {
     std::vector<QWidget*> Restore() const;
 
   private:
-    enum class Kind { Other, Label, Edit, Button, Combo, List };
+    enum class Kind { Other, Label, Edit, Button, Combo, EmptyList };
     struct Item {
         QPointer<QWidget> widget;
         Kind kind = Kind::Other; // decided once: a cast at every restore cost most of it
